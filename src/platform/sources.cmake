@@ -1,0 +1,3 @@
+# Qt-only platform facilities and the interfaces the subsystems use, relative to src/.
+target_sources(quillet_core PRIVATE
+    platform/DefaultsStore.cpp platform/DefaultsStore.h)

@@ -1,0 +1,1 @@
+quillet_add_test(DefaultsStoreTest LABEL unit SOURCES platform/DefaultsStoreTest.cpp)

@@ -1,0 +1,43 @@
+#include "support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QThread>
+
+namespace TestSupport {
+
+bool waitUntil(const std::function<bool()> &condition, std::chrono::milliseconds deadline)
+{
+    QDeadlineTimer timer(deadline);
+    while (!condition()) {
+        if (timer.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+QByteArray runProgram(const QString &program, const QStringList &arguments, int *exitCode)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        if (exitCode)
+            *exitCode = -1;
+        return {};
+    }
+    if (exitCode)
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return process.readAllStandardOutput();
+}
+
+QString testHome()
+{
+    return qEnvironmentVariable("HOME");
+}
+
+} // namespace TestSupport
