@@ -1,1 +1,3 @@
-# Sources of this subsystem, relative to src/.
+# Sources of the application shell, relative to src/.
+target_sources(quillet_core PRIVATE
+    app/CaptureMode.h app/Error.h app/ImageFormat.h app/SharedTypes.cpp)

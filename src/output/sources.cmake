@@ -1,1 +1,3 @@
-# Sources of this subsystem, relative to src/.
+# Sources of the output subsystem, relative to src/.
+target_sources(quillet_core PRIVATE
+    output/PngWriter.cpp output/PngWriter.h)

@@ -1,0 +1,54 @@
+#include "app/CaptureMode.h"
+#include "app/ImageFormat.h"
+
+namespace CaptureModes {
+
+QString rawValue(CaptureMode mode)
+{
+    switch (mode) {
+    case CaptureMode::region:
+        return QStringLiteral("region");
+    case CaptureMode::scroll:
+        return QStringLiteral("scroll");
+    case CaptureMode::fullscreen:
+        return QStringLiteral("fullscreen");
+    case CaptureMode::window:
+        return QStringLiteral("window");
+    }
+    return {};
+}
+
+std::optional<CaptureMode> fromRawValue(const QString &raw)
+{
+    for (CaptureMode mode : allCases) {
+        if (rawValue(mode) == raw)
+            return mode;
+    }
+    return std::nullopt;
+}
+
+} // namespace CaptureModes
+
+namespace ImageFormats {
+
+QString rawValue(ImageFormat format)
+{
+    switch (format) {
+    case ImageFormat::png:
+        return QStringLiteral("png");
+    case ImageFormat::jpeg:
+        return QStringLiteral("jpeg");
+    }
+    return {};
+}
+
+std::optional<ImageFormat> fromRawValue(const QString &raw)
+{
+    for (ImageFormat format : allCases) {
+        if (rawValue(format) == raw)
+            return format;
+    }
+    return std::nullopt;
+}
+
+} // namespace ImageFormats
