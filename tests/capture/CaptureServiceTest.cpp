@@ -1,0 +1,263 @@
+#include "capture/CaptureError.h"
+#include "capture/CaptureService.h"
+#include "capture/DisplayLookup.h"
+#include "fakes/FakeDisplayServer.h"
+#include "fakes/FakeScreenGrabber.h"
+#include "fakes/FakeWindowList.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <gtest/gtest.h>
+
+// Two screens (see two-screens.json): A at (0,0) 800×600 points, scale 2,
+// so 1600×1200 device pixels; B at (1600,0) 640×480 points, scale 1.
+// The grabber also lists a display C with no screen object.
+namespace {
+
+constexpr quint32 IdA = 101, IdB = 102, IdC = 103;
+const qint64 OwnPid = QCoreApplication::applicationPid();
+
+class CaptureServiceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(QGuiApplication::screens().size(), 2) << "offscreen screen configuration missing";
+        displays.ids = {{QStringLiteral("A"), IdA}, {QStringLiteral("B"), IdB}};
+        displays.mainDisplay = IdB;
+        grabber.shareableDisplays = {{IdA, QRect(0, 0, 1600, 1200)},
+                                     {IdB, QRect(1600, 0, 640, 480)},
+                                     {IdC, QRect(2240, 0, 500, 400)}};
+    }
+
+    CaptureService &service()
+    {
+        if (!m_service)
+            m_service = std::make_unique<CaptureService>(nullptr, displays, grabber, windowList);
+        return *m_service;
+    }
+
+    static CaptureError errorOf(QFuture<CaptureResult> future)
+    {
+        try {
+            future.result();
+        } catch (const CaptureFailure &failure) {
+            return failure.error();
+        }
+        ADD_FAILURE() << "the capture did not fail";
+        return CaptureError::captureFailedNoImage;
+    }
+
+    FakeDisplayServer displays;
+    FakeScreenGrabber grabber;
+    FakeWindowList windowList;
+
+private:
+    std::unique_ptr<CaptureService> m_service;
+};
+
+WindowInfo window(quint32 number, QRect bounds, qint64 pid = 4242, std::optional<int> layer = 0)
+{
+    return {number, pid, layer, bounds};
+}
+
+TEST_F(CaptureServiceTest, RegionIsReadAtTheDisplaysScaleWithFlooredOriginAndTruncatedSize)
+{
+    struct Case
+    {
+        const char *what;
+        QRectF rect;
+        quint32 display;
+        QRect source;
+        QSize size;
+    };
+    const Case cases[] = {
+        {"scale 2", {10, 20, 100.7, 50.2}, IdA, {20, 40, 201, 100}, {201, 100}},
+        {"scale 2, fractional origin", {10.6, 20.3, 100.7, 50.2}, IdA, {21, 40, 201, 100}, {201, 100}},
+        {"scale 1, second screen", {1610, 5, 100.7, 50.2}, IdB, {1610, 5, 100, 50}, {100, 50}},
+        {"no screen object: scale 2", {2250, 10, 100.7, 50.2}, IdC, {2250, 10, 100, 50}, {201, 100}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        grabber.grabbedAreas.clear();
+        const CaptureResult result = service().captureRegion(c.rect, c.display).result();
+        EXPECT_EQ(result.image.size(), c.size);
+        EXPECT_EQ(grabber.grabbedAreas, QList<QRect>{c.source});
+        EXPECT_EQ(result.mode, CaptureMode::region);
+        EXPECT_EQ(result.displayID, c.display);
+    }
+}
+
+TEST_F(CaptureServiceTest, RegionPastTheDisplaysEdgeKeepsItsSizeAndIsTransparentOutside)
+{
+    // B ends at x 2240, y 480; the rectangle reaches 60 px past both edges.
+    const CaptureResult result = service().captureRegion({2200, 400, 100, 140}, IdB).result();
+    ASSERT_EQ(result.image.size(), QSize(100, 140));
+    EXPECT_EQ(grabber.grabbedAreas, QList<QRect>{QRect(2200, 400, 40, 80)});
+    EXPECT_EQ(result.image.pixel(0, 0), grabber.areaColor);
+    EXPECT_EQ(result.image.pixel(39, 79), grabber.areaColor);
+    EXPECT_EQ(qAlpha(result.image.pixel(40, 0)), 0);
+    EXPECT_EQ(qAlpha(result.image.pixel(0, 80)), 0);
+    EXPECT_EQ(qAlpha(result.image.pixel(99, 139)), 0);
+}
+
+TEST_F(CaptureServiceTest, FullscreenIsTheWholeDisplayAtItsScale)
+{
+    struct Case
+    {
+        quint32 display;
+        QRect source;
+        QSize size;
+    };
+    const Case cases[] = {
+        {IdA, {0, 0, 1600, 1200}, {1600, 1200}},
+        {IdB, {1600, 0, 640, 480}, {640, 480}},
+        {IdC, {2240, 0, 500, 400}, {1000, 800}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.display);
+        grabber.grabbedAreas.clear();
+        const CaptureResult result = service().captureFullscreen(c.display).result();
+        EXPECT_EQ(grabber.grabbedAreas, QList<QRect>{c.source});
+        EXPECT_EQ(result.image.size(), c.size);
+        EXPECT_EQ(result.mode, CaptureMode::fullscreen);
+        EXPECT_EQ(result.displayID, c.display);
+    }
+}
+
+TEST_F(CaptureServiceTest, UnknownDisplayFailsWithDisplayNotFound)
+{
+    EXPECT_EQ(errorOf(service().captureRegion({0, 0, 50, 50}, 999)), CaptureError::displayNotFound);
+    EXPECT_EQ(errorOf(service().captureFullscreen(999)), CaptureError::displayNotFound);
+    EXPECT_TRUE(grabber.grabbedAreas.isEmpty());
+}
+
+TEST_F(CaptureServiceTest, PlatformErrorsArriveUnchangedAndTheWorkIsOffTheMainThread)
+{
+    grabber.failure = QStringLiteral("Could not read the screen: BadMatch");
+    try {
+        service().captureFullscreen(IdA).result();
+        ADD_FAILURE() << "no error";
+    } catch (const CaptureFailure &) {
+        ADD_FAILURE() << "platform error turned into a CaptureError";
+    } catch (const Error &error) {
+        EXPECT_EQ(error.message(), *grabber.failure);
+    }
+    EXPECT_NE(grabber.lastThread, QThread::currentThread());
+}
+
+TEST_F(CaptureServiceTest, WindowChoiceTakesTheFirstOrdinaryWindowOfAnotherProcessAbove50Points)
+{
+    // On B (scale 1) points are pixels; on A (scale 2) 100 px are 50 points.
+    struct Case
+    {
+        const char *what;
+        QList<WindowInfo> list;
+        std::optional<quint32> chosen;
+    };
+    const QRect big(1700, 50, 300, 200);
+    const Case cases[] = {
+        {"only own windows", {window(1, big, OwnPid), window(2, big, OwnPid)}, std::nullopt},
+        {"exactly 50 points wide or high",
+         {window(1, {1700, 50, 50, 200}), window(2, {1700, 50, 200, 50}), window(3, {10, 10, 100, 300})},
+         std::nullopt},
+        {"not layer 0 or no layer", {window(1, big, 4242, 3), window(2, big, 4242, std::nullopt)}, std::nullopt},
+        {"no bounds", {{7, 4242, 0, std::nullopt}}, std::nullopt},
+        {"skips to the first that qualifies",
+         {window(1, big, OwnPid), window(2, {1700, 50, 40, 40}), window(3, {10, 10, 102, 102}), window(4, big)},
+         3},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        windowList.windows = c.list;
+        grabber.shareableWindows.clear();
+        for (const WindowInfo &w : c.list)
+            grabber.shareableWindows.append({w.number, w.bounds.value_or(QRect())});
+        grabber.grabbedWindows.clear();
+        QFuture<CaptureResult> future = service().captureWindow();
+        if (c.chosen) {
+            EXPECT_EQ(future.result().mode, CaptureMode::window);
+            EXPECT_EQ(grabber.grabbedWindows, QList<quint32>{*c.chosen});
+        } else {
+            EXPECT_EQ(errorOf(future), CaptureError::windowNotFound);
+            EXPECT_TRUE(grabber.grabbedWindows.isEmpty());
+        }
+    }
+}
+
+TEST_F(CaptureServiceTest, FrontmostQualifyingWindowMissingFromTheShareableListIsNotReplaced)
+{
+    windowList.windows = QList<WindowInfo>{window(1, {1700, 50, 300, 200}), window(2, {1700, 50, 300, 200})};
+    grabber.shareableWindows = {{2, QRect(1700, 50, 300, 200)}};
+    EXPECT_EQ(errorOf(service().captureWindow()), CaptureError::windowNotFound);
+
+    windowList.windows = std::nullopt;
+    EXPECT_EQ(errorOf(service().captureWindow()), CaptureError::windowNotFound);
+    EXPECT_TRUE(grabber.grabbedWindows.isEmpty());
+}
+
+TEST_F(CaptureServiceTest, WindowIsAttributedToTheScreenItMeetsElseTheMainDisplay)
+{
+    struct Case
+    {
+        const char *what;
+        QRect frame;
+        quint32 display;
+        QSize size;
+    };
+    const Case cases[] = {
+        {"on A at scale 2", {100, 100, 400, 300}, IdA, {400, 300}},
+        {"on B at scale 1", {1700, 50, 300, 200}, IdB, {300, 200}},
+        {"on no screen: main display B and its scale", {5000, 5000, 300, 200}, IdB, {300, 200}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        windowList.windows = QList<WindowInfo>{window(9, c.frame)};
+        grabber.shareableWindows = {{9, c.frame}};
+        const CaptureResult result = service().captureWindow().result();
+        EXPECT_EQ(result.displayID, c.display);
+        EXPECT_EQ(result.image.size(), c.size);
+        EXPECT_EQ(result.image.pixel(0, 0), grabber.windowColor);
+    }
+}
+
+TEST_F(CaptureServiceTest, ScreenWithoutIdentifierLeavesWindowsToTheMainDisplayAndRegionsAtScale2)
+{
+    displays.ids.remove(QStringLiteral("B"));
+    displays.mainDisplay = IdA;
+    service();
+    EXPECT_EQ(displayIDOfScreen(QGuiApplication::screens().at(0)), IdA);
+    EXPECT_EQ(displayIDOfScreen(QGuiApplication::screens().at(1)), std::nullopt);
+    EXPECT_EQ(screenForDisplayID(IdA), QGuiApplication::screens().at(0));
+    EXPECT_EQ(screenForDisplayID(IdB), nullptr);
+
+    windowList.windows = QList<WindowInfo>{window(9, {1700, 50, 300, 200})};
+    grabber.shareableWindows = {{9, QRect(1700, 50, 300, 200)}};
+    const CaptureResult window = service().captureWindow().result();
+    EXPECT_EQ(window.displayID, IdA);
+    EXPECT_EQ(window.image.size(), QSize(600, 400));
+
+    EXPECT_EQ(service().captureRegion({1610, 5, 100.7, 50.2}, IdB).result().image.size(), QSize(201, 100));
+}
+
+TEST_F(CaptureServiceTest, TimestampsAreTakenAfterTheImageArrives)
+{
+    grabber.delay = std::chrono::milliseconds(30);
+    const QDateTime before = QDateTime::currentDateTime();
+    const CaptureResult first = service().captureRegion({0, 0, 20, 20}, IdA).result();
+    const CaptureResult second = service().captureFullscreen(IdB).result();
+    EXPECT_GE(first.timestamp, before.addMSecs(30));
+    EXPECT_GT(second.timestamp, first.timestamp);
+}
+
+TEST(CaptureErrorTest, MessagesAreTheOnesUsersSee)
+{
+    EXPECT_EQ(CaptureFailure(CaptureError::displayNotFound).message(), "Could not find the target display.");
+    EXPECT_EQ(CaptureFailure(CaptureError::windowNotFound).message(),
+              "No capturable window found. Make sure another app is in front.");
+    EXPECT_EQ(CaptureFailure(CaptureError::stitchingFailed).message(), "Failed to stitch scroll capture frames.");
+}
+
+} // namespace
