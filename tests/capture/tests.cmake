@@ -3,3 +3,20 @@ quillet_add_test(CaptureServiceTest LABEL unit
     SOURCES capture/CaptureServiceTest.cpp
     LIBS quillet_fakes
     ENVIRONMENT QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_SOURCE_DIR}/capture/two-screens.json)
+
+add_library(capture_x11_support STATIC capture/X11CaptureSupport.cpp capture/X11CaptureSupport.h)
+target_link_libraries(capture_x11_support PUBLIC quillet_test_support PRIVATE quillet_warnings)
+
+quillet_add_test(CaptureX11RegionTest LABEL x11
+    SOURCES capture/CaptureX11RegionTest.cpp LIBS capture_x11_support)
+
+# The same program on two RandR monitors, at scale 1 and at scale 2.
+add_executable(CaptureX11MonitorsTest capture/CaptureX11MonitorsTest.cpp)
+target_link_libraries(CaptureX11MonitorsTest PRIVATE capture_x11_support quillet_warnings)
+foreach(scale 1 2)
+    add_test(NAME CaptureX11MonitorsTest_scale${scale}
+        COMMAND ${QUILLET_WITH_X11} -- ${CMAKE_CURRENT_SOURCE_DIR}/capture/with-monitors
+                $<TARGET_FILE:CaptureX11MonitorsTest>)
+    set_tests_properties(CaptureX11MonitorsTest_scale${scale} PROPERTIES LABELS x11
+        ENVIRONMENT "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8;QT_SCALE_FACTOR=${scale}")
+endforeach()
