@@ -20,3 +20,17 @@ foreach(scale 1 2)
     set_tests_properties(CaptureX11MonitorsTest_scale${scale} PROPERTIES LABELS x11
         ENVIRONMENT "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8;QT_SCALE_FACTOR=${scale}")
 endforeach()
+
+# A window of another process for the window tests.
+add_executable(capture-test-window capture/CaptureTestWindow.cpp)
+target_link_libraries(capture-test-window PRIVATE Qt6::Widgets quillet_warnings)
+
+# Under openbox, without and with a compositing manager.
+quillet_add_test(CaptureX11WindowTest LABEL x11
+    SOURCES capture/CaptureX11WindowTest.cpp X11_OPTIONS --wm)
+target_compile_definitions(CaptureX11WindowTest PRIVATE
+    CAPTURE_TEST_WINDOW="$<TARGET_FILE:capture-test-window>")
+add_test(NAME CaptureX11WindowTest_composited
+    COMMAND ${QUILLET_WITH_X11} --wm --compositor -- $<TARGET_FILE:CaptureX11WindowTest>)
+set_tests_properties(CaptureX11WindowTest_composited PROPERTIES LABELS x11
+    ENVIRONMENT "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8")
