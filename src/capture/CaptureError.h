@@ -3,7 +3,13 @@
 #include "app/Error.h"
 
 // Why a capture failed; each case carries the message the user is shown.
-enum class CaptureError { displayNotFound, windowNotFound, captureFailedNoImage, permissionDenied, stitchingFailed };
+enum class CaptureError {
+    displayNotFound,
+    windowNotFound,
+    captureFailedNoImage,
+    permissionDenied,
+    stitchingFailed
+};
 
 namespace CaptureErrors {
 QString message(CaptureError error);

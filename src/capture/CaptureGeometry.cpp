@@ -6,8 +6,8 @@
 
 QRect ScreenSnapshot::nativeGeometry() const
 {
-    return QRect(geometry.topLeft(), QSize(int(std::lround(geometry.width() * scale)),
-                                           int(std::lround(geometry.height() * scale))));
+    return QRect(geometry.topLeft(),
+        QSize(int(std::lround(geometry.width() * scale)), int(std::lround(geometry.height() * scale))));
 }
 
 const ScreenSnapshot *DisplaySnapshot::screen(quint32 displayID) const
@@ -41,10 +41,9 @@ RegionPlan planRegion(const QRectF &rect, const ShareableDisplay &display, const
     const QPoint pointOrigin = screen ? screen->geometry.topLeft() : display.geometry.topLeft();
     const QPointF local = rect.topLeft() - QPointF(pointOrigin);
     const QPoint origin = display.geometry.topLeft()
-                          + QPoint(int(std::floor(local.x() * pixelsPerPoint)),
-                                   int(std::floor(local.y() * pixelsPerPoint)));
+        + QPoint(int(std::floor(local.x() * pixelsPerPoint)), int(std::floor(local.y() * pixelsPerPoint)));
     return {QRect(origin, pixelSize(rect.size(), pixelsPerPoint)),
-            pixelSize(rect.size(), scaleFor(snapshot, display.displayID))};
+        pixelSize(rect.size(), scaleFor(snapshot, display.displayID))};
 }
 
 static const ScreenSnapshot *screenHolding(const QRect &native, const DisplaySnapshot &snapshot)
@@ -66,12 +65,12 @@ QRectF toPoints(const QRect &native, const DisplaySnapshot &snapshot)
     if (!screen)
         return QRectF(native);
     const QPointF origin(screen->geometry.topLeft());
-    return QRectF(origin + (QPointF(native.topLeft()) - origin) / screen->scale,
-                  QSizeF(native.size()) / screen->scale);
+    return QRectF(
+        origin + (QPointF(native.topLeft()) - origin) / screen->scale, QSizeF(native.size()) / screen->scale);
 }
 
-std::optional<quint32> chooseWindow(const QList<WindowInfo> &frontToBack, qint64 ownPid,
-                                    const DisplaySnapshot &snapshot)
+std::optional<quint32> chooseWindow(
+    const QList<WindowInfo> &frontToBack, qint64 ownPid, const DisplaySnapshot &snapshot)
 {
     for (const WindowInfo &window : frontToBack) {
         if (window.layer != 0 || window.ownerPid == ownPid || !window.bounds)

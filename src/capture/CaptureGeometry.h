@@ -41,7 +41,7 @@ qreal scaleFor(const DisplaySnapshot &snapshot, quint32 displayID);
 // Where a region is read and how large the result is.
 struct RegionPlan
 {
-    QRect source;     // device pixels of the virtual desktop; may run past the display
+    QRect source; // device pixels of the virtual desktop; may run past the display
     QSize resultSize; // what the caller asked for
 };
 
@@ -56,8 +56,8 @@ QRectF toPoints(const QRect &native, const DisplaySnapshot &snapshot);
 
 // The number of the first window, front to back, that is an ordinary window
 // (layer 0) of another process and larger than 50 points both ways.
-std::optional<quint32> chooseWindow(const QList<WindowInfo> &frontToBack, qint64 ownPid,
-                                    const DisplaySnapshot &snapshot);
+std::optional<quint32> chooseWindow(
+    const QList<WindowInfo> &frontToBack, qint64 ownPid, const DisplaySnapshot &snapshot);
 
 // The first screen whose frame meets `framePoints`, else the main display.
 quint32 displayForFrame(const QRectF &framePoints, const DisplaySnapshot &snapshot);

@@ -39,7 +39,8 @@ CaptureResult finish(QImage image, CaptureMode mode, quint32 displayID)
     return CaptureResult{std::move(image), mode, QDateTime::currentDateTime(), displayID};
 }
 
-CaptureResult regionJob(ScreenGrabber &grabber, const DisplaySnapshot &snapshot, QRectF rect, quint32 displayID)
+CaptureResult regionJob(
+    ScreenGrabber &grabber, const DisplaySnapshot &snapshot, QRectF rect, quint32 displayID)
 {
     const ShareableDisplay display = findDisplay(grabber, displayID);
     const CaptureGeometry::RegionPlan plan = CaptureGeometry::planRegion(rect, display, snapshot);
@@ -62,8 +63,8 @@ CaptureResult fullscreenJob(ScreenGrabber &grabber, const DisplaySnapshot &snaps
     return finish(sized(grabber.grabArea(display.geometry), size), CaptureMode::fullscreen, displayID);
 }
 
-CaptureResult windowJob(ScreenGrabber &grabber, WindowList &windows, const DisplaySnapshot &snapshot,
-                        qint64 ownPid)
+CaptureResult windowJob(
+    ScreenGrabber &grabber, WindowList &windows, const DisplaySnapshot &snapshot, qint64 ownPid)
 {
     const QList<ShareableWindow> shareable = grabber.windows();
     const std::optional<QList<WindowInfo>> list = windows.frontToBack();
@@ -72,21 +73,22 @@ CaptureResult windowJob(ScreenGrabber &grabber, WindowList &windows, const Displ
     const std::optional<quint32> chosen = CaptureGeometry::chooseWindow(*list, ownPid, snapshot);
     if (!chosen)
         throw CaptureFailure(CaptureError::windowNotFound);
-    const auto target = std::find_if(shareable.begin(), shareable.end(),
-                                     [&](const ShareableWindow &w) { return w.windowID == *chosen; });
+    const auto target = std::find_if(
+        shareable.begin(), shareable.end(), [&](const ShareableWindow &w) { return w.windowID == *chosen; });
     // Only the frontmost qualifying window is wanted; never a later one.
     if (target == shareable.end())
         throw CaptureFailure(CaptureError::windowNotFound);
     const QRectF frame = CaptureGeometry::toPoints(target->frame, snapshot);
     const quint32 displayID = CaptureGeometry::displayForFrame(frame, snapshot);
-    const QSize size = CaptureGeometry::pixelSize(frame.size(), CaptureGeometry::scaleFor(snapshot, displayID));
+    const QSize size
+        = CaptureGeometry::pixelSize(frame.size(), CaptureGeometry::scaleFor(snapshot, displayID));
     return finish(sized(grabber.grabWindow(target->windowID), size), CaptureMode::window, displayID);
 }
 
 } // namespace
 
 CaptureService::CaptureService(AppSettings *settings, DisplayServer &displays, ScreenGrabber &grabber,
-                               WindowList &windows, QObject *parent)
+    WindowList &windows, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_displays(displays)
@@ -127,8 +129,7 @@ QFuture<CaptureResult> CaptureService::captureFullscreen(quint32 displayID)
 
 QFuture<CaptureResult> CaptureService::captureWindow()
 {
-    return QtConcurrent::run(&m_pool, [&grabber = m_grabber, &windows = m_windows, snapshot = snapshotDisplays(),
-                                       pid = QCoreApplication::applicationPid()] {
-        return windowJob(grabber, windows, snapshot, pid);
-    });
+    return QtConcurrent::run(&m_pool,
+        [&grabber = m_grabber, &windows = m_windows, snapshot = snapshotDisplays(),
+            pid = QCoreApplication::applicationPid()] { return windowJob(grabber, windows, snapshot, pid); });
 }

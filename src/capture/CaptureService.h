@@ -25,8 +25,8 @@ class CaptureService : public QObject
 public:
     // The platform objects must outlive the service; the grabber and the
     // window list are used from worker threads.
-    CaptureService(AppSettings *settings, DisplayServer &displays, ScreenGrabber &grabber, WindowList &windows,
-                   QObject *parent = nullptr);
+    CaptureService(AppSettings *settings, DisplayServer &displays, ScreenGrabber &grabber,
+        WindowList &windows, QObject *parent = nullptr);
     ~CaptureService() override;
 
     // `rect` in global points, as the region overlay reports it.
@@ -38,7 +38,7 @@ public:
     DisplaySnapshot snapshotDisplays() const;
 
 private:
-    AppSettings *m_settings;
+    [[maybe_unused]] AppSettings *m_settings; // read by nothing yet: no capture option is a setting
     DisplayServer &m_displays;
     ScreenGrabber &m_grabber;
     WindowList &m_windows;

@@ -39,5 +39,5 @@ void installDisplayIdentifiers(DisplayServer &displays, QObject *context)
     for (QScreen *screen : QGuiApplication::screens())
         label(screen, displays);
     QObject::connect(qGuiApp, &QGuiApplication::screenAdded, context,
-                     [&displays](QScreen *screen) { label(screen, displays); });
+        [&displays](QScreen *screen) { label(screen, displays); });
 }

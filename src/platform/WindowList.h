@@ -9,9 +9,9 @@
 // report are left empty (or 0), as the window list leaves them out.
 struct WindowInfo
 {
-    quint32 number = 0;        // the window's identifier, as ShareableWindow::windowID
-    qint64 ownerPid = 0;       // 0 when unknown
-    std::optional<int> layer;  // 0 for ordinary application windows
+    quint32 number = 0; // the window's identifier, as ShareableWindow::windowID
+    qint64 ownerPid = 0; // 0 when unknown
+    std::optional<int> layer; // 0 for ordinary application windows
     std::optional<QRect> bounds; // frame with decorations, device pixels
 
     friend bool operator==(const WindowInfo &, const WindowInfo &) = default;

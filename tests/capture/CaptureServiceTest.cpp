@@ -1,5 +1,5 @@
-#include "capture/CaptureError.h"
 #include "capture/CaptureService.h"
+#include "capture/CaptureError.h"
 #include "capture/DisplayLookup.h"
 #include "fakes/FakeDisplayServer.h"
 #include "fakes/FakeScreenGrabber.h"
@@ -27,9 +27,8 @@ protected:
         ASSERT_EQ(QGuiApplication::screens().size(), 2) << "offscreen screen configuration missing";
         displays.ids = {{QStringLiteral("A"), IdA}, {QStringLiteral("B"), IdB}};
         displays.mainDisplay = IdB;
-        grabber.shareableDisplays = {{IdA, QRect(0, 0, 1600, 1200)},
-                                     {IdB, QRect(1600, 0, 640, 480)},
-                                     {IdC, QRect(2240, 0, 500, 400)}};
+        grabber.shareableDisplays = {
+            {IdA, QRect(0, 0, 1600, 1200)}, {IdB, QRect(1600, 0, 640, 480)}, {IdC, QRect(2240, 0, 500, 400)}};
     }
 
     CaptureService &service()
@@ -161,13 +160,15 @@ TEST_F(CaptureServiceTest, WindowChoiceTakesTheFirstOrdinaryWindowOfAnotherProce
     const Case cases[] = {
         {"only own windows", {window(1, big, OwnPid), window(2, big, OwnPid)}, std::nullopt},
         {"exactly 50 points wide or high",
-         {window(1, {1700, 50, 50, 200}), window(2, {1700, 50, 200, 50}), window(3, {10, 10, 100, 300})},
-         std::nullopt},
-        {"not layer 0 or no layer", {window(1, big, 4242, 3), window(2, big, 4242, std::nullopt)}, std::nullopt},
+            {window(1, {1700, 50, 50, 200}), window(2, {1700, 50, 200, 50}), window(3, {10, 10, 100, 300})},
+            std::nullopt},
+        {"not layer 0 or no layer", {window(1, big, 4242, 3), window(2, big, 4242, std::nullopt)},
+            std::nullopt},
         {"no bounds", {{7, 4242, 0, std::nullopt}}, std::nullopt},
         {"skips to the first that qualifies",
-         {window(1, big, OwnPid), window(2, {1700, 50, 40, 40}), window(3, {10, 10, 102, 102}), window(4, big)},
-         3},
+            {window(1, big, OwnPid), window(2, {1700, 50, 40, 40}), window(3, {10, 10, 102, 102}),
+                window(4, big)},
+            3},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -250,14 +251,6 @@ TEST_F(CaptureServiceTest, TimestampsAreTakenAfterTheImageArrives)
     const CaptureResult second = service().captureFullscreen(IdB).result();
     EXPECT_GE(first.timestamp, before.addMSecs(30));
     EXPECT_GT(second.timestamp, first.timestamp);
-}
-
-TEST(CaptureErrorTest, MessagesAreTheOnesUsersSee)
-{
-    EXPECT_EQ(CaptureFailure(CaptureError::displayNotFound).message(), "Could not find the target display.");
-    EXPECT_EQ(CaptureFailure(CaptureError::windowNotFound).message(),
-              "No capturable window found. Make sure another app is in front.");
-    EXPECT_EQ(CaptureFailure(CaptureError::stitchingFailed).message(), "Failed to stitch scroll capture frames.");
 }
 
 } // namespace

@@ -39,8 +39,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     if (argc < 2)
         return 2;
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("^(\\d+)x(\\d+)\\+(\\d+)\\+(\\d+)$")).match(QString::fromLocal8Bit(argv[1]));
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d+)x(\\d+)\\+(\\d+)\\+(\\d+)$"))
+                                          .match(QString::fromLocal8Bit(argv[1]));
     if (!m.hasMatch())
         return 2;
     PatternWindow window;

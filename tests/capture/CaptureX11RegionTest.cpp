@@ -62,9 +62,9 @@ TEST_F(CaptureX11RegionTest, RegionPastTheEdgeKeepsItsSizeTransparentOutside)
 {
     const QImage image = service.captureRegion({1200, 760, 150, 100}, primaryID()).result().image;
     ASSERT_EQ(image.size(), QSize(150, 100));
-    EXPECT_EQ(patternMismatches(image.copy(0, 0, 80, 40).convertToFormat(QImage::Format_RGB32),
-                                {1200, 760, 80, 40}),
-              0);
+    EXPECT_EQ(patternMismatches(
+                  image.copy(0, 0, 80, 40).convertToFormat(QImage::Format_RGB32), {1200, 760, 80, 40}),
+        0);
     qint64 opaqueOutside = 0;
     for (int y = 0; y < 100; ++y) {
         for (int x = 0; x < 150; ++x)

@@ -41,10 +41,11 @@ Helper startHelper(const QString &geometry)
 // left, right, top, bottom
 QList<int> frameExtents(quint32 window)
 {
-    const QString out = QString::fromLocal8Bit(TestSupport::runProgram(
-        QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window), QStringLiteral("_NET_FRAME_EXTENTS")}));
+    const QString out = QString::fromLocal8Bit(TestSupport::runProgram(QStringLiteral("xprop"),
+        {QStringLiteral("-id"), QString::number(window), QStringLiteral("_NET_FRAME_EXTENTS")}));
     QList<int> extents;
-    for (const QRegularExpressionMatch &m : QRegularExpression(QStringLiteral("\\d+")).globalMatch(out.section('=', 1)))
+    for (const QRegularExpressionMatch &m :
+        QRegularExpression(QStringLiteral("\\d+")).globalMatch(out.section('=', 1)))
         extents.append(m.captured().toInt());
     return extents;
 }
@@ -84,7 +85,10 @@ protected:
 TEST_F(CaptureX11WindowTest, FrontmostOtherWindowComesWithItsFrameAndItsCoveredPart)
 {
     Helper target = startHelper(QStringLiteral("300x200+100+120"));
-    listWhere([&](const auto &l) { return !l.isEmpty() && l.front().number == target.windowID && frameExtents(target.windowID).size() == 4; });
+    listWhere([&](const auto &l) {
+        return !l.isEmpty() && l.front().number == target.windowID
+            && frameExtents(target.windowID).size() == 4;
+    });
 
     // In front of it: a window of our own over its lower right part, and a
     // 30-pixel window of another process; neither may be chosen.
@@ -95,13 +99,15 @@ TEST_F(CaptureX11WindowTest, FrontmostOtherWindowComesWithItsFrameAndItsCoveredP
     Helper small = startHelper(QStringLiteral("30x30+700+500"));
     const QList<WindowInfo> list = listWhere([&](const auto &l) {
         return l.size() >= 3 && l[0].number == small.windowID && l[1].ownerPid == ownPid
-               && l[2].number == target.windowID;
+            && l[2].number == target.windowID;
     });
     ASSERT_GE(list.size(), 3);
     ASSERT_LE(list[0].bounds->width(), 50);
 
     // The scenario holds: on screen, the cover hides part of the target.
-    TestSupport::waitUntil([&] { return grabber.grabArea({400, 300, 1, 1}).pixel(0, 0) == qRgb(255, 0, 255); });
+    TestSupport::waitUntil([&] {
+        return grabber.grabArea({400, 300, 1, 1}).pixel(0, 0) == qRgb(255, 0, 255);
+    });
     ASSERT_EQ(grabber.grabArea({400, 300, 1, 1}).pixel(0, 0), qRgb(255, 0, 255));
 
     const CaptureResult result = service.captureWindow().result();
@@ -133,17 +139,19 @@ TEST_F(CaptureX11WindowTest, OnlyOwnWindowsLeaveNothingToCapture)
     own.setGeometry(100, 100, 400, 300);
     own.show();
     const QList<WindowInfo> list = listWhere([&](const auto &l) {
-        return !l.isEmpty() && std::all_of(l.begin(), l.end(), [&](const WindowInfo &w) { return w.ownerPid == ownPid; });
+        return !l.isEmpty()
+            && std::all_of(l.begin(), l.end(), [&](const WindowInfo &w) { return w.ownerPid == ownPid; });
     });
-    EXPECT_EQ(messageOf(service.captureWindow()),
-              "No capturable window found. Make sure another app is in front.");
+    EXPECT_EQ(
+        messageOf(service.captureWindow()), "No capturable window found. Make sure another app is in front.");
 
     // Without _NET_WM_PID the owner is found through the X server's client records.
-    TestSupport::runProgram(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(own.winId()),
-                                                      QStringLiteral("-remove"), QStringLiteral("_NET_WM_PID")});
+    TestSupport::runProgram(QStringLiteral("xprop"),
+        {QStringLiteral("-id"), QString::number(own.winId()), QStringLiteral("-remove"),
+            QStringLiteral("_NET_WM_PID")});
     EXPECT_EQ(windows.frontToBack()->front().ownerPid, ownPid);
-    EXPECT_EQ(messageOf(service.captureWindow()),
-              "No capturable window found. Make sure another app is in front.");
+    EXPECT_EQ(
+        messageOf(service.captureWindow()), "No capturable window found. Make sure another app is in front.");
 }
 
 } // namespace

@@ -24,7 +24,8 @@ bool paintRootPattern(const QSize &rootSize)
     if (!image.save(file))
         return false;
     // ImageMagick's display sets the root background and leaves at once.
-    TestSupport::runProgram(QStringLiteral("display"), {QStringLiteral("-window"), QStringLiteral("root"), file});
+    TestSupport::runProgram(
+        QStringLiteral("display"), {QStringLiteral("-window"), QStringLiteral("root"), file});
     X11ScreenGrabber grabber;
     const QRect corner(rootSize.width() - 2, rootSize.height() - 2, 2, 2);
     return TestSupport::waitUntil([&] { return patternMismatches(grabber.grabArea(corner), corner) == 0; });

@@ -53,15 +53,15 @@ QImage X11GrabSession::grabWithGetImage(const QRect &area)
 {
     xcb_connection_t *c = m_connection->get();
     xcb_generic_error_t *rawError = nullptr;
-    Xcb::Reply<xcb_get_image_reply_t> reply{xcb_get_image_reply(
-        c,
-        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, m_connection->root(), int16_t(area.x()), int16_t(area.y()),
-                      uint16_t(area.width()), uint16_t(area.height()), ~0u),
+    Xcb::Reply<xcb_get_image_reply_t> reply{xcb_get_image_reply(c,
+        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, m_connection->root(), int16_t(area.x()),
+            int16_t(area.y()), uint16_t(area.width()), uint16_t(area.height()), ~0u),
         &rawError)};
     Xcb::ErrorPtr error{rawError};
     if (!reply)
         throw Error(QStringLiteral("Could not read the screen: ") + Xcb::errorText(error.get()));
-    return Xcb::imageFromZPixmap(c, xcb_get_image_data(reply.get()), area.width(), area.height(), reply->depth);
+    return Xcb::imageFromZPixmap(
+        c, xcb_get_image_data(reply.get()), area.width(), area.height(), reply->depth);
 }
 
 // A null image means shared memory did not work out; the caller falls back.
@@ -71,15 +71,14 @@ QImage X11GrabSession::grabWithShm(const QRect &area)
     const size_t needed = size_t(area.width()) * size_t(area.height()) * 4;
     if (!ensureSegment(needed))
         return {};
-    Xcb::Reply<xcb_shm_get_image_reply_t> reply{xcb_shm_get_image_reply(
-        c,
-        xcb_shm_get_image(c, m_connection->root(), int16_t(area.x()), int16_t(area.y()), uint16_t(area.width()),
-                          uint16_t(area.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, m_shmSeg, 0),
+    Xcb::Reply<xcb_shm_get_image_reply_t> reply{xcb_shm_get_image_reply(c,
+        xcb_shm_get_image(c, m_connection->root(), int16_t(area.x()), int16_t(area.y()),
+            uint16_t(area.width()), uint16_t(area.height()), ~0u, XCB_IMAGE_FORMAT_Z_PIXMAP, m_shmSeg, 0),
         nullptr)};
     if (!reply)
         return {};
-    return Xcb::imageFromZPixmap(c, static_cast<const uint8_t *>(m_shmAddress), area.width(), area.height(),
-                                 reply->depth);
+    return Xcb::imageFromZPixmap(
+        c, static_cast<const uint8_t *>(m_shmAddress), area.width(), area.height(), reply->depth);
 }
 
 bool X11GrabSession::ensureSegment(size_t size)
@@ -96,8 +95,8 @@ bool X11GrabSession::ensureSegment(size_t size)
     xcb_connection_t *c = m_connection->get();
     m_shmSeg = xcb_generate_id(c);
     Xcb::ErrorPtr error{m_shmAddress == reinterpret_cast<void *>(-1)
-                            ? nullptr
-                            : xcb_request_check(c, xcb_shm_attach_checked(c, m_shmSeg, uint32_t(m_shmId), false))};
+            ? nullptr
+            : xcb_request_check(c, xcb_shm_attach_checked(c, m_shmSeg, uint32_t(m_shmId), false))};
     // Marked for removal at once: the kernel frees it when both sides detach,
     // even if this process dies.
     shmctl(m_shmId, IPC_RMID, nullptr);

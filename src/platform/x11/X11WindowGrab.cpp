@@ -69,7 +69,7 @@ public:
         , m_frame(frame)
     {
         Xcb::check(m_c, xcb_composite_redirect_window_checked(m_c, frame, XCB_COMPOSITE_REDIRECT_AUTOMATIC),
-                   QStringLiteral("Could not redirect window ") + windowText(frame));
+            QStringLiteral("Could not redirect window ") + windowText(frame));
         m_damage = xcb_generate_id(m_c);
         xcb_damage_create(m_c, m_damage, frame, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
         exposeTree(m_c, frame);
@@ -119,19 +119,19 @@ QImage readPixmap(const Xcb::Connection &connection, xcb_window_t frame, const Q
     xcb_connection_t *c = connection.get();
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
     Xcb::check(c, xcb_composite_name_window_pixmap_checked(c, frame, pixmap),
-               QStringLiteral("Could not read window ") + windowText(frame));
+        QStringLiteral("Could not read window ") + windowText(frame));
     xcb_generic_error_t *rawError = nullptr;
-    Xcb::Reply<xcb_get_image_reply_t> reply{xcb_get_image_reply(
-        c,
+    Xcb::Reply<xcb_get_image_reply_t> reply{xcb_get_image_reply(c,
         xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, int16_t(crop.x()), int16_t(crop.y()),
-                      uint16_t(crop.width()), uint16_t(crop.height()), ~0u),
+            uint16_t(crop.width()), uint16_t(crop.height()), ~0u),
         &rawError)};
     Xcb::ErrorPtr error{rawError};
     xcb_free_pixmap(c, pixmap);
     if (!reply)
         throw Error(QStringLiteral("Could not read window ") + windowText(frame) + QStringLiteral(": ")
-                    + Xcb::errorText(error.get()));
-    return Xcb::imageFromZPixmap(c, xcb_get_image_data(reply.get()), crop.width(), crop.height(), reply->depth);
+            + Xcb::errorText(error.get()));
+    return Xcb::imageFromZPixmap(
+        c, xcb_get_image_data(reply.get()), crop.width(), crop.height(), reply->depth);
 }
 
 } // namespace
@@ -144,13 +144,15 @@ QImage grabClientWindow(const Xcb::Connection &connection, xcb_window_t client)
     const std::optional<QRect> bounds = clientBounds(connection, client);
     const std::optional<QRect> frameBounds = frame ? outerGeometry(connection, *frame) : std::nullopt;
     if (!frame || !bounds || !frameBounds)
-        throw Error(QStringLiteral("Could not read window ") + windowText(client) + QStringLiteral(": BadWindow"));
+        throw Error(
+            QStringLiteral("Could not read window ") + windowText(client) + QStringLiteral(": BadWindow"));
     // The frame's pixmap starts at the outer corner of its border; keep only
     // the part the user sees as the window.
-    const QRect crop = bounds->translated(-frameBounds->topLeft())
-                           .intersected(QRect(QPoint(0, 0), frameBounds->size()));
+    const QRect crop
+        = bounds->translated(-frameBounds->topLeft()).intersected(QRect(QPoint(0, 0), frameBounds->size()));
     if (crop.isEmpty())
-        throw Error(QStringLiteral("Could not read window ") + windowText(client) + QStringLiteral(": empty"));
+        throw Error(
+            QStringLiteral("Could not read window ") + windowText(client) + QStringLiteral(": empty"));
     std::optional<TemporaryRedirect> redirect;
     if (!compositingManagerRunning(connection))
         redirect.emplace(connection, *frame);

@@ -15,13 +15,12 @@ struct Atoms
     explicit Atoms(xcb_connection_t *c)
     {
         const char *names[] = {"_NET_CLIENT_LIST_STACKING", "_NET_CURRENT_DESKTOP", "_NET_WM_DESKTOP",
-                               "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN", "_NET_WM_WINDOW_TYPE",
-                               "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_DIALOG",
-                               "_NET_WM_WINDOW_TYPE_DESKTOP", "_NET_WM_WINDOW_TYPE_DOCK", "_NET_WM_PID",
-                               "_NET_FRAME_EXTENTS", "_GTK_FRAME_EXTENTS"};
-        xcb_atom_t *fields[] = {&clientListStacking, &currentDesktop, &wmDesktop, &wmState, &wmStateHidden,
-                                &wmWindowType, &typeNormal, &typeDialog, &typeDesktop, &typeDock,
-                                &wmPid, &frameExtents, &gtkFrameExtents};
+            "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL",
+            "_NET_WM_WINDOW_TYPE_DIALOG", "_NET_WM_WINDOW_TYPE_DESKTOP", "_NET_WM_WINDOW_TYPE_DOCK",
+            "_NET_WM_PID", "_NET_FRAME_EXTENTS", "_GTK_FRAME_EXTENTS"};
+        xcb_atom_t *fields[]
+            = {&clientListStacking, &currentDesktop, &wmDesktop, &wmState, &wmStateHidden, &wmWindowType,
+                &typeNormal, &typeDialog, &typeDesktop, &typeDock, &wmPid, &frameExtents, &gtkFrameExtents};
         xcb_intern_atom_cookie_t cookies[std::size(names)];
         for (size_t i = 0; i < std::size(names); ++i)
             cookies[i] = xcb_intern_atom(c, false, uint16_t(strlen(names[i])), names[i]);
@@ -78,7 +77,7 @@ bool isViewable(xcb_connection_t *c, xcb_window_t w, bool requireManageable)
     if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
         return false;
     return !requireManageable
-           || (attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT && !attributes->override_redirect);
+        || (attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT && !attributes->override_redirect);
 }
 
 bool isOnCurrentDesktop(xcb_connection_t *c, xcb_window_t root, xcb_window_t w, const Atoms &a)
@@ -127,7 +126,8 @@ std::optional<QRect> boundsWith(const Xcb::Connection &connection, xcb_window_t 
         return std::nullopt;
     // Decorations the window manager adds are part of what the user sees;
     // shadow margins a client draws around itself are not.
-    const QRect framed = edgesRemoved(*outer, Xcb::property32(c, client, atoms.frameExtents, XCB_ATOM_CARDINAL), -1);
+    const QRect framed
+        = edgesRemoved(*outer, Xcb::property32(c, client, atoms.frameExtents, XCB_ATOM_CARDINAL), -1);
     return edgesRemoved(framed, Xcb::property32(c, client, atoms.gtkFrameExtents, XCB_ATOM_CARDINAL), 1);
 }
 
@@ -136,14 +136,15 @@ std::optional<QRect> boundsWith(const Xcb::Connection &connection, xcb_window_t 
 std::optional<QRect> outerGeometry(const Xcb::Connection &connection, xcb_window_t window)
 {
     xcb_connection_t *c = connection.get();
-    Xcb::Reply<xcb_get_geometry_reply_t> geometry{xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr)};
+    Xcb::Reply<xcb_get_geometry_reply_t> geometry{
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr)};
     Xcb::Reply<xcb_translate_coordinates_reply_t> origin{xcb_translate_coordinates_reply(
         c, xcb_translate_coordinates(c, window, connection.root(), 0, 0), nullptr)};
     if (!geometry || !origin)
         return std::nullopt;
     const int border = geometry->border_width;
     return QRect(origin->dst_x - border, origin->dst_y - border, geometry->width + 2 * border,
-                 geometry->height + 2 * border);
+        geometry->height + 2 * border);
 }
 
 std::optional<QRect> clientBounds(const Xcb::Connection &connection, xcb_window_t client)
@@ -165,7 +166,8 @@ std::vector<X11ClientWindow> clientWindowsFrontToBack(const Xcb::Connection &con
 
     std::vector<X11ClientWindow> windows;
     for (xcb_window_t w : candidates) {
-        if (stacking && (!isViewable(c, w, false) || isHidden(c, w, atoms) || !isOnCurrentDesktop(c, root, w, atoms)))
+        if (stacking
+            && (!isViewable(c, w, false) || isHidden(c, w, atoms) || !isOnCurrentDesktop(c, root, w, atoms)))
             continue;
         const std::optional<QRect> bounds = boundsWith(connection, w, atoms);
         if (!bounds)

@@ -41,9 +41,8 @@ Connection::~Connection()
 QString errorText(const xcb_generic_error_t *error)
 {
     static const char *const names[] = {"Success", "BadRequest", "BadValue", "BadWindow", "BadPixmap",
-                                        "BadAtom", "BadCursor", "BadFont", "BadMatch", "BadDrawable",
-                                        "BadAccess", "BadAlloc", "BadColor", "BadGC", "BadIDChoice",
-                                        "BadName", "BadLength", "BadImplementation"};
+        "BadAtom", "BadCursor", "BadFont", "BadMatch", "BadDrawable", "BadAccess", "BadAlloc", "BadColor",
+        "BadGC", "BadIDChoice", "BadName", "BadLength", "BadImplementation"};
     if (!error)
         return QStringLiteral("connection lost");
     if (error->error_code < std::size(names))
@@ -72,8 +71,8 @@ QString atomName(xcb_connection_t *c, xcb_atom_t atom)
     return QString::fromUtf8(xcb_get_atom_name_name(reply.get()), xcb_get_atom_name_name_length(reply.get()));
 }
 
-std::optional<std::vector<uint32_t>> property32(xcb_connection_t *c, xcb_window_t window, xcb_atom_t property,
-                                                xcb_atom_t type)
+std::optional<std::vector<uint32_t>> property32(
+    xcb_connection_t *c, xcb_window_t window, xcb_atom_t property, xcb_atom_t type)
 {
     if (property == XCB_ATOM_NONE)
         return std::nullopt;
@@ -115,7 +114,8 @@ QImage imageFromZPixmap(xcb_connection_t *c, const uint8_t *data, int width, int
 {
     const std::optional<QImage::Format> format = imageFormat(c, depth);
     if (!format)
-        throw Error(QStringLiteral("Could not read the screen: unsupported pixel format (depth %1)").arg(depth));
+        throw Error(
+            QStringLiteral("Could not read the screen: unsupported pixel format (depth %1)").arg(depth));
     const int pad = xcb_get_setup(c)->bitmap_format_scanline_pad;
     const int rowBits = width * *bitsPerPixel(c, depth);
     const int stride = (rowBits + pad - 1) / pad * pad / 8;

@@ -18,8 +18,7 @@ struct FreeDeleter
 };
 
 // Replies and errors that xcb hands over are malloc'd and ours to free.
-template<typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
+template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 using ErrorPtr = Reply<xcb_generic_error_t>;
 
 // A connection of our own to the X server named by $DISPLAY.
@@ -54,8 +53,8 @@ xcb_atom_t atom(xcb_connection_t *c, const char *name, bool onlyIfExists = false
 QString atomName(xcb_connection_t *c, xcb_atom_t atom);
 
 // The 32-bit items of a window property, or nothing when it is not set.
-std::optional<std::vector<uint32_t>> property32(xcb_connection_t *c, xcb_window_t window,
-                                                xcb_atom_t property, xcb_atom_t type);
+std::optional<std::vector<uint32_t>> property32(
+    xcb_connection_t *c, xcb_window_t window, xcb_atom_t property, xcb_atom_t type);
 
 // The QImage format that holds ZPixmap data of `depth` on this server.
 std::optional<QImage::Format> imageFormat(xcb_connection_t *c, uint8_t depth);
