@@ -1,3 +1,6 @@
 # Qt-only platform facilities and the interfaces the subsystems use, relative to src/.
 target_sources(quillet_core PRIVATE
     platform/DefaultsStore.cpp platform/DefaultsStore.h)
+target_sources(quillet_core PRIVATE
+    platform/HotkeyBackend.h platform/KeyboardLayout.h
+    platform/NotificationCenter.cpp platform/NotificationCenter.h)
