@@ -8,3 +8,4 @@ quillet_add_test(ShortcutStorageTest LABEL unit
 quillet_add_test(HotkeyDispatchTest LABEL unit
     SOURCES KeyboardShortcuts/HotkeyDispatchTest.cpp KeyboardShortcuts/ShortcutsTestSupport.h
     LIBS quillet_fakes)
+quillet_add_test(HotkeyX11Test LABEL x11 SOURCES KeyboardShortcuts/HotkeyX11Test.cpp)
