@@ -1,1 +1,15 @@
-# Sources of this subsystem, relative to src/.
+# Sources of the global keyboard shortcut library, relative to src/.
+target_sources(quillet_core PRIVATE
+    KeyboardShortcuts/CarbonKeyboardShortcuts.cpp KeyboardShortcuts/CarbonKeyboardShortcuts.h
+    KeyboardShortcuts/Environment.h
+    KeyboardShortcuts/Hotkeys.cpp KeyboardShortcuts/Hotkeys.h
+    KeyboardShortcuts/Key.h
+    KeyboardShortcuts/MenuTracker.cpp KeyboardShortcuts/MenuTracker.h
+    KeyboardShortcuts/ModifierFlags.h
+    KeyboardShortcuts/Name.h
+    KeyboardShortcuts/PhysicalKeys.cpp KeyboardShortcuts/PhysicalKeys.h
+    KeyboardShortcuts/Shortcut.cpp KeyboardShortcuts/Shortcut.h
+    KeyboardShortcuts/SpecialKey.cpp KeyboardShortcuts/SpecialKey.h
+    KeyboardShortcuts/State.cpp KeyboardShortcuts/State.h
+    KeyboardShortcuts/Storage.cpp KeyboardShortcuts/Storage.h
+    KeyboardShortcuts/Strings.cpp KeyboardShortcuts/Strings.h)

@@ -110,6 +110,11 @@ bool DefaultsStore::contains(const QString &key) const
     return m_settings->contains(key);
 }
 
+QStringList DefaultsStore::keys() const
+{
+    return m_settings->allKeys();
+}
+
 QVariant DefaultsStore::object(const QString &key) const
 {
     return m_settings->value(key);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -30,6 +31,8 @@ public:
     QString filePath() const { return m_filePath; }
 
     bool contains(const QString &key) const;
+    // Every key the store holds.
+    QStringList keys() const;
     // The stored value, or an invalid QVariant when the key is absent.
     QVariant object(const QString &key) const;
     // The stored text; nothing when absent or not text.

@@ -3,4 +3,6 @@ target_sources(quillet_core PRIVATE
     platform/DefaultsStore.cpp platform/DefaultsStore.h)
 target_sources(quillet_core PRIVATE
     platform/DisplayServer.h platform/ScreenGrabber.h platform/WindowList.h
-    platform/PlatformInterfaces.cpp)
+    platform/PlatformInterfaces.cpp
+    platform/HotkeyBackend.h platform/KeyboardLayout.h
+    platform/NotificationCenter.cpp platform/NotificationCenter.h)

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/DefaultsStore.h"
+#include "platform/HotkeyBackend.h"
+#include "platform/KeyboardLayout.h"
+
+#include <memory>
+
+namespace KeyboardShortcuts {
+
+// The facilities the library's process-wide state works over.
+struct Environment
+{
+    std::shared_ptr<DefaultsStore> store;
+    std::shared_ptr<HotkeyBackend> hotkeyBackend; // none: every registration fails
+    std::shared_ptr<KeyboardLayout> keyboardLayout; // none: no key prints a character
+};
+
+// The defaults file, and the X11 backends when the application runs on X11.
+Environment defaultEnvironment();
+
+// Starts the library afresh over these facilities: handlers, streams,
+// registrations, the id counter and every flag go back to their first state.
+void resetState(Environment environment);
+
+} // namespace KeyboardShortcuts

@@ -1,0 +1,221 @@
+#include "platform/x11/X11KeyboardLayout.h"
+
+#include "platform/x11/X11Modifiers.h"
+
+#include <QSocketNotifier>
+#include <QTextBoundaryFinder>
+
+#include <xcb/xcb.h>
+#include "platform/x11/X11Xkb.h"
+#include <xkbcommon/xkbcommon-x11.h>
+
+namespace {
+
+struct ContextDeleter
+{
+    void operator()(xkb_context *context) const { xkb_context_unref(context); }
+};
+struct KeymapDeleter
+{
+    void operator()(xkb_keymap *keymap) const { xkb_keymap_unref(keymap); }
+};
+struct StateDeleter
+{
+    void operator()(xkb_state *state) const { xkb_state_unref(state); }
+};
+
+// Letter keys (evdev Q, A, Z) that tell a Latin layout from another script.
+constexpr int letterProbes[] = {16, 30, 44};
+
+bool isLatinLetter(xkb_keysym_t keysym)
+{
+    return (keysym >= XKB_KEY_A && keysym <= XKB_KEY_Z) || (keysym >= XKB_KEY_a && keysym <= XKB_KEY_z);
+}
+
+// Dead keys are shown as the accent they put on the next letter.
+std::optional<char32_t> spacingFormOfDeadKey(xkb_keysym_t keysym)
+{
+    switch (keysym) {
+    case XKB_KEY_dead_grave: return U'`';
+    case XKB_KEY_dead_acute: return U'\u00B4';
+    case XKB_KEY_dead_circumflex: return U'^';
+    case XKB_KEY_dead_tilde: return U'~';
+    case XKB_KEY_dead_macron: return U'\u00AF';
+    case XKB_KEY_dead_breve: return U'\u02D8';
+    case XKB_KEY_dead_abovedot: return U'\u02D9';
+    case XKB_KEY_dead_diaeresis: return U'\u00A8';
+    case XKB_KEY_dead_abovering: return U'\u02DA';
+    case XKB_KEY_dead_doubleacute: return U'\u02DD';
+    case XKB_KEY_dead_caron: return U'\u02C7';
+    case XKB_KEY_dead_cedilla: return U'\u00B8';
+    case XKB_KEY_dead_ogonek: return U'\u02DB';
+    default: return std::nullopt;
+    }
+}
+
+std::optional<QString> textOfKeysym(xkb_keysym_t keysym)
+{
+    if (const auto spacing = spacingFormOfDeadKey(keysym))
+        return QString::fromUcs4(&*spacing, 1);
+    char buffer[16] = {};
+    if (xkb_keysym_to_utf8(keysym, buffer, sizeof buffer) <= 1)
+        return std::nullopt;
+    const QString text = QString::fromUtf8(buffer);
+    if (text.isEmpty() || text.at(0).category() == QChar::Other_Control)
+        return std::nullopt;
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    if (graphemes.toNextBoundary() != text.size())
+        return std::nullopt; // more than one character
+    return text;
+}
+
+} // namespace
+
+struct X11KeyboardLayout::Private
+{
+    X11::Connection connection;
+    int32_t deviceId = -1;
+    uint8_t xkbFirstEvent = 0;
+    std::unique_ptr<xkb_context, ContextDeleter> context;
+    std::unique_ptr<xkb_keymap, KeymapDeleter> keymap;
+    std::unique_ptr<xkb_state, StateDeleter> state;
+    X11::ModifierMasks masks;
+    std::unique_ptr<QSocketNotifier> notifier;
+
+    bool rebuild();
+    void selectEvents();
+    void readEvents();
+    std::optional<xkb_layout_index_t> asciiCapableLayout() const;
+    bool isLatin(xkb_layout_index_t layout) const;
+    std::optional<xkb_keysym_t> baseKeysym(xkb_keycode_t keycode, xkb_layout_index_t layout) const;
+};
+
+bool X11KeyboardLayout::Private::rebuild()
+{
+    std::unique_ptr<xkb_keymap, KeymapDeleter> newKeymap(
+        xkb_x11_keymap_new_from_device(context.get(), connection.get(), deviceId, XKB_KEYMAP_COMPILE_NO_FLAGS));
+    if (!newKeymap)
+        return false;
+    std::unique_ptr<xkb_state, StateDeleter> newState(
+        xkb_x11_state_new_from_device(newKeymap.get(), connection.get(), deviceId));
+    if (!newState)
+        return false;
+    keymap = std::move(newKeymap);
+    state = std::move(newState);
+    masks = X11::readModifierMasks(connection.get());
+    return true;
+}
+
+void X11KeyboardLayout::Private::selectEvents()
+{
+    const uint16_t events = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY
+        | XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
+    const uint16_t mapParts = XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS
+        | XCB_XKB_MAP_PART_MODIFIER_MAP | XCB_XKB_MAP_PART_VIRTUAL_MODS;
+    xcb_xkb_select_events(connection.get(), uint16_t(deviceId), events, 0, events, mapParts, mapParts, nullptr);
+    xcb_flush(connection.get());
+}
+
+// Any keyboard change rebuilds everything: changes are rare, and a fresh
+// keymap and state are simpler to trust than patched ones.
+void X11KeyboardLayout::Private::readEvents()
+{
+    bool changed = false;
+    while (X11::Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection.get())}) {
+        const uint8_t type = event->response_type & 0x7f;
+        if (type == xkbFirstEvent || type == XCB_MAPPING_NOTIFY)
+            changed = true;
+    }
+    if (changed)
+        rebuild();
+}
+
+bool X11KeyboardLayout::Private::isLatin(xkb_layout_index_t layout) const
+{
+    for (const int evdev : letterProbes) {
+        const auto keysym = baseKeysym(xkb_keycode_t(evdev + 8), layout);
+        if (!keysym || !isLatinLetter(*keysym))
+            return false;
+    }
+    return true;
+}
+
+// The active group when it types Latin letters, else the first group that does.
+std::optional<xkb_layout_index_t> X11KeyboardLayout::Private::asciiCapableLayout() const
+{
+    const xkb_layout_index_t active = xkb_state_serialize_layout(state.get(), XKB_STATE_LAYOUT_EFFECTIVE);
+    if (isLatin(active))
+        return active;
+    const xkb_layout_index_t count = xkb_keymap_num_layouts(keymap.get());
+    for (xkb_layout_index_t layout = 0; layout < count; ++layout) {
+        if (isLatin(layout))
+            return layout;
+    }
+    return std::nullopt;
+}
+
+std::optional<xkb_keysym_t> X11KeyboardLayout::Private::baseKeysym(xkb_keycode_t keycode,
+                                                                   xkb_layout_index_t layout) const
+{
+    const xkb_layout_index_t layouts = xkb_keymap_num_layouts_for_key(keymap.get(), keycode);
+    if (layouts == 0)
+        return std::nullopt;
+    const xkb_keysym_t *syms = nullptr;
+    // A key with fewer groups than the keymap wraps around, as XKB does.
+    const int count = xkb_keymap_key_get_syms_by_level(keymap.get(), keycode, layout % layouts, 0, &syms);
+    if (count < 1 || syms[0] == XKB_KEY_NoSymbol)
+        return std::nullopt;
+    return syms[0];
+}
+
+std::shared_ptr<X11KeyboardLayout> X11KeyboardLayout::create()
+{
+    auto d = std::make_unique<Private>();
+    d->connection = X11::connect();
+    if (!d->connection)
+        return nullptr;
+    xcb_connection_t *c = d->connection.get();
+    if (!xkb_x11_setup_xkb_extension(c, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
+                                     XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr,
+                                     &d->xkbFirstEvent, nullptr))
+        return nullptr;
+    d->deviceId = xkb_x11_get_core_keyboard_device_id(c);
+    d->context.reset(xkb_context_new(XKB_CONTEXT_NO_FLAGS));
+    if (d->deviceId < 0 || !d->context || !d->rebuild())
+        return nullptr;
+    d->selectEvents();
+    Private *raw = d.get();
+    d->notifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(c), QSocketNotifier::Read);
+    QObject::connect(raw->notifier.get(), &QSocketNotifier::activated, [raw] { raw->readEvents(); });
+    return std::shared_ptr<X11KeyboardLayout>(new X11KeyboardLayout(std::move(d)));
+}
+
+X11KeyboardLayout::X11KeyboardLayout(std::unique_ptr<Private> d)
+    : d(std::move(d))
+{
+}
+
+X11KeyboardLayout::~X11KeyboardLayout() = default;
+
+std::optional<QString> X11KeyboardLayout::characterForKey(int evdevCode)
+{
+    d->readEvents(); // a change may have arrived since the event loop last ran
+    const auto layout = d->asciiCapableLayout();
+    if (!layout)
+        return std::nullopt;
+    const auto keysym = d->baseKeysym(xkb_keycode_t(evdevCode + 8), *layout);
+    if (!keysym)
+        return std::nullopt;
+    return textOfKeysym(*keysym);
+}
+
+std::optional<PhysicalKeyEvent> X11KeyboardLayout::decodeKeyEvent(quint32 nativeScanCode, quint32 nativeModifiers)
+{
+    if (nativeScanCode < 8 || nativeScanCode > 255)
+        return std::nullopt;
+    d->readEvents();
+    const X11::ModifierMasks &m = d->masks;
+    const auto has = [nativeModifiers](uint16_t mask) { return mask != 0 && (nativeModifiers & mask) != 0; };
+    return PhysicalKeyEvent{int(nativeScanCode) - 8,
+                            KeyModifiers{has(m.shift), has(m.control), has(m.alt), has(m.super)}};
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/KeyboardLayout.h"
+
+#include <memory>
+
+// The core keyboard's layouts through xkbcommon, kept current as the
+// keyboard mapping or the active layout group changes.
+class X11KeyboardLayout : public KeyboardLayout
+{
+public:
+    // None when no X server or no XKB can be reached.
+    static std::shared_ptr<X11KeyboardLayout> create();
+    ~X11KeyboardLayout() override;
+
+    std::optional<QString> characterForKey(int evdevCode) override;
+    std::optional<PhysicalKeyEvent> decodeKeyEvent(quint32 nativeScanCode, quint32 nativeModifiers) override;
+
+private:
+    struct Private;
+    explicit X11KeyboardLayout(std::unique_ptr<Private> d);
+    std::unique_ptr<Private> d;
+};

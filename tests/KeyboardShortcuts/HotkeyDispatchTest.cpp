@@ -1,0 +1,182 @@
+#include "KeyboardShortcuts/CarbonKeyboardShortcuts.h"
+#include "KeyboardShortcuts/Hotkeys.h"
+#include "KeyboardShortcuts/Storage.h"
+#include "ShortcutsTestSupport.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMenu>
+
+namespace {
+
+using namespace KeyboardShortcuts;
+using Combination = FakeHotkeyBackend::Combination;
+
+const ModifierFlags commandOptionShift = ModifierFlags::command | ModifierFlags::option | ModifierFlags::shift;
+const Shortcut region(Key::four, commandOptionShift);
+const Combination regionKeys{5, KeyModifiers{true, false, true, true}};
+const Shortcut scroll(Key::five, commandOptionShift);
+const Combination scrollKeys{6, KeyModifiers{true, false, true, true}};
+
+struct KeyCounter : QObject
+{
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        count += event->type() == QEvent::KeyPress;
+        return false;
+    }
+};
+
+class HotkeyDispatch : public ShortcutsTest
+{
+protected:
+    void tap(const Combination &combination)
+    {
+        backend->press(combination);
+        backend->release(combination);
+    }
+    QString captureOutput(const std::function<void()> &action)
+    {
+        ::testing::internal::CaptureStdout();
+        action();
+        return QString::fromStdString(::testing::internal::GetCapturedStdout());
+    }
+
+    QStringList calls;
+};
+
+TEST_F(HotkeyDispatch, OnePressRunsEveryNameHoldingTheShortcut)
+{
+    const Name a(QStringLiteral("a"), region);
+    const Name b(QStringLiteral("b"), region);
+    onKeyUp(a, [this] { calls << "a up 1"; });
+    onKeyDown(b, [this] { calls << "b down"; });
+    onKeyUp(b, [this] { calls << "b up"; });
+    onKeyUp(a, [this] { calls << "a up 2"; });
+
+    backend->press(regionKeys);
+    EXPECT_EQ(calls, QStringList{"b down"});
+    backend->release(regionKeys);
+    EXPECT_EQ(calls, (QStringList{"b down", "a up 1", "a up 2", "b up"}));
+}
+
+TEST_F(HotkeyDispatch, HandlersFollowTheStoredShortcut)
+{
+    const Name name(QStringLiteral("captureRegion"), region);
+    onKeyUp(name, [this] { calls << "up"; });
+
+    name.setShortcut(scroll);
+    tap(regionKeys);
+    tap(scrollKeys);
+    EXPECT_EQ(calls.size(), 1);
+
+    // Another writer of the same file changes it: read afresh on the press.
+    DefaultsStore(store->filePath()).setValue(storageKey(name), QString::fromUtf8(region.toJson()));
+    tap(scrollKeys);
+    EXPECT_EQ(calls.size(), 1);
+}
+
+TEST_F(HotkeyDispatch, NothingRunsWhileRecording)
+{
+    const Name name(QStringLiteral("captureRegion"), region);
+    onKeyUp(name, [this] { calls << "up"; });
+    setRecorderActive(true);
+    tap(regionKeys);
+    EXPECT_TRUE(calls.isEmpty());
+    EXPECT_TRUE(isShortcutRegistered(name));
+    setRecorderActive(false);
+    tap(regionKeys);
+    EXPECT_EQ(calls.size(), 1);
+}
+
+TEST_F(HotkeyDispatch, AnOpenMenuTakesMatchingKeysInsteadOfTheGrabs)
+{
+    const Name name(QStringLiteral("captureRegion"), region);
+    onKeyDown(name, [this] { calls << "down"; });
+    onKeyUp(name, [this] { calls << "up"; });
+    const auto ids = backend->ids();
+
+    QMenu menu;
+    menu.addAction(QStringLiteral("Item"));
+    menu.popup(QPoint(10, 10));
+    ASSERT_TRUE(TestSupport::waitUntil([] { return isMenuOpen(); }));
+    EXPECT_TRUE(backend->grabs.empty());
+
+    const quint32 state = FakeKeyboardLayout::superMask | FakeKeyboardLayout::altMask | FakeKeyboardLayout::shiftMask;
+    QKeyEvent matching(QEvent::KeyPress, Qt::Key_4, Qt::NoModifier, 5 + 8, 0, state);
+    QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, 30 + 8, 0, state);
+    KeyCounter reachedMenu;
+    menu.installEventFilter(&reachedMenu);
+    QCoreApplication::sendEvent(&menu, &matching);
+    EXPECT_EQ(calls, QStringList{"down"});
+    EXPECT_EQ(reachedMenu.count, 0); // consumed
+    QCoreApplication::sendEvent(&menu, &other);
+    EXPECT_EQ(calls, QStringList{"down"});
+    EXPECT_EQ(reachedMenu.count, 1); // passed on
+
+    menu.hide();
+    EXPECT_FALSE(isMenuOpen());
+    EXPECT_EQ(backend->ids(), ids); // grabbed again under the same ids
+    tap(regionKeys);
+    EXPECT_EQ(calls, (QStringList{"down", "down", "up"}));
+}
+
+TEST_F(HotkeyDispatch, ReEnablingKeepsIdsAndDropsWhatWasTakenMeanwhile)
+{
+    const Name a(QStringLiteral("a"), region);
+    const Name b(QStringLiteral("b"), scroll);
+    EXPECT_EQ(backend->ids(), (std::vector<quint32>{1, 2}));
+
+    setHotkeysEnabled(false);
+    EXPECT_TRUE(backend->grabs.empty());
+    EXPECT_FALSE(isShortcutRegistered(a));
+    backend->takenByOthers.push_back(scrollKeys);
+    const QString output = captureOutput([] { setHotkeysEnabled(true); });
+
+    EXPECT_EQ(output, QStringLiteral("Error registering hotkey ⌥⇧⌘5: -9878\n"));
+    EXPECT_EQ(backend->ids(), std::vector<quint32>{1});
+    EXPECT_EQ(CarbonKeyboardShortcuts::hotKeyIds(), std::vector<qint64>{1});
+}
+
+TEST_F(HotkeyDispatch, RefusedRegistrationsAreLoggedAndStillUseAnId)
+{
+    backend->takenByOthers.push_back(regionKeys);
+    const Shortcut withFunction(Key::a, ModifierFlags::command | ModifierFlags::function);
+    const QString output = captureOutput([&] {
+        const Name taken(QStringLiteral("taken"), region);
+        const Name inexpressible(QStringLiteral("fn"), withFunction);
+        EXPECT_EQ(taken.shortcut(), region); // the stored value stays
+    });
+    EXPECT_EQ(output, QStringLiteral("Error registering hotkey ⌥⇧⌘4: -9878\n"
+                                     "Error registering hotkey ⌘\U0001F310\uFE0EA: -9879\n"));
+
+    const Name fine(QStringLiteral("fine"), scroll);
+    EXPECT_EQ(backend->ids(), std::vector<quint32>{3});
+}
+
+TEST_F(HotkeyDispatch, StreamsAndHandlerRemovalKeepTheHotkeyWhileAnyoneListens)
+{
+    const Name name(QStringLiteral("captureRegion"), region);
+    onKeyUp(name, [this] { calls << "handler"; });
+    {
+        const auto stream = keyEvents(name);
+        QObject::connect(stream.get(), &KeyEventStream::keyEvent, [this](EventType type) {
+            calls << (type == EventType::keyDown ? "stream down" : "stream up");
+        });
+        tap(regionKeys);
+        EXPECT_EQ(calls, (QStringList{"stream down", "handler", "stream up"}));
+    }
+    EXPECT_EQ(backend->grabs.size(), 1u); // the handler still listens
+
+    removeHandlers(name);
+    EXPECT_TRUE(backend->grabs.empty());
+    EXPECT_TRUE(hasStoredValue(name));
+
+    resumeShortcuts({name});
+    EXPECT_TRUE(isShortcutRegistered(name));
+    suspendShortcuts({name});
+    EXPECT_FALSE(isShortcutRegistered(name));
+}
+
+} // namespace

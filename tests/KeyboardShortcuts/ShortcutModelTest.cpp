@@ -1,0 +1,151 @@
+#include "KeyboardShortcuts/PhysicalKeys.h"
+#include "KeyboardShortcuts/Shortcut.h"
+#include "KeyboardShortcuts/SpecialKey.h"
+#include "ShortcutsTestSupport.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace {
+
+using namespace KeyboardShortcuts;
+
+const ModifierFlags commandOptionShift = ModifierFlags::command | ModifierFlags::option | ModifierFlags::shift;
+
+TEST(ShortcutConversions, OnlyTheFiveKnownBitsSurvive)
+{
+    const struct {
+        const char *what;
+        qint64 carbonIn;
+        qint64 normalised;
+    } cases[] = {
+        {"alphaLock-like bit 0x400", 0x400, 0},
+        {"low bit 0x1", 0x1, 0},
+        {"command, option, shift", 0x100 | 0x800 | 0x200, 2816},
+        {"control and function with junk", 0x1000 | 0x20000 | 0x40 | 0x400000, 0x21000},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Shortcut::fromCarbon(Key::a.rawValue, c.carbonIn).carbonModifiers, c.normalised);
+    }
+    // Flags without a Carbon bit are dropped on the way in.
+    const ModifierFlags noisy = ModifierFlags::capsLock | ModifierFlags::numericPad | ModifierFlags::help
+        | ModifierFlags::control | ModifierFlags{0x8};
+    EXPECT_EQ(toCarbon(noisy), CarbonModifier::controlKey);
+    EXPECT_EQ(fromCarbon(0x1 | CarbonModifier::cmdKey), ModifierFlags::command);
+    EXPECT_EQ(Shortcut(Key::four, commandOptionShift).carbonModifiers, 2816);
+}
+
+TEST(ShortcutJson, DecodesEitherOrderAndKeepsWhatWasStored)
+{
+    EXPECT_EQ(Shortcut(Key::four, commandOptionShift).toJson(), R"({"carbonKeyCode":21,"carbonModifiers":2816})");
+
+    const auto reversed = Shortcut::fromJson(R"({"carbonModifiers":2817,"carbonKeyCode":21})");
+    ASSERT_TRUE(reversed);
+    EXPECT_EQ(reversed->carbonKeyCode, 21);
+    EXPECT_EQ(reversed->carbonModifiers, 2817); // not normalised
+    EXPECT_NE(*reversed, Shortcut::fromCarbon(21, 2816));
+
+    for (const char *bad : {"", "[]", "\"text\"", "{}", R"({"carbonKeyCode":21})",
+                            R"({"carbonKeyCode":"21","carbonModifiers":0})",
+                            R"({"carbonKeyCode":21.5,"carbonModifiers":0})", "0"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(Shortcut::fromJson(bad));
+    }
+}
+
+class ShortcutText : public ShortcutsTest
+{
+};
+
+TEST_F(ShortcutText, Descriptions)
+{
+    const struct {
+        Shortcut shortcut;
+        const char *text;
+    } cases[] = {
+        {Shortcut(Key::four, commandOptionShift), "⌥⇧⌘4"},
+        {Shortcut(Key::a, ModifierFlags::control), "⌃A"},
+        {Shortcut(Key::f1, ModifierFlags::command), "⌘F1"},
+        {Shortcut(Key::space, ModifierFlags::option), "⌥Space"},
+        {Shortcut(Key::keypadEnter), "↩⃣"},
+        {Shortcut(Key::keypadClear), "☒⃣"},
+        {Shortcut(Key::returnKey, ModifierFlags::shift), "⇧↩"}, // the layout's "\r" is never used
+        {Shortcut(Key::quote), "'"},
+        {Shortcut(Key::a, ModifierFlags::function | ModifierFlags::command | ModifierFlags::control),
+         "⌃⌘\U0001F310\uFE0EA"},
+        {Shortcut(Key::z, ModifierFlags::command), "⌘\uFFFD"}, // nothing in this layout
+        {Shortcut::fromCarbon(70000, 0), "\uFFFD"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(c.shortcut.description(), QString::fromUtf8(c.text));
+    }
+}
+
+TEST_F(ShortcutText, WithoutAKeyboardLayoutOnlySymbolsRemain)
+{
+    resetState({store, backend, nullptr});
+    EXPECT_EQ(Shortcut(Key::a, ModifierFlags::command).description(), QStringLiteral("⌘\uFFFD"));
+    EXPECT_EQ(Shortcut(Key::f12).description(), QStringLiteral("F12"));
+}
+
+TEST(SpecialKeys, TableAndMenuEquivalents)
+{
+    EXPECT_EQ(specialKeysByKeyCode().size(), 53);
+    EXPECT_FALSE(specialKeysByKeyCode().contains(Key::a.rawValue));
+    EXPECT_EQ(menuKeyEquivalent(SpecialKey::f1), QString(QChar(0xF704)));
+    EXPECT_EQ(menuKeyEquivalent(SpecialKey::f20), QString(QChar(0xF717)));
+    EXPECT_EQ(presentableDescription(specialKeysByKeyCode().value(Key::f20.rawValue)), QStringLiteral("F20"));
+    EXPECT_EQ(menuKeyEquivalent(SpecialKey::space), QStringLiteral(" "));
+    EXPECT_EQ(menuKeyEquivalent(SpecialKey::keypad5), std::nullopt);
+    EXPECT_EQ(presentableDescription(SpecialKey::keypad9), QStringLiteral("9\u20E3"));
+    EXPECT_EQ(presentableDescription(SpecialKey::help), QStringLiteral("?\u20DD"));
+}
+
+// A typo in the key table would send a shortcut to the wrong physical key.
+TEST(PhysicalKeys, EveryMappedKeyCodeRoundTrips)
+{
+    int mapped = 0;
+    for (qint64 keyCode = 0; keyCode < 128; ++keyCode) {
+        const std::vector<int> codes = evdevCodesForKeyCode(keyCode);
+        if (codes.empty())
+            continue;
+        ++mapped;
+        for (const int evdev : codes) {
+            SCOPED_TRACE(keyCode);
+            EXPECT_EQ(keyCodeForEvdevCode(evdev), keyCode);
+        }
+    }
+    EXPECT_EQ(mapped, 113 + 2); // the constants plus the ISO key and Menu
+    EXPECT_EQ(evdevCodesForKeyCode(Key::four.rawValue), std::vector<int>{5});
+    EXPECT_EQ(evdevCodesForKeyCode(Key::help.rawValue), (std::vector<int>{138, 110}));
+    EXPECT_EQ(keyCodeForEvdevCode(99), Key::f13.rawValue); // Print Screen
+    EXPECT_EQ(keyCodeForEvdevCode(240), std::nullopt);
+}
+
+class ShortcutFromEvent : public ShortcutsTest
+{
+};
+
+TEST_F(ShortcutFromEvent, KeyPressAndReleaseGiveTheSameShortcut)
+{
+    const quint32 scanCodeOf4 = 5 + 8;
+    const quint32 state = FakeKeyboardLayout::superMask | FakeKeyboardLayout::altMask
+        | FakeKeyboardLayout::shiftMask | FakeKeyboardLayout::lockMask;
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        const QKeyEvent event(type, Qt::Key_4, Qt::NoModifier, scanCodeOf4, 0, state);
+        const auto shortcut = Shortcut::fromEvent(&event);
+        ASSERT_TRUE(shortcut);
+        EXPECT_EQ(*shortcut, Shortcut(Key::four, commandOptionShift));
+    }
+    const QMouseEvent mouse(QEvent::MouseButtonPress, QPointF(), QPointF(), Qt::LeftButton, Qt::LeftButton,
+                            Qt::NoModifier);
+    EXPECT_FALSE(Shortcut::fromEvent(&mouse));
+    const QKeyEvent shortcutOverride(QEvent::ShortcutOverride, Qt::Key_4, Qt::NoModifier, scanCodeOf4, 0, 0);
+    EXPECT_FALSE(Shortcut::fromEvent(&shortcutOverride));
+    const QKeyEvent unknownKey(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, 240 + 8, 0, 0);
+    EXPECT_FALSE(Shortcut::fromEvent(&unknownKey));
+}
+
+} // namespace
