@@ -1,3 +1,6 @@
 # Qt-only platform facilities and the interfaces the subsystems use, relative to src/.
 target_sources(quillet_core PRIVATE
-    platform/DefaultsStore.cpp platform/DefaultsStore.h)
+    platform/CanberraSoundPlayer.cpp platform/CanberraSoundPlayer.h
+    platform/DefaultsStore.cpp platform/DefaultsStore.h
+    platform/SoundPlayer.h)
+target_link_libraries(quillet_core PRIVATE PkgConfig::CANBERRA)
