@@ -1,1 +1,2 @@
-# Test programs of this subsystem; paths relative to tests/.
+# Test programs of the output subsystem; paths relative to tests/.
+quillet_add_test(FileServiceTest LABEL unit SOURCES output/FileServiceTest.cpp LIBS quillet_fakes)
