@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMetaProperty>
@@ -14,127 +13,59 @@
 
 namespace {
 
-class AppSettingsTest : public ::testing::Test
+QJsonObject readJson(const QString &path)
 {
-protected:
-    QTemporaryDir dir;
-    QString path() const { return dir.path() + QStringLiteral("/quillet/defaults.json"); }
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
+}
 
-    void writeDefaults(const QByteArray &bytes) const
-    {
-        QDir().mkpath(QFileInfo(path()).absolutePath());
-        QFile file(path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
-
-    QJsonObject onDisk() const
-    {
-        QFile file(path());
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QJsonDocument::fromJson(file.readAll()).object();
-    }
-};
-
-struct Snapshot {
-    QString savePath;
-    ImageFormat imageFormat;
-    double jpegQuality;
-    bool copyToClipboard, showPreviewThumbnail, playSound, promptForFileName, hasCompletedOnboarding;
-};
-
-Snapshot snapshot(const AppSettings &s)
+// A fresh file for each write: QSettings caches files by path, size and time.
+QString writeDefaults(const QTemporaryDir &dir, const QByteArray &bytes)
 {
-    return {s.savePath(),  s.imageFormat(),       s.jpegQuality(),       s.copyToClipboard(),
-            s.showPreviewThumbnail(), s.playSound(), s.promptForFileName(), s.hasCompletedOnboarding()};
+    const QString path = dir.filePath(QStringLiteral("defaults.json"));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    return path;
 }
 
 void expectDefaults(const AppSettings &s)
 {
-    const Snapshot got = snapshot(s);
-    EXPECT_EQ(got.savePath, QDir::homePath() + QStringLiteral("/Desktop"));
-    EXPECT_EQ(got.imageFormat, ImageFormat::png);
-    EXPECT_DOUBLE_EQ(got.jpegQuality, 0.9);
-    EXPECT_FALSE(got.copyToClipboard);
-    EXPECT_TRUE(got.showPreviewThumbnail);
-    EXPECT_TRUE(got.playSound);
-    EXPECT_FALSE(got.promptForFileName);
-    EXPECT_FALSE(got.hasCompletedOnboarding);
+    EXPECT_EQ(s.savePath(), QDir::homePath() + QStringLiteral("/Desktop"));
+    EXPECT_EQ(s.imageFormat(), ImageFormat::png);
+    EXPECT_DOUBLE_EQ(s.jpegQuality(), 0.9);
+    EXPECT_FALSE(s.copyToClipboard());
+    EXPECT_TRUE(s.showPreviewThumbnail());
+    EXPECT_TRUE(s.playSound());
+    EXPECT_FALSE(s.promptForFileName());
+    EXPECT_FALSE(s.hasCompletedOnboarding());
 }
 
-TEST_F(AppSettingsTest, FreshUserGetsDefaultsAndConstructionWritesNothing)
+TEST(AppSettingsTest, AFreshUserGetsTheDefaultsAndConstructionWritesNothing)
 {
-    DefaultsStore store(path());
-    AppSettings settings(store);
-    expectDefaults(settings);
-    EXPECT_FALSE(QFileInfo::exists(path()));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("quillet/defaults.json"));
+    DefaultsStore store(path);
+    expectDefaults(AppSettings(store));
+    EXPECT_FALSE(QFile::exists(path));
 }
 
-TEST_F(AppSettingsTest, StoredValuesOfTheWrongKindReadAsAbsent)
+TEST(AppSettingsTest, StoredValuesOfTheWrongKindReadAsAbsent)
 {
-    writeDefaults(R"({
-        "savePath": 42,
-        "imageFormat": true,
-        "jpegQuality": "0.5",
-        "copyToClipboard": 1,
-        "showPreviewThumbnail": "false",
-        "playSound": 0,
-        "promptForFileName": "yes",
-        "hasCompletedOnboarding": false
-    })");
-    DefaultsStore store(path());
-    AppSettings settings(store);
-    expectDefaults(settings);
-}
-
-TEST_F(AppSettingsTest, OnlyTheExactRawValueSelectsJpeg)
-{
-    const struct {
-        const char *stored;
-        ImageFormat expected;
-    } cases[] = {
-        {R"("jpeg")", ImageFormat::jpeg},
-        {R"("JPEG")", ImageFormat::png},
-        {R"("jpg")", ImageFormat::png},
-        {R"(" jpeg")", ImageFormat::png},
-        {R"("png")", ImageFormat::png},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.stored);
-        // A file of its own for each case: QSettings caches files by path,
-        // size and modification time.
-        QTemporaryDir local;
-        const QString file = local.path() + QStringLiteral("/defaults.json");
-        QFile out(file);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(QByteArray(R"({"imageFormat": )") + c.stored + "}");
-        out.close();
-        DefaultsStore store(file);
-        AppSettings settings(store);
-        EXPECT_EQ(settings.imageFormat(), c.expected);
+    for (const char *format : {R"("JPEG")", R"("jpg")", "true"}) {
+        SCOPED_TRACE(format);
+        QTemporaryDir dir;
+        DefaultsStore store(writeDefaults(dir, QByteArray(R"({"imageFormat": )") + format + R"(,
+            "savePath": 42, "jpegQuality": "0.5", "copyToClipboard": 1, "showPreviewThumbnail": "false",
+            "playSound": 0, "promptForFileName": "yes"})"));
+        expectDefaults(AppSettings(store));
     }
 }
 
-// Out-of-range qualities and missing folders are the file service's business:
-// the store loads them unchanged.
-TEST_F(AppSettingsTest, StoredValuesAreNotValidatedBeyondTheirKind)
-{
-    writeDefaults(R"({"jpegQuality": 5.0, "savePath": "~/nowhere/yet", "hasCompletedOnboarding": true})");
-    DefaultsStore store(path());
-    AppSettings settings(store);
-    EXPECT_DOUBLE_EQ(settings.jpegQuality(), 5.0);
-    EXPECT_EQ(settings.savePath(), QStringLiteral("~/nowhere/yet"));
-    EXPECT_TRUE(settings.hasCompletedOnboarding());
-}
-
-struct Assignment {
-    const char *property; // also the key on disk
-    QVariant value;       // different from the default
+const struct {
+    const char *property; // also the key
+    QVariant value;       // differs from the default
     QJsonValue stored;
-};
-
-const Assignment kAssignments[] = {
+} kAssignments[] = {
     {"savePath", QStringLiteral("/tmp/shots"), QJsonValue(QStringLiteral("/tmp/shots"))},
     {"imageFormat", QVariant::fromValue(ImageFormat::jpeg), QJsonValue(QStringLiteral("jpeg"))},
     {"jpegQuality", 0.5, QJsonValue(0.5)},
@@ -145,87 +76,44 @@ const Assignment kAssignments[] = {
     {"hasCompletedOnboarding", true, QJsonValue(true)},
 };
 
-TEST_F(AppSettingsTest, AChangeNotifiesOnceAndIsOnDiskWhenTheSetterReturns)
+TEST(AppSettingsTest, EveryAssignmentIsOnDiskAtOnceButOnlyAChangeNotifies)
 {
-    DefaultsStore store(path());
+    QTemporaryDir dir;
+    DefaultsStore store(dir.filePath(QStringLiteral("defaults.json")));
     AppSettings settings(store);
-    for (const Assignment &a : kAssignments) {
+    for (const auto &a : kAssignments) {
         SCOPED_TRACE(a.property);
         const QMetaProperty property =
             settings.metaObject()->property(settings.metaObject()->indexOfProperty(a.property));
-        ASSERT_TRUE(property.isValid());
         QSignalSpy changed(&settings, property.notifySignal());
+
+        ASSERT_TRUE(property.write(&settings, property.read(&settings)));
+        EXPECT_EQ(changed.count(), 0);
+        EXPECT_TRUE(readJson(store.filePath()).contains(QLatin1String(a.property)));
 
         ASSERT_TRUE(property.write(&settings, a.value));
         EXPECT_EQ(changed.count(), 1);
-        EXPECT_EQ(property.read(&settings), a.value);
-        EXPECT_EQ(onDisk().value(QLatin1String(a.property)), a.stored);
+        EXPECT_EQ(readJson(store.filePath()).value(QLatin1String(a.property)), a.stored);
     }
+
+    DefaultsStore again(store.filePath());
+    AppSettings reloaded(again);
+    for (const auto &a : kAssignments)
+        EXPECT_EQ(reloaded.property(a.property), a.value) << a.property;
 }
 
-TEST_F(AppSettingsTest, AnEqualAssignmentWritesButNotifiesNobody)
+TEST(AppSettingsTest, ACorruptFileIsSetAsideAndTheDefaultsApply)
 {
-    DefaultsStore store(path());
-    AppSettings settings(store);
-    for (const Assignment &a : kAssignments) {
-        SCOPED_TRACE(a.property);
-        const QMetaProperty property =
-            settings.metaObject()->property(settings.metaObject()->indexOfProperty(a.property));
-        const QVariant current = property.read(&settings);
-        QSignalSpy changed(&settings, property.notifySignal());
-
-        ASSERT_TRUE(property.write(&settings, current));
-        EXPECT_EQ(changed.count(), 0);
-        EXPECT_TRUE(onDisk().contains(QLatin1String(a.property)));
-    }
-}
-
-TEST_F(AppSettingsTest, AssignedValuesSurviveANewInstance)
-{
-    {
-        DefaultsStore store(path());
-        AppSettings settings(store);
-        for (const Assignment &a : kAssignments)
-            settings.setProperty(a.property, a.value);
-    }
-    DefaultsStore store(path());
-    AppSettings again(store);
-    for (const Assignment &a : kAssignments)
-        EXPECT_EQ(again.property(a.property), a.value) << a.property;
-}
-
-// The settings and the shortcut storage keep separate stores on one file.
-TEST_F(AppSettingsTest, AnotherWriterOnTheSameFileKeepsItsKeys)
-{
-    DefaultsStore settingsStore(path());
-    DefaultsStore shortcutStore(path());
-    AppSettings settings(settingsStore);
-    shortcutStore.setValue(QStringLiteral("KeyboardShortcuts_captureRegion"), QStringLiteral("{}"));
-    settings.setPlaySound(false);
-    shortcutStore.setValue(QStringLiteral("KeyboardShortcuts_captureWindow"), false);
-    settings.setImageFormat(ImageFormat::jpeg);
-
-    const QJsonObject keys = onDisk();
-    EXPECT_EQ(keys.value(QStringLiteral("KeyboardShortcuts_captureRegion")), QJsonValue(QStringLiteral("{}")));
-    EXPECT_EQ(keys.value(QStringLiteral("KeyboardShortcuts_captureWindow")), QJsonValue(false));
-    EXPECT_EQ(keys.value(QStringLiteral("playSound")), QJsonValue(false));
-    EXPECT_EQ(keys.value(QStringLiteral("imageFormat")), QJsonValue(QStringLiteral("jpeg")));
-}
-
-TEST_F(AppSettingsTest, ACorruptFileIsSetAsideAndTheDefaultsApply)
-{
-    const QByteArray garbage = "{\"imageFormat\": \"jpeg\", ";
-    writeDefaults(garbage);
-    DefaultsStore store(path());
+    QTemporaryDir dir;
+    DefaultsStore store(writeDefaults(dir, R"({"imageFormat": "jpeg", )"));
     AppSettings settings(store);
     expectDefaults(settings);
-
-    QFile aside(DefaultsStore::corruptFilePath(path()));
-    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
-    EXPECT_EQ(aside.readAll(), garbage);
-
     settings.setCopyToClipboard(true);
-    EXPECT_EQ(onDisk().value(QStringLiteral("copyToClipboard")), QJsonValue(true));
+
+    QFile aside(DefaultsStore::corruptFilePath(store.filePath()));
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
+    EXPECT_EQ(aside.readAll(), R"({"imageFormat": "jpeg", )");
+    EXPECT_EQ(readJson(store.filePath()).value(QStringLiteral("copyToClipboard")), QJsonValue(true));
 }
 
 } // namespace
