@@ -5,8 +5,6 @@
 #include "fakes/FakeSoundPlayer.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -19,34 +17,22 @@
 namespace {
 
 const QDateTime kFourPm(QDate(2025, 3, 7), QTime(16, 5, 9));
-const QString kFourPmName = QStringLiteral("Screenshot 2025-03-07 at 4.05.09 PM");
+const QString kStamp = QStringLiteral("Screenshot 2025-03-07 at 4.05.09 PM");
 
-QImage testImage(QImage::Format format = QImage::Format_ARGB32, QSize size = {37, 23})
+QImage testImage(QImage::Format format = QImage::Format_ARGB32)
 {
-    QImage image(size, format);
+    QImage image(37, 23, format);
     QRandomGenerator random(7);
-    for (int y = 0; y < size.height(); ++y) {
-        for (int x = 0; x < size.width(); ++x)
-            image.setPixel(x, y, random.generate() | (format == QImage::Format_RGB32 ? 0xff000000u : 0u));
-    }
-    return image;
-}
-
-// Smooth content, as on a screen: JPEG's size then depends on quality.
-QImage gradientImage()
-{
-    QImage image(320, 200, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, qRgb(x * 255 / 320, y * 255 / 200, (x * y) % 256));
+            image.setPixel(x, y, random.generate() | (format == QImage::Format_RGB32 ? 0xff000000u : 0u));
     }
     return image;
 }
 
 QStringList everythingIn(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 QByteArray contentsOf(const QString &path)
@@ -65,124 +51,85 @@ protected:
     QDateTime now = kFourPm;
     FileService service{sound, [this] { return now; }};
 
+    // Not there yet: every save creates it with its parent.
+    QString folder() const { return dir.filePath(QStringLiteral("new/shots")); }
+    QString in(const QString &name) const { return QDir(folder()).filePath(name); }
     void SetUp() override { settings.setSavePath(folder()); }
-    QString folder() const { return dir.filePath(QStringLiteral("shots")); }
-    QString inFolder(const QString &name) const { return QDir(folder()).filePath(name); }
 };
 
-TEST_F(FileServiceTest, DefaultNameIsTheLocalTimeOnTheTwelveHourClock)
+TEST_F(FileServiceTest, TheDefaultNameIsTheLocalTimeOnTheTwelveHourClock)
 {
-    const struct {
-        QTime time;
-        const char *expected;
-    } cases[] = {
+    const std::pair<QTime, const char *> cases[] = {
         {QTime(16, 5, 9), "Screenshot 2025-03-07 at 4.05.09 PM"},
         {QTime(0, 0, 0), "Screenshot 2025-03-07 at 12.00.00 AM"},
         {QTime(12, 30, 5), "Screenshot 2025-03-07 at 12.30.05 PM"},
-        {QTime(9, 7, 3), "Screenshot 2025-03-07 at 9.07.03 AM"},
     };
-    for (const auto &c : cases) {
-        now = QDateTime(QDate(2025, 3, 7), c.time);
-        EXPECT_EQ(service.defaultFileName(), QString::fromUtf8(c.expected));
+    for (const auto &[time, expected] : cases) {
+        now = QDateTime(QDate(2025, 3, 7), time);
+        EXPECT_EQ(service.defaultFileName(), QLatin1String(expected));
     }
 }
 
-TEST_F(FileServiceTest, SavesInOneSecondAreNumberedFromTwoPerExtension)
+TEST_F(FileServiceTest, TakenNamesAreNumberedFromTwoPerExtension)
 {
-    const QImage image = testImage();
-    EXPECT_EQ(service.save(image, settings), inFolder(kFourPmName + ".png"));
-    EXPECT_EQ(service.save(image, settings), inFolder(kFourPmName + " (2).png"));
-    EXPECT_EQ(service.save(image, settings), inFolder(kFourPmName + " (3).png"));
+    ::umask(022);
+    EXPECT_EQ(service.save(testImage(), settings), in(kStamp + ".png"));
+    EXPECT_EQ(service.save(testImage(), settings), in(kStamp + " (2).png"));
+    ASSERT_TRUE(QDir().mkpath(in(kStamp + " (3).png"))); // a folder is taken too
+    EXPECT_EQ(service.save(testImage(), settings), in(kStamp + " (4).png"));
     settings.setImageFormat(ImageFormat::jpeg);
-    EXPECT_EQ(service.save(image, settings), inFolder(kFourPmName + ".jpeg"));
+    EXPECT_EQ(service.save(testImage(), settings), in(kStamp + ".jpeg"));
+    EXPECT_EQ(service.save(testImage(), "Invoice", ImageFormat::jpeg, settings), in("Invoice.jpeg"));
+    EXPECT_EQ(service.save(testImage(), "Invoice", ImageFormat::jpeg, settings), in("Invoice (2).jpeg"));
+    EXPECT_EQ(sound.playCount, 6);
+
+    settings.setPlaySound(false);
+    service.save(testImage(), settings);
+    EXPECT_EQ(sound.playCount, 6);
+
+    // The user's usual permissions, though the file began as a private temporary.
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(in(kStamp + ".png")).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0666u & ~0022u);
 }
 
-TEST_F(FileServiceTest, AFolderOfTheCandidatesNameCountsAsTaken)
+TEST_F(FileServiceTest, AGivenNameStaysInTheSaveFolderAndFitsTheFileSystem)
 {
-    ASSERT_TRUE(QDir().mkpath(inFolder(kFourPmName + ".png")));
-    EXPECT_EQ(service.save(testImage(), settings), inFolder(kFourPmName + " (2).png"));
-}
-
-TEST_F(FileServiceTest, AGivenNameIsUsedAndNumbered)
-{
-    EXPECT_EQ(service.save(testImage(), QStringLiteral("Invoice"), ImageFormat::jpeg, settings),
-              inFolder(QStringLiteral("Invoice.jpeg")));
-    EXPECT_EQ(service.save(testImage(), QStringLiteral("Invoice"), ImageFormat::jpeg, settings),
-              inFolder(QStringLiteral("Invoice (2).jpeg")));
-}
-
-TEST_F(FileServiceTest, AGivenNameCannotLeaveTheSaveFolder)
-{
-    const struct {
-        QString name;
-        QString expected;
-    } cases[] = {
-        {QStringLiteral("../../.bashrc"), QStringLiteral("..-..-.bashrc.png")},
-        {QStringLiteral("a/b"), QStringLiteral("a-b.png")},
-        {QStringLiteral("/"), QStringLiteral("-.png")},
-        {QStringView(u"x\0y", 3).toString(), QStringLiteral("x-y.png")},
-        {QString(), kFourPmName + ".png"},
-        {QStringLiteral("."), kFourPmName + " (2).png"},
-        {QStringLiteral(".."), kFourPmName + " (3).png"},
-        {QStringLiteral(" keep  spaces "), QStringLiteral(" keep  spaces .png")},
+    const QString combining = QStringView(u"e\u0301").toString().repeated(100); // 3 bytes a character
+    const std::pair<QString, QString> cases[] = {
+        {"../../.bashrc", "..-..-.bashrc.png"},
+        {"a/b", "a-b.png"},
+        {QStringView(u"x\0y", 3).toString(), "x-y.png"},
+        {" keep  spaces ", " keep  spaces .png"},
+        {"", kStamp + ".png"},
+        {"..", kStamp + " (2).png"},
+        {QString(300, u'a'), QString(251, u'a') + ".png"},
+        {QString(300, u'a'), QString(247, u'a') + " (2).png"},
+        {combining, combining.left(2 * 83) + ".png"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name.toStdString());
-        EXPECT_EQ(service.save(testImage(), c.name, ImageFormat::png, settings), inFolder(c.expected));
-    }
-    EXPECT_EQ(everythingIn(dir.path()), QStringList({"defaults.json", "shots"}));
+    for (const auto &[name, expected] : cases)
+        EXPECT_EQ(service.save(testImage(), name, ImageFormat::png, settings), in(expected));
+    EXPECT_EQ(everythingIn(dir.path()), QStringList({"defaults.json", "new"}));
 }
 
-TEST_F(FileServiceTest, AnOverlongNameIsShortenedAtACharacterKeepingTheExtension)
+TEST_F(FileServiceTest, PngKeepsEveryPixel)
 {
-    const QString accented = QStringView(u"e\u0301").toString().repeated(100); // 3 bytes per character
-    const struct {
-        QString name;
-        ImageFormat format;
-        QString firstName;
-        QString secondName;
-    } cases[] = {
-        {QString(300, u'a'), ImageFormat::png, QString(251, u'a') + ".png", QString(247, u'a') + " (2).png"},
-        {QString(200, u'é'), ImageFormat::jpeg, QString(125, u'é') + ".jpeg",
-         QString(123, u'é') + " (2).jpeg"},
-        {accented, ImageFormat::png, accented.left(2 * 83) + ".png", accented.left(2 * 82) + " (2).png"},
-    };
-    for (const auto &c : cases) {
-        EXPECT_EQ(service.save(testImage(), c.name, c.format, settings), inFolder(c.firstName));
-        EXPECT_EQ(service.save(testImage(), c.name, c.format, settings), inFolder(c.secondName));
-    }
-}
-
-TEST_F(FileServiceTest, AMissingSaveFolderIsCreatedWithItsParents)
-{
-    settings.setSavePath(dir.filePath(QStringLiteral("a/b/c")));
-    const QString path = service.save(testImage(), settings);
-    EXPECT_EQ(QFileInfo(path).absolutePath(), dir.filePath(QStringLiteral("a/b/c")));
-    EXPECT_TRUE(QFileInfo(path).isFile());
-}
-
-TEST_F(FileServiceTest, PngKeepsEveryPixelAndIgnoresTheJpegQuality)
-{
-    for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32}) {
-        const QImage image = testImage(format);
-        settings.setJpegQuality(0.1);
-        const QString low = service.save(image, settings);
-        settings.setJpegQuality(1.0);
-        const QString high = service.save(image, settings);
-
-        const QImage decoded(low);
-        EXPECT_EQ(decoded.convertToFormat(format), image);
-        EXPECT_EQ(contentsOf(low), contentsOf(high));
-    }
+    for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32})
+        EXPECT_EQ(QImage(service.save(testImage(format), settings)).convertToFormat(format), testImage(format));
 }
 
 TEST_F(FileServiceTest, JpegSizeFallsWithQualityAndOutOfRangeQualitiesStillEncode)
 {
+    QImage screen(320, 200, QImage::Format_RGB32);
+    for (int y = 0; y < screen.height(); ++y) {
+        for (int x = 0; x < screen.width(); ++x)
+            screen.setPixel(x, y, qRgb(x * 255 / 320, y * 255 / 200, (x * y) % 256));
+    }
     settings.setImageFormat(ImageFormat::jpeg);
     QMap<double, QByteArray> bytes;
     for (double quality : {-1.0, 0.0, 0.1, 0.5, 1.0, 5.0}) {
         settings.setJpegQuality(quality);
-        const QString path = service.save(gradientImage(), settings);
+        const QString path = service.save(screen, settings);
         EXPECT_EQ(QImageReader(path).format(), "jpeg") << quality;
         bytes[quality] = contentsOf(path);
     }
@@ -192,29 +139,8 @@ TEST_F(FileServiceTest, JpegSizeFallsWithQualityAndOutOfRangeQualitiesStillEncod
     EXPECT_EQ(bytes[5.0], bytes[1.0]);
 }
 
-TEST_F(FileServiceTest, TheSoundPlaysAfterASuccessfulSaveOnlyWhenEnabled)
-{
-    service.save(testImage(), settings);
-    EXPECT_EQ(sound.playCount, 1);
-    settings.setPlaySound(false);
-    service.save(testImage(), settings);
-    EXPECT_EQ(sound.playCount, 1);
-}
-
-TEST_F(FileServiceTest, SavedFilesGetTheUsersUsualPermissions)
-{
-    const mode_t previous = ::umask(022);
-    const QString path = service.save(testImage(), settings);
-    ::umask(previous);
-    struct stat status {};
-    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0644u);
-}
-
 // Writes part of a file, then fails, as an encoder does on a full disk.
-class FailingEncoder : public ImageEncoder
-{
-public:
+struct FailingEncoder : ImageEncoder {
     bool encode(const QImage &, ImageFormat, double, QIODevice &device) override
     {
         device.write(QByteArray(4096, 'x'));
@@ -222,38 +148,26 @@ public:
     }
 };
 
-TEST(FileServiceFailureTest, FailuresLeaveNoFileAndPlayNoSound)
+TEST_F(FileServiceTest, AFailedSaveLeavesNoFileAndPlaysNoSound)
 {
-    QTemporaryDir dir;
-    DefaultsStore store(dir.filePath(QStringLiteral("defaults.json")));
-    AppSettings settings(store);
-    FakeSoundPlayer sound;
-    QFile blocker(dir.filePath(QStringLiteral("file")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    QFile(dir.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly);
     const QString belowFile = dir.filePath(QStringLiteral("file/shots"));
-    const QString shots = dir.filePath(QStringLiteral("shots"));
-
     const struct {
-        const char *what;
         QString folder;
-        std::function<std::unique_ptr<ImageEncoder>()> encoder;
+        ImageEncoder *encoder;
         QImage image;
         QString message;
     } cases[] = {
-        {"folder below a file", belowFile, [] { return std::make_unique<StandardImageEncoder>(); }, testImage(),
-         "Could not create folder " + belowFile + ": Not a directory"},
-        {"encoder fails midway", shots, [] { return std::make_unique<FailingEncoder>(); }, testImage(),
-         "Failed to write image to disk."},
-        {"nothing to encode", shots, [] { return std::make_unique<StandardImageEncoder>(); }, QImage(),
-         "Failed to write image to disk."},
+        {belowFile, new StandardImageEncoder, testImage(), "Could not create folder " + belowFile + ": Not a directory"},
+        {folder(), new FailingEncoder, testImage(), "Failed to write image to disk."},
+        {folder(), new StandardImageEncoder, QImage(), "Failed to write image to disk."},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
         settings.setSavePath(c.folder);
-        FileService service(sound, [] { return kFourPm; }, c.encoder());
+        FileService failing(sound, [] { return kFourPm; }, std::unique_ptr<ImageEncoder>(c.encoder));
         try {
-            service.save(c.image, settings);
-            ADD_FAILURE() << "save succeeded";
+            failing.save(c.image, settings);
+            ADD_FAILURE() << "saved in " << c.folder.toStdString();
         } catch (const Error &error) {
             EXPECT_EQ(error.message(), c.message);
         }
@@ -263,60 +177,41 @@ TEST(FileServiceFailureTest, FailuresLeaveNoFileAndPlayNoSound)
 }
 
 // Another program takes the name while the image is being encoded.
-class RacingEncoder : public StandardImageEncoder
-{
-public:
-    explicit RacingEncoder(QString takenPath)
-        : m_takenPath(std::move(takenPath))
-    {
-    }
+struct RacingEncoder : StandardImageEncoder {
+    QString taken;
     bool encode(const QImage &image, ImageFormat format, double quality, QIODevice &device) override
     {
-        QFile theirs(m_takenPath);
-        if (!theirs.open(QIODevice::WriteOnly) || theirs.write("theirs") != 6)
-            return false;
-        return StandardImageEncoder::encode(image, format, quality, device);
+        QFile theirs(taken);
+        return theirs.open(QIODevice::WriteOnly) && theirs.write("theirs") == 6
+            && StandardImageEncoder::encode(image, format, quality, device);
     }
-
-private:
-    QString m_takenPath;
 };
 
 TEST_F(FileServiceTest, ANameTakenDuringTheWriteIsNeverReplaced)
 {
-    const QString theirs = inFolder(kFourPmName + ".png");
+    auto encoder = std::make_unique<RacingEncoder>();
+    encoder->taken = in(kStamp + ".png");
     QDir().mkpath(folder());
-    FileService racing(sound, [] { return kFourPm; }, std::make_unique<RacingEncoder>(theirs));
+    FileService racing(sound, [] { return kFourPm; }, std::move(encoder));
 
-    EXPECT_EQ(racing.save(testImage(), settings), inFolder(kFourPmName + " (2).png"));
-    EXPECT_EQ(contentsOf(theirs), "theirs");
+    EXPECT_EQ(racing.save(testImage(), settings), in(kStamp + " (2).png"));
+    EXPECT_EQ(contentsOf(in(kStamp + ".png")), "theirs");
     EXPECT_EQ(everythingIn(folder()).size(), 2);
 }
 
-TEST(MostRecentScreenshotTest, ReturnsTheNewestImageFileDirectlyInTheFolder)
+TEST(MostRecentScreenshotTest, IsTheNewestVisibleImageFileDirectlyInTheFolder)
 {
     QTemporaryDir dir;
-    const auto touch = [&dir](const char *name, int age, bool folder = false) {
-        const QString path = dir.filePath(QString::fromUtf8(name));
-        if (folder) {
-            QDir().mkpath(path);
-        } else {
-            QFile file(path);
-            file.open(QIODevice::WriteOnly);
-        }
-        const time_t when = time(nullptr) - age;
-        const utimbuf times{when, when};
-        ::utime(QFile::encodeName(path).constData(), &times);
-    };
     EXPECT_EQ(FileService::mostRecentScreenshot(dir.path()), std::nullopt);
-
-    touch("a.PNG", 300);
-    touch("b.jpg", 200);
-    touch("c.gif", 10);
-    touch(".d.png", 5);
-    touch("e.png", 1, true);
-    touch("f.JPEG", 250);
-    EXPECT_EQ(FileService::mostRecentScreenshot(dir.path()), dir.filePath(QStringLiteral("b.jpg")));
+    const std::pair<const char *, int> ages[] = {{"a.PNG", 300}, {"b.jpg", 200}, {"f.JPEG", 150},
+                                                 {"c.gif", 10},  {".d.png", 5},  {"e.png/", 1}};
+    for (const auto &[name, age] : ages) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        QString(name).endsWith('/') ? QDir().mkpath(path) : QFile(path).open(QIODevice::WriteOnly);
+        const utimbuf times{time(nullptr) - age, time(nullptr) - age};
+        ::utime(QFile::encodeName(path).constData(), &times);
+    }
+    EXPECT_EQ(FileService::mostRecentScreenshot(dir.path()), dir.filePath(QStringLiteral("f.JPEG")));
     EXPECT_EQ(FileService::mostRecentScreenshot(dir.filePath(QStringLiteral("missing"))), std::nullopt);
 }
 
