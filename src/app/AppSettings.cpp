@@ -52,7 +52,7 @@ std::optional<bool> AppSettings::storedBoolean(const char *key) const
     return value.toBool();
 }
 
-template<typename T, typename Signal>
+template <typename T, typename Signal>
 void AppSettings::assign(T &member, const T &value, Signal changed, const char *key, const QVariant &stored)
 {
     const bool differs = !(member == value);
@@ -70,7 +70,7 @@ void AppSettings::setSavePath(const QString &savePath)
 void AppSettings::setImageFormat(ImageFormat imageFormat)
 {
     assign(m_imageFormat, imageFormat, &AppSettings::imageFormatChanged, "imageFormat",
-           ImageFormats::rawValue(imageFormat));
+        ImageFormats::rawValue(imageFormat));
 }
 
 void AppSettings::setJpegQuality(double jpegQuality)
@@ -81,13 +81,13 @@ void AppSettings::setJpegQuality(double jpegQuality)
 void AppSettings::setCopyToClipboard(bool copyToClipboard)
 {
     assign(m_copyToClipboard, copyToClipboard, &AppSettings::copyToClipboardChanged, "copyToClipboard",
-           copyToClipboard);
+        copyToClipboard);
 }
 
 void AppSettings::setShowPreviewThumbnail(bool showPreviewThumbnail)
 {
     assign(m_showPreviewThumbnail, showPreviewThumbnail, &AppSettings::showPreviewThumbnailChanged,
-           "showPreviewThumbnail", showPreviewThumbnail);
+        "showPreviewThumbnail", showPreviewThumbnail);
 }
 
 void AppSettings::setPlaySound(bool playSound)
@@ -98,11 +98,11 @@ void AppSettings::setPlaySound(bool playSound)
 void AppSettings::setPromptForFileName(bool promptForFileName)
 {
     assign(m_promptForFileName, promptForFileName, &AppSettings::promptForFileNameChanged,
-           "promptForFileName", promptForFileName);
+        "promptForFileName", promptForFileName);
 }
 
 void AppSettings::setHasCompletedOnboarding(bool hasCompletedOnboarding)
 {
     assign(m_hasCompletedOnboarding, hasCompletedOnboarding, &AppSettings::hasCompletedOnboardingChanged,
-           "hasCompletedOnboarding", hasCompletedOnboarding);
+        "hasCompletedOnboarding", hasCompletedOnboarding);
 }

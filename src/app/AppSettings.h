@@ -21,14 +21,15 @@ class AppSettings : public QObject
     Q_PROPERTY(QString savePath READ savePath WRITE setSavePath NOTIFY savePathChanged)
     Q_PROPERTY(ImageFormat imageFormat READ imageFormat WRITE setImageFormat NOTIFY imageFormatChanged)
     Q_PROPERTY(double jpegQuality READ jpegQuality WRITE setJpegQuality NOTIFY jpegQualityChanged)
-    Q_PROPERTY(bool copyToClipboard READ copyToClipboard WRITE setCopyToClipboard NOTIFY copyToClipboardChanged)
+    Q_PROPERTY(
+        bool copyToClipboard READ copyToClipboard WRITE setCopyToClipboard NOTIFY copyToClipboardChanged)
     Q_PROPERTY(bool showPreviewThumbnail READ showPreviewThumbnail WRITE setShowPreviewThumbnail NOTIFY
-                   showPreviewThumbnailChanged)
+            showPreviewThumbnailChanged)
     Q_PROPERTY(bool playSound READ playSound WRITE setPlaySound NOTIFY playSoundChanged)
     Q_PROPERTY(bool promptForFileName READ promptForFileName WRITE setPromptForFileName NOTIFY
-                   promptForFileNameChanged)
+            promptForFileNameChanged)
     Q_PROPERTY(bool hasCompletedOnboarding READ hasCompletedOnboarding WRITE setHasCompletedOnboarding NOTIFY
-                   hasCompletedOnboardingChanged)
+            hasCompletedOnboardingChanged)
 
 public:
     explicit AppSettings(DefaultsStore &store, QObject *parent = nullptr);
@@ -68,7 +69,7 @@ signals:
 private:
     void load();
     std::optional<bool> storedBoolean(const char *key) const;
-    template<typename T, typename Signal>
+    template <typename T, typename Signal>
     void assign(T &member, const T &value, Signal changed, const char *key, const QVariant &stored);
 
     DefaultsStore &m_store;

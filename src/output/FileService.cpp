@@ -21,7 +21,8 @@ namespace {
 void createFolder(const QString &folder)
 {
     std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(folder).toStdString()), error);
+    std::filesystem::create_directories(
+        std::filesystem::path(QFile::encodeName(folder).toStdString()), error);
     if (error) {
         throw Error(QStringLiteral("Could not create folder %1: %2")
                         .arg(folder, QString::fromLocal8Bit(error.message())));
@@ -65,8 +66,8 @@ QString FileService::save(const QImage &image, const AppSettings &settings)
     return save(image, defaultFileName(), settings.imageFormat(), settings);
 }
 
-QString FileService::save(const QImage &image, const QString &name, ImageFormat format,
-                          const AppSettings &settings)
+QString FileService::save(
+    const QImage &image, const QString &name, ImageFormat format, const AppSettings &settings)
 {
     // A name must not reach outside the save folder ("../x") or be no name at all.
     const QString base = FileNames::sanitized(name).value_or(defaultFileName());
@@ -88,7 +89,8 @@ QString FileService::save(const QImage &image, const QString &name, ImageFormat 
 
 // Takes the first free name of "base.ext", "base (2).ext", … A name that
 // appears while we look is skipped, never replaced.
-QString FileService::publish(PendingFile &file, const QString &folder, const QString &base, ImageFormat format)
+QString FileService::publish(
+    PendingFile &file, const QString &folder, const QString &base, ImageFormat format)
 {
     const QString extension = ImageFormats::fileExtension(format);
     for (int counter = 1;; ++counter) {

@@ -27,8 +27,9 @@ class FileService
 public:
     using Clock = std::function<QDateTime()>;
 
-    explicit FileService(SoundPlayer &sound, Clock clock = [] { return QDateTime::currentDateTime(); },
-                         std::unique_ptr<ImageEncoder> encoder = std::make_unique<StandardImageEncoder>());
+    explicit FileService(
+        SoundPlayer &sound, Clock clock = [] { return QDateTime::currentDateTime(); },
+        std::unique_ptr<ImageEncoder> encoder = std::make_unique<StandardImageEncoder>());
     ~FileService();
     FileService(const FileService &) = delete;
     FileService &operator=(const FileService &) = delete;

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-bool StandardImageEncoder::encode(const QImage &image, ImageFormat format, double jpegQuality,
-                                  QIODevice &device)
+bool StandardImageEncoder::encode(
+    const QImage &image, ImageFormat format, double jpegQuality, QIODevice &device)
 {
     if (image.isNull())
         return false;

@@ -41,7 +41,8 @@ std::unique_ptr<PendingFile> PendingFile::create(const QString &folder)
     for (int attempt = 0; attempt < 16; ++attempt) {
         const QString path = QDir(folder).filePath(hiddenName());
         // 0666 so that the finished file gets the user's usual permissions (umask).
-        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd
+            = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0)
             return std::unique_ptr<PendingFile>(new PendingFile(path, fd));
         if (errno != EEXIST)

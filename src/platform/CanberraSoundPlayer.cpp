@@ -5,7 +5,7 @@
 
 namespace {
 
-void ignoreAlsaError(const char *, int, const char *, int, const char *, ...) {}
+void ignoreAlsaError(const char *, int, const char *, int, const char *, ...) { }
 
 // WORKAROUND: canberra's ALSA backend lets libasound print its configuration
 // errors to stderr on a machine without a sound card. Nothing must be printed
@@ -34,8 +34,8 @@ ca_context *processContext()
         ca_context *created = nullptr;
         if (ca_context_create(&created) != CA_SUCCESS)
             return static_cast<ca_context *>(nullptr);
-        ca_context_change_props(created, CA_PROP_APPLICATION_NAME, "Quillet", CA_PROP_APPLICATION_ID,
-                                "quillet", nullptr);
+        ca_context_change_props(
+            created, CA_PROP_APPLICATION_NAME, "Quillet", CA_PROP_APPLICATION_ID, "quillet", nullptr);
         return created;
     }();
     return context;
@@ -51,5 +51,5 @@ void CanberraSoundPlayer::playCaptureSound()
     // Every failure (no theme sound, no audio device) is deliberately ignored:
     // the capture was saved either way.
     ca_context_play(context, 0, CA_PROP_EVENT_ID, "screen-capture", CA_PROP_EVENT_DESCRIPTION,
-                    "Screenshot taken", nullptr);
+        "Screenshot taken", nullptr);
 }

@@ -61,9 +61,10 @@ TEST(AppSettingsTest, StoredValuesOfTheWrongKindReadAsAbsent)
     }
 }
 
-const struct {
+const struct
+{
     const char *property; // also the key
-    QVariant value;       // differs from the default
+    QVariant value; // differs from the default
     QJsonValue stored;
 } kAssignments[] = {
     {"savePath", QStringLiteral("/tmp/shots"), QJsonValue(QStringLiteral("/tmp/shots"))},
@@ -83,8 +84,8 @@ TEST(AppSettingsTest, EveryAssignmentIsOnDiskAtOnceButOnlyAChangeNotifies)
     AppSettings settings(store);
     for (const auto &a : kAssignments) {
         SCOPED_TRACE(a.property);
-        const QMetaProperty property =
-            settings.metaObject()->property(settings.metaObject()->indexOfProperty(a.property));
+        const QMetaProperty property
+            = settings.metaObject()->property(settings.metaObject()->indexOfProperty(a.property));
         QSignalSpy changed(&settings, property.notifySignal());
 
         ASSERT_TRUE(property.write(&settings, property.read(&settings)));

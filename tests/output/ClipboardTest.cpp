@@ -17,8 +17,8 @@ QByteArray readClipboardWithXclip(const char *target)
 {
     QProcess xclip;
     xclip.start(QStringLiteral("xclip"),
-                {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
-                 QString::fromLatin1(target), QStringLiteral("-o")});
+        {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
+            QString::fromLatin1(target), QStringLiteral("-o")});
     const bool finished = TestSupport::waitUntil([&xclip] { return xclip.state() == QProcess::NotRunning; });
     EXPECT_TRUE(finished) << "xclip did not finish";
     if (!finished) {

@@ -1,5 +1,5 @@
-#include "app/AppSettings.h"
 #include "output/FileService.h"
+#include "app/AppSettings.h"
 #include "platform/DefaultsStore.h"
 
 #include "fakes/FakeSoundPlayer.h"
@@ -88,7 +88,9 @@ TEST_F(FileServiceTest, TakenNamesAreNumberedFromTwoPerExtension)
     EXPECT_EQ(sound.playCount, 6);
 
     // The user's usual permissions, though the file began as a private temporary.
-    struct stat status {};
+    struct stat status
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(in(kStamp + ".png")).constData(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0666u & ~0022u);
 }
@@ -115,7 +117,8 @@ TEST_F(FileServiceTest, AGivenNameStaysInTheSaveFolderAndFitsTheFileSystem)
 TEST_F(FileServiceTest, PngKeepsEveryPixel)
 {
     for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32})
-        EXPECT_EQ(QImage(service.save(testImage(format), settings)).convertToFormat(format), testImage(format));
+        EXPECT_EQ(
+            QImage(service.save(testImage(format), settings)).convertToFormat(format), testImage(format));
 }
 
 TEST_F(FileServiceTest, JpegSizeFallsWithQualityAndOutOfRangeQualitiesStillEncode)
@@ -140,7 +143,8 @@ TEST_F(FileServiceTest, JpegSizeFallsWithQualityAndOutOfRangeQualitiesStillEncod
 }
 
 // Writes part of a file, then fails, as an encoder does on a full disk.
-struct FailingEncoder : ImageEncoder {
+struct FailingEncoder : ImageEncoder
+{
     bool encode(const QImage &, ImageFormat, double, QIODevice &device) override
     {
         device.write(QByteArray(4096, 'x'));
@@ -152,19 +156,22 @@ TEST_F(FileServiceTest, AFailedSaveLeavesNoFileAndPlaysNoSound)
 {
     QFile(dir.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly);
     const QString belowFile = dir.filePath(QStringLiteral("file/shots"));
-    const struct {
+    const struct
+    {
         QString folder;
         ImageEncoder *encoder;
         QImage image;
         QString message;
     } cases[] = {
-        {belowFile, new StandardImageEncoder, testImage(), "Could not create folder " + belowFile + ": Not a directory"},
+        {belowFile, new StandardImageEncoder, testImage(),
+            "Could not create folder " + belowFile + ": Not a directory"},
         {folder(), new FailingEncoder, testImage(), "Failed to write image to disk."},
         {folder(), new StandardImageEncoder, QImage(), "Failed to write image to disk."},
     };
     for (const auto &c : cases) {
         settings.setSavePath(c.folder);
-        FileService failing(sound, [] { return kFourPm; }, std::unique_ptr<ImageEncoder>(c.encoder));
+        FileService failing(
+            sound, [] { return kFourPm; }, std::unique_ptr<ImageEncoder>(c.encoder));
         try {
             failing.save(c.image, settings);
             ADD_FAILURE() << "saved in " << c.folder.toStdString();
@@ -177,7 +184,8 @@ TEST_F(FileServiceTest, AFailedSaveLeavesNoFileAndPlaysNoSound)
 }
 
 // Another program takes the name while the image is being encoded.
-struct RacingEncoder : StandardImageEncoder {
+struct RacingEncoder : StandardImageEncoder
+{
     QString taken;
     bool encode(const QImage &image, ImageFormat format, double quality, QIODevice &device) override
     {
@@ -192,7 +200,8 @@ TEST_F(FileServiceTest, ANameTakenDuringTheWriteIsNeverReplaced)
     auto encoder = std::make_unique<RacingEncoder>();
     encoder->taken = in(kStamp + ".png");
     QDir().mkpath(folder());
-    FileService racing(sound, [] { return kFourPm; }, std::move(encoder));
+    FileService racing(
+        sound, [] { return kFourPm; }, std::move(encoder));
 
     EXPECT_EQ(racing.save(testImage(), settings), in(kStamp + " (2).png"));
     EXPECT_EQ(contentsOf(in(kStamp + ".png")), "theirs");
@@ -203,8 +212,8 @@ TEST(MostRecentScreenshotTest, IsTheNewestVisibleImageFileDirectlyInTheFolder)
 {
     QTemporaryDir dir;
     EXPECT_EQ(FileService::mostRecentScreenshot(dir.path()), std::nullopt);
-    const std::pair<const char *, int> ages[] = {{"a.PNG", 300}, {"b.jpg", 200}, {"f.JPEG", 150},
-                                                 {"c.gif", 10},  {".d.png", 5},  {"e.png/", 1}};
+    const std::pair<const char *, int> ages[]
+        = {{"a.PNG", 300}, {"b.jpg", 200}, {"f.JPEG", 150}, {"c.gif", 10}, {".d.png", 5}, {"e.png/", 1}};
     for (const auto &[name, age] : ages) {
         const QString path = dir.filePath(QString::fromLatin1(name));
         QString(name).endsWith('/') ? QDir().mkpath(path) : QFile(path).open(QIODevice::WriteOnly);
