@@ -1,3 +1,4 @@
 # Sources of the application shell, relative to src/.
 target_sources(quillet_core PRIVATE
+    app/AppSettings.cpp app/AppSettings.h
     app/CaptureMode.h app/Error.h app/ImageFormat.h app/SharedTypes.cpp)

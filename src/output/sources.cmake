@@ -1,3 +1,8 @@
 # Sources of the output subsystem, relative to src/.
 target_sources(quillet_core PRIVATE
+    output/FileError.h
+    output/FileNames.cpp output/FileNames.h
+    output/FileService.cpp output/FileService.h
+    output/ImageEncoder.cpp output/ImageEncoder.h
+    output/PendingFile.cpp output/PendingFile.h
     output/PngWriter.cpp output/PngWriter.h)

@@ -1,8 +1,10 @@
 # Qt-only platform facilities and the interfaces the subsystems use, relative to src/.
 target_sources(quillet_core PRIVATE
-    platform/DefaultsStore.cpp platform/DefaultsStore.h)
-target_sources(quillet_core PRIVATE
+    platform/CanberraSoundPlayer.cpp platform/CanberraSoundPlayer.h
+    platform/DefaultsStore.cpp platform/DefaultsStore.h
     platform/DisplayServer.h platform/ScreenGrabber.h platform/WindowList.h
     platform/PlatformInterfaces.cpp
     platform/HotkeyBackend.h platform/KeyboardLayout.h
-    platform/NotificationCenter.cpp platform/NotificationCenter.h)
+    platform/NotificationCenter.cpp platform/NotificationCenter.h
+    platform/SoundPlayer.h)
+target_link_libraries(quillet_core PRIVATE PkgConfig::CANBERRA)

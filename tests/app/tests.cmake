@@ -1,1 +1,2 @@
-# Test programs of this subsystem; paths relative to tests/.
+# Test programs of the application shell; paths relative to tests/.
+quillet_add_test(AppSettingsTest LABEL unit SOURCES app/AppSettingsTest.cpp)

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/ImageFormat.h"
+#include "output/FileError.h"
+#include "output/ImageEncoder.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class AppSettings;
+class PendingFile;
+class SoundPlayer;
+
+// Turns a captured image into a file in the save folder, and the other
+// output actions that follow a capture: the confirmation sound, the
+// clipboard copy and the search for the newest screenshot.
+//
+// Keeps no state between calls: each save reads the settings it is given,
+// so a changed setting applies from the next capture on.
+class FileService
+{
+public:
+    using Clock = std::function<QDateTime()>;
+
+    explicit FileService(
+        SoundPlayer &sound, Clock clock = [] { return QDateTime::currentDateTime(); },
+        std::unique_ptr<ImageEncoder> encoder = std::make_unique<StandardImageEncoder>());
+    ~FileService();
+    FileService(const FileService &) = delete;
+    FileService &operator=(const FileService &) = delete;
+
+    // "Screenshot " and the current local date and time, without extension.
+    QString defaultFileName() const;
+
+    // Saves under the default name in the configured format. Returns the
+    // absolute path of the written file; throws Error (FileErrorException
+    // for the encoder's failures).
+    QString save(const QImage &image, const AppSettings &settings);
+    // Saves under `name` (made safe to use as one file name) in `format`.
+    QString save(const QImage &image, const QString &name, ImageFormat format, const AppSettings &settings);
+
+    // Replaces the clipboard's contents with the image, at its pixel size.
+    void copyImageToClipboard(const QImage &image);
+
+    // The most recently modified PNG or JPEG file directly in `folder`,
+    // hidden files aside; nothing when there is none or the folder cannot
+    // be listed.
+    static std::optional<QString> mostRecentScreenshot(const QString &folder);
+
+private:
+    QString publish(PendingFile &file, const QString &folder, const QString &base, ImageFormat format);
+
+    SoundPlayer &m_sound;
+    Clock m_clock;
+    std::unique_ptr<ImageEncoder> m_encoder;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "app/ImageFormat.h"
+#include "output/PngWriter.h"
+
+class QImage;
+class QIODevice;
+
+// Turns an image into the bytes of one image file.
+class ImageEncoder
+{
+public:
+    virtual ~ImageEncoder() = default;
+    // Writes the complete file to `device`; false when encoding or writing
+    // fails. `jpegQuality` is a fraction, 1.0 the best; PNG ignores it.
+    virtual bool encode(const QImage &image, ImageFormat format, double jpegQuality, QIODevice &device) = 0;
+};
+
+// PNG through the project's PngWriter, JPEG through Qt's writer.
+class StandardImageEncoder : public ImageEncoder
+{
+public:
+    bool encode(const QImage &image, ImageFormat format, double jpegQuality, QIODevice &device) override;
+
+    // The encoder's 0-100 scale: the fraction rounded, clamped so that a
+    // stored quality out of range still encodes.
+    static int jpegQualityPercent(double fraction);
+
+private:
+    PngWriter m_pngWriter;
+};

@@ -1,0 +1,120 @@
+#include "app/AppSettings.h"
+#include "platform/DefaultsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMetaProperty>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QJsonObject readJson(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
+}
+
+// A fresh file for each write: QSettings caches files by path, size and time.
+QString writeDefaults(const QTemporaryDir &dir, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("defaults.json"));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    return path;
+}
+
+void expectDefaults(const AppSettings &s)
+{
+    EXPECT_EQ(s.savePath(), QDir::homePath() + QStringLiteral("/Desktop"));
+    EXPECT_EQ(s.imageFormat(), ImageFormat::png);
+    EXPECT_DOUBLE_EQ(s.jpegQuality(), 0.9);
+    EXPECT_FALSE(s.copyToClipboard());
+    EXPECT_TRUE(s.showPreviewThumbnail());
+    EXPECT_TRUE(s.playSound());
+    EXPECT_FALSE(s.promptForFileName());
+    EXPECT_FALSE(s.hasCompletedOnboarding());
+}
+
+TEST(AppSettingsTest, AFreshUserGetsTheDefaultsAndConstructionWritesNothing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("quillet/defaults.json"));
+    DefaultsStore store(path);
+    expectDefaults(AppSettings(store));
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST(AppSettingsTest, StoredValuesOfTheWrongKindReadAsAbsent)
+{
+    for (const char *format : {R"("JPEG")", R"("jpg")", "true"}) {
+        SCOPED_TRACE(format);
+        QTemporaryDir dir;
+        DefaultsStore store(writeDefaults(dir, QByteArray(R"({"imageFormat": )") + format + R"(,
+            "savePath": 42, "jpegQuality": "0.5", "copyToClipboard": 1, "showPreviewThumbnail": "false",
+            "playSound": 0, "promptForFileName": "yes"})"));
+        expectDefaults(AppSettings(store));
+    }
+}
+
+const struct
+{
+    const char *property; // also the key
+    QVariant value; // differs from the default
+    QJsonValue stored;
+} kAssignments[] = {
+    {"savePath", QStringLiteral("/tmp/shots"), QJsonValue(QStringLiteral("/tmp/shots"))},
+    {"imageFormat", QVariant::fromValue(ImageFormat::jpeg), QJsonValue(QStringLiteral("jpeg"))},
+    {"jpegQuality", 0.5, QJsonValue(0.5)},
+    {"copyToClipboard", true, QJsonValue(true)},
+    {"showPreviewThumbnail", false, QJsonValue(false)},
+    {"playSound", false, QJsonValue(false)},
+    {"promptForFileName", true, QJsonValue(true)},
+    {"hasCompletedOnboarding", true, QJsonValue(true)},
+};
+
+TEST(AppSettingsTest, EveryAssignmentIsOnDiskAtOnceButOnlyAChangeNotifies)
+{
+    QTemporaryDir dir;
+    DefaultsStore store(dir.filePath(QStringLiteral("defaults.json")));
+    AppSettings settings(store);
+    for (const auto &a : kAssignments) {
+        SCOPED_TRACE(a.property);
+        const QMetaProperty property
+            = settings.metaObject()->property(settings.metaObject()->indexOfProperty(a.property));
+        QSignalSpy changed(&settings, property.notifySignal());
+
+        ASSERT_TRUE(property.write(&settings, property.read(&settings)));
+        EXPECT_EQ(changed.count(), 0);
+        EXPECT_TRUE(readJson(store.filePath()).contains(QLatin1String(a.property)));
+
+        ASSERT_TRUE(property.write(&settings, a.value));
+        EXPECT_EQ(changed.count(), 1);
+        EXPECT_EQ(readJson(store.filePath()).value(QLatin1String(a.property)), a.stored);
+    }
+
+    DefaultsStore again(store.filePath());
+    AppSettings reloaded(again);
+    for (const auto &a : kAssignments)
+        EXPECT_EQ(reloaded.property(a.property), a.value) << a.property;
+}
+
+TEST(AppSettingsTest, ACorruptFileIsSetAsideAndTheDefaultsApply)
+{
+    QTemporaryDir dir;
+    DefaultsStore store(writeDefaults(dir, R"({"imageFormat": "jpeg", )"));
+    AppSettings settings(store);
+    expectDefaults(settings);
+    settings.setCopyToClipboard(true);
+
+    QFile aside(DefaultsStore::corruptFilePath(store.filePath()));
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
+    EXPECT_EQ(aside.readAll(), R"({"imageFormat": "jpeg", )");
+    EXPECT_EQ(readJson(store.filePath()).value(QStringLiteral("copyToClipboard")), QJsonValue(true));
+}
+
+} // namespace

@@ -1,0 +1,227 @@
+#include "output/FileService.h"
+#include "app/AppSettings.h"
+#include "platform/DefaultsStore.h"
+
+#include "fakes/FakeSoundPlayer.h"
+
+#include <QDir>
+#include <QImageReader>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <utime.h>
+
+namespace {
+
+const QDateTime kFourPm(QDate(2025, 3, 7), QTime(16, 5, 9));
+const QString kStamp = QStringLiteral("Screenshot 2025-03-07 at 4.05.09 PM");
+
+QImage testImage(QImage::Format format = QImage::Format_ARGB32)
+{
+    QImage image(37, 23, format);
+    QRandomGenerator random(7);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, random.generate() | (format == QImage::Format_RGB32 ? 0xff000000u : 0u));
+    }
+    return image;
+}
+
+QStringList everythingIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class FileServiceTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    DefaultsStore store{dir.filePath(QStringLiteral("defaults.json"))};
+    AppSettings settings{store};
+    FakeSoundPlayer sound;
+    QDateTime now = kFourPm;
+    FileService service{sound, [this] { return now; }};
+
+    // Not there yet: every save creates it with its parent.
+    QString folder() const { return dir.filePath(QStringLiteral("new/shots")); }
+    QString in(const QString &name) const { return QDir(folder()).filePath(name); }
+    void SetUp() override { settings.setSavePath(folder()); }
+};
+
+TEST_F(FileServiceTest, TheDefaultNameIsTheLocalTimeOnTheTwelveHourClock)
+{
+    const std::pair<QTime, const char *> cases[] = {
+        {QTime(16, 5, 9), "Screenshot 2025-03-07 at 4.05.09 PM"},
+        {QTime(0, 0, 0), "Screenshot 2025-03-07 at 12.00.00 AM"},
+        {QTime(12, 30, 5), "Screenshot 2025-03-07 at 12.30.05 PM"},
+    };
+    for (const auto &[time, expected] : cases) {
+        now = QDateTime(QDate(2025, 3, 7), time);
+        EXPECT_EQ(service.defaultFileName(), QLatin1String(expected));
+    }
+}
+
+TEST_F(FileServiceTest, TakenNamesAreNumberedFromTwoPerExtension)
+{
+    ::umask(022);
+    EXPECT_EQ(service.save(testImage(), settings), in(kStamp + ".png"));
+    EXPECT_EQ(service.save(testImage(), settings), in(kStamp + " (2).png"));
+    ASSERT_TRUE(QDir().mkpath(in(kStamp + " (3).png"))); // a folder is taken too
+    EXPECT_EQ(service.save(testImage(), settings), in(kStamp + " (4).png"));
+    settings.setImageFormat(ImageFormat::jpeg);
+    EXPECT_EQ(service.save(testImage(), settings), in(kStamp + ".jpeg"));
+    EXPECT_EQ(service.save(testImage(), "Invoice", ImageFormat::jpeg, settings), in("Invoice.jpeg"));
+    EXPECT_EQ(service.save(testImage(), "Invoice", ImageFormat::jpeg, settings), in("Invoice (2).jpeg"));
+    EXPECT_EQ(sound.playCount, 6);
+
+    settings.setPlaySound(false);
+    service.save(testImage(), settings);
+    EXPECT_EQ(sound.playCount, 6);
+
+    // The user's usual permissions, though the file began as a private temporary.
+    struct stat status
+    {
+    };
+    ASSERT_EQ(::stat(QFile::encodeName(in(kStamp + ".png")).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0666u & ~0022u);
+}
+
+TEST_F(FileServiceTest, AGivenNameStaysInTheSaveFolderAndFitsTheFileSystem)
+{
+    const QString combining = QStringView(u"e\u0301").toString().repeated(100); // 3 bytes a character
+    const std::pair<QString, QString> cases[] = {
+        {"../../.bashrc", "..-..-.bashrc.png"},
+        {"a/b", "a-b.png"},
+        {QStringView(u"x\0y", 3).toString(), "x-y.png"},
+        {" keep  spaces ", " keep  spaces .png"},
+        {"", kStamp + ".png"},
+        {"..", kStamp + " (2).png"},
+        {QString(300, u'a'), QString(251, u'a') + ".png"},
+        {QString(300, u'a'), QString(247, u'a') + " (2).png"},
+        {combining, combining.left(2 * 83) + ".png"},
+    };
+    for (const auto &[name, expected] : cases)
+        EXPECT_EQ(service.save(testImage(), name, ImageFormat::png, settings), in(expected));
+    EXPECT_EQ(everythingIn(dir.path()), QStringList({"defaults.json", "new"}));
+}
+
+TEST_F(FileServiceTest, PngKeepsEveryPixel)
+{
+    for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32})
+        EXPECT_EQ(
+            QImage(service.save(testImage(format), settings)).convertToFormat(format), testImage(format));
+}
+
+TEST_F(FileServiceTest, JpegSizeFallsWithQualityAndOutOfRangeQualitiesStillEncode)
+{
+    QImage screen(320, 200, QImage::Format_RGB32);
+    for (int y = 0; y < screen.height(); ++y) {
+        for (int x = 0; x < screen.width(); ++x)
+            screen.setPixel(x, y, qRgb(x * 255 / 320, y * 255 / 200, (x * y) % 256));
+    }
+    settings.setImageFormat(ImageFormat::jpeg);
+    QMap<double, QByteArray> bytes;
+    for (double quality : {-1.0, 0.0, 0.1, 0.5, 1.0, 5.0}) {
+        settings.setJpegQuality(quality);
+        const QString path = service.save(screen, settings);
+        EXPECT_EQ(QImageReader(path).format(), "jpeg") << quality;
+        bytes[quality] = contentsOf(path);
+    }
+    EXPECT_LT(bytes[0.1].size(), bytes[0.5].size());
+    EXPECT_LT(bytes[0.5].size(), bytes[1.0].size());
+    EXPECT_EQ(bytes[-1.0], bytes[0.0]);
+    EXPECT_EQ(bytes[5.0], bytes[1.0]);
+}
+
+// Writes part of a file, then fails, as an encoder does on a full disk.
+struct FailingEncoder : ImageEncoder
+{
+    bool encode(const QImage &, ImageFormat, double, QIODevice &device) override
+    {
+        device.write(QByteArray(4096, 'x'));
+        return false;
+    }
+};
+
+TEST_F(FileServiceTest, AFailedSaveLeavesNoFileAndPlaysNoSound)
+{
+    QFile(dir.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly);
+    const QString belowFile = dir.filePath(QStringLiteral("file/shots"));
+    const struct
+    {
+        QString folder;
+        ImageEncoder *encoder;
+        QImage image;
+        QString message;
+    } cases[] = {
+        {belowFile, new StandardImageEncoder, testImage(),
+            "Could not create folder " + belowFile + ": Not a directory"},
+        {folder(), new FailingEncoder, testImage(), "Failed to write image to disk."},
+        {folder(), new StandardImageEncoder, QImage(), "Failed to write image to disk."},
+    };
+    for (const auto &c : cases) {
+        settings.setSavePath(c.folder);
+        FileService failing(
+            sound, [] { return kFourPm; }, std::unique_ptr<ImageEncoder>(c.encoder));
+        try {
+            failing.save(c.image, settings);
+            ADD_FAILURE() << "saved in " << c.folder.toStdString();
+        } catch (const Error &error) {
+            EXPECT_EQ(error.message(), c.message);
+        }
+        EXPECT_EQ(everythingIn(c.folder), QStringList());
+    }
+    EXPECT_EQ(sound.playCount, 0);
+}
+
+// Another program takes the name while the image is being encoded.
+struct RacingEncoder : StandardImageEncoder
+{
+    QString taken;
+    bool encode(const QImage &image, ImageFormat format, double quality, QIODevice &device) override
+    {
+        QFile theirs(taken);
+        return theirs.open(QIODevice::WriteOnly) && theirs.write("theirs") == 6
+            && StandardImageEncoder::encode(image, format, quality, device);
+    }
+};
+
+TEST_F(FileServiceTest, ANameTakenDuringTheWriteIsNeverReplaced)
+{
+    auto encoder = std::make_unique<RacingEncoder>();
+    encoder->taken = in(kStamp + ".png");
+    QDir().mkpath(folder());
+    FileService racing(
+        sound, [] { return kFourPm; }, std::move(encoder));
+
+    EXPECT_EQ(racing.save(testImage(), settings), in(kStamp + " (2).png"));
+    EXPECT_EQ(contentsOf(in(kStamp + ".png")), "theirs");
+    EXPECT_EQ(everythingIn(folder()).size(), 2);
+}
+
+TEST(MostRecentScreenshotTest, IsTheNewestVisibleImageFileDirectlyInTheFolder)
+{
+    QTemporaryDir dir;
+    EXPECT_EQ(FileService::mostRecentScreenshot(dir.path()), std::nullopt);
+    const std::pair<const char *, int> ages[]
+        = {{"a.PNG", 300}, {"b.jpg", 200}, {"f.JPEG", 150}, {"c.gif", 10}, {".d.png", 5}, {"e.png/", 1}};
+    for (const auto &[name, age] : ages) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        QString(name).endsWith('/') ? QDir().mkpath(path) : QFile(path).open(QIODevice::WriteOnly);
+        const utimbuf times{time(nullptr) - age, time(nullptr) - age};
+        ::utime(QFile::encodeName(path).constData(), &times);
+    }
+    EXPECT_EQ(FileService::mostRecentScreenshot(dir.path()), dir.filePath(QStringLiteral("f.JPEG")));
+    EXPECT_EQ(FileService::mostRecentScreenshot(dir.filePath(QStringLiteral("missing"))), std::nullopt);
+}
+
+} // namespace
