@@ -16,7 +16,8 @@ struct Environment
     std::shared_ptr<KeyboardLayout> keyboardLayout; // none: no key prints a character
 };
 
-// The defaults file, and the X11 backends when the application runs on X11.
+// The defaults file and no backends: the composition root installs the
+// platform's through resetState() at start-up.
 Environment defaultEnvironment();
 
 // Starts the library afresh over these facilities: handlers, streams,

@@ -1,10 +1,7 @@
 #include "KeyboardShortcuts/State.h"
 
 #include "KeyboardShortcuts/MenuTracker.h"
-#include "platform/x11/X11HotkeyBackend.h"
-#include "platform/x11/X11KeyboardLayout.h"
 
-#include <QGuiApplication>
 
 namespace KeyboardShortcuts {
 
@@ -38,10 +35,6 @@ Environment defaultEnvironment()
 {
     Environment environment;
     environment.store = std::make_shared<DefaultsStore>();
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        environment.hotkeyBackend = X11HotkeyBackend::create();
-        environment.keyboardLayout = X11KeyboardLayout::create();
-    }
     return environment;
 }
 

@@ -1,4 +1,5 @@
 # Sources of the application shell, relative to src/.
 target_sources(quillet_core PRIVATE
     app/AppSettings.cpp app/AppSettings.h
-    app/CaptureMode.h app/Error.h app/ImageFormat.h app/SharedTypes.cpp)
+    app/CaptureMode.h app/Error.h app/ImageFormat.h app/SharedTypes.cpp
+    app/QuilletApp.cpp app/QuilletApp.h)

@@ -1,0 +1,29 @@
+#include "app/QuilletApp.h"
+
+#include "KeyboardShortcuts/Environment.h"
+#include "app/AppSettings.h"
+#include "capture/CaptureService.h"
+#include "output/FileService.h"
+#include "platform/DefaultsStore.h"
+
+QuilletApp::QuilletApp(Platform platform)
+    : m_platform(std::move(platform))
+    , m_store(std::make_shared<DefaultsStore>())
+{
+    // The shortcut library keeps its shortcuts in the same store, so that
+    // the settings and the shortcuts live in one file.
+    KeyboardShortcuts::resetState({m_store, m_platform.hotkeys, m_platform.keyboardLayout});
+    m_settings = std::make_unique<AppSettings>(*m_store);
+    m_fileService = std::make_unique<FileService>(*m_platform.sound);
+    m_captureService = std::make_unique<CaptureService>(
+        m_settings.get(), *m_platform.displays, *m_platform.grabber, *m_platform.windows);
+}
+
+// Services go in the reverse order of their making; the capture service
+// waits for its workers before the grabber they use goes.
+QuilletApp::~QuilletApp()
+{
+    m_captureService.reset();
+    m_fileService.reset();
+    m_settings.reset();
+}

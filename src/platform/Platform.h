@@ -1,0 +1,23 @@
+#pragma once
+
+#include <memory>
+
+class DisplayServer;
+class HotkeyBackend;
+class KeyboardLayout;
+class ScreenGrabber;
+class SoundPlayer;
+class WindowList;
+
+// Every OS facility the services use, as one bundle that the composition
+// root hands out. The real one comes from the X11 backends; tests put fakes
+// in its place.
+struct Platform
+{
+    std::shared_ptr<DisplayServer> displays;
+    std::shared_ptr<ScreenGrabber> grabber;
+    std::shared_ptr<WindowList> windows;
+    std::shared_ptr<SoundPlayer> sound;
+    std::shared_ptr<HotkeyBackend> hotkeys;
+    std::shared_ptr<KeyboardLayout> keyboardLayout;
+};

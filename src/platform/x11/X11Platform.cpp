@@ -1,0 +1,20 @@
+#include "platform/x11/X11Platform.h"
+
+#include "platform/CanberraSoundPlayer.h"
+#include "platform/x11/X11DisplayServer.h"
+#include "platform/x11/X11HotkeyBackend.h"
+#include "platform/x11/X11KeyboardLayout.h"
+#include "platform/x11/X11ScreenGrabber.h"
+#include "platform/x11/X11WindowList.h"
+
+Platform makeX11Platform()
+{
+    Platform platform;
+    platform.displays = std::make_shared<X11DisplayServer>();
+    platform.grabber = std::make_shared<X11ScreenGrabber>();
+    platform.windows = std::make_shared<X11WindowList>();
+    platform.sound = std::make_shared<CanberraSoundPlayer>();
+    platform.hotkeys = X11HotkeyBackend::create();
+    platform.keyboardLayout = X11KeyboardLayout::create();
+    return platform;
+}
