@@ -2,7 +2,6 @@
 
 #include "KeyboardShortcuts/MenuTracker.h"
 
-
 namespace KeyboardShortcuts {
 
 namespace {
