@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class CompositingManager;
 class DisplayServer;
 class HotkeyBackend;
 class KeyboardLayout;
@@ -20,4 +21,5 @@ struct Platform
     std::shared_ptr<SoundPlayer> sound;
     std::shared_ptr<HotkeyBackend> hotkeys;
     std::shared_ptr<KeyboardLayout> keyboardLayout;
+    std::shared_ptr<CompositingManager> compositing;
 };

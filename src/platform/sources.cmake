@@ -3,7 +3,7 @@ target_sources(quillet_core PRIVATE
     platform/CanberraSoundPlayer.cpp platform/CanberraSoundPlayer.h
     platform/DefaultsStore.cpp platform/DefaultsStore.h
     platform/DisplayServer.h platform/ScreenGrabber.h platform/WindowList.h
-    platform/Platform.h platform/PlatformInterfaces.cpp
+    platform/CompositingManager.h platform/Platform.h platform/PlatformInterfaces.cpp
     platform/HotkeyBackend.h platform/KeyboardLayout.h
     platform/NotificationCenter.cpp platform/NotificationCenter.h
     platform/SoundPlayer.h)

@@ -1,1 +1,2 @@
 quillet_add_test(DefaultsStoreTest LABEL unit SOURCES platform/DefaultsStoreTest.cpp)
+quillet_add_test(CompositingManagerX11Test LABEL x11 SOURCES platform/CompositingManagerX11Test.cpp)

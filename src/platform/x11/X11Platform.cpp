@@ -1,6 +1,7 @@
 #include "platform/x11/X11Platform.h"
 
 #include "platform/CanberraSoundPlayer.h"
+#include "platform/x11/X11CompositingManager.h"
 #include "platform/x11/X11DisplayServer.h"
 #include "platform/x11/X11HotkeyBackend.h"
 #include "platform/x11/X11KeyboardLayout.h"
@@ -16,5 +17,6 @@ Platform makeX11Platform()
     platform.sound = std::make_shared<CanberraSoundPlayer>();
     platform.hotkeys = X11HotkeyBackend::create();
     platform.keyboardLayout = X11KeyboardLayout::create();
+    platform.compositing = std::make_shared<X11CompositingManager>();
     return platform;
 }

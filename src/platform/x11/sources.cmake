@@ -10,6 +10,7 @@ target_sources(quillet_core PRIVATE
     platform/x11/X11WindowList.cpp platform/x11/X11WindowList.h
     platform/x11/X11DisplayServer.cpp platform/x11/X11DisplayServer.h
     platform/x11/X11Platform.cpp platform/x11/X11Platform.h
+    platform/x11/X11CompositingManager.cpp platform/x11/X11CompositingManager.h
     platform/x11/X11HotkeyBackend.cpp platform/x11/X11HotkeyBackend.h
     platform/x11/X11KeyboardLayout.cpp platform/x11/X11KeyboardLayout.h
     platform/x11/X11Modifiers.cpp platform/x11/X11Modifiers.h

@@ -1,0 +1,12 @@
+#pragma once
+
+// Whether a compositing manager runs, which decides how translucent windows
+// look: with one, alpha blends with what lies beneath; without one, alpha is
+// ignored, so windows fall back to frozen backgrounds or solid shapes.
+class CompositingManager
+{
+public:
+    virtual ~CompositingManager() = default;
+    // Asked afresh each time: a compositing manager may start or stop at any moment.
+    virtual bool isRunning() const = 0;
+};
