@@ -1,2 +1,11 @@
 # The X11 backends. Only files listed here may include X11, xcb or xkbcommon headers.
 target_link_libraries(quillet_core PRIVATE PkgConfig::XCB PkgConfig::XKBCOMMON)
+target_sources(quillet_core PRIVATE
+    platform/x11/XcbSupport.cpp platform/x11/XcbSupport.h
+    platform/x11/X11Monitors.cpp platform/x11/X11Monitors.h
+    platform/x11/X11Windows.cpp platform/x11/X11Windows.h
+    platform/x11/X11GrabSession.cpp platform/x11/X11GrabSession.h
+    platform/x11/X11WindowGrab.cpp platform/x11/X11WindowGrab.h
+    platform/x11/X11ScreenGrabber.cpp platform/x11/X11ScreenGrabber.h
+    platform/x11/X11WindowList.cpp platform/x11/X11WindowList.h
+    platform/x11/X11DisplayServer.cpp platform/x11/X11DisplayServer.h)

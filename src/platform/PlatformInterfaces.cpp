@@ -1,0 +1,8 @@
+#include "platform/DisplayServer.h"
+#include "platform/ScreenGrabber.h"
+#include "platform/WindowList.h"
+
+// The interfaces' destructors live here so their vtables have one home.
+DisplayServer::~DisplayServer() = default;
+ScreenGrabber::~ScreenGrabber() = default;
+WindowList::~WindowList() = default;

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QRect>
+
+// A display as the grabber sees it: its identifier and where its pixels lie
+// in the virtual desktop, in device pixels.
+struct ShareableDisplay
+{
+    quint32 displayID = 0;
+    QRect geometry;
+
+    friend bool operator==(const ShareableDisplay &, const ShareableDisplay &) = default;
+};
+
+// An on-screen window that can be read on its own. `frame` is what the user
+// sees of it, decorations included, in device pixels of the virtual desktop.
+struct ShareableWindow
+{
+    quint32 windowID = 0;
+    QRect frame;
+
+    friend bool operator==(const ShareableWindow &, const ShareableWindow &) = default;
+};
+
+// Reads pixels from the screen. Every operation may be called from any
+// thread, also concurrently, and blocks until it is done. Failures of the
+// display server are thrown as Error with its reason.
+class ScreenGrabber
+{
+public:
+    virtual ~ScreenGrabber();
+
+    virtual QList<ShareableDisplay> displays() = 0;
+
+    // The on-screen windows, desktop windows excluded, front to back.
+    virtual QList<ShareableWindow> windows() = 0;
+
+    // The pixels of `area` (device pixels of the virtual desktop, inside the
+    // screen), without the mouse pointer.
+    virtual QImage grabArea(const QRect &area) = 0;
+
+    // One window with its frame, as the user sees it even where another
+    // window covers it; its size is the window's `frame`.
+    virtual QImage grabWindow(quint32 windowID) = 0;
+};
