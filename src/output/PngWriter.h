@@ -26,8 +26,12 @@ class PngWriter
 public:
     struct Options
     {
-        Png::Filter filter = Png::Filter::up;
-        int level = 1;     // igzip level, 0 (fastest) to 3
+        // Chosen by measurement on screen-like content (bench/EncodeBench):
+        // unfiltered rows came out smallest there, since text and flat UI
+        // compress as repeats and filters only amplify a photo's grain;
+        // level 2 was smaller than 1 at about the same speed, level 3 slower.
+        Png::Filter filter = Png::Filter::none;
+        int level = 2;     // igzip level, 0 (fastest) to 3
         int strips = 0;    // bands compressed in parallel; 0 chooses from the thread count
         int threads = 0;   // 0: one per core
     };
