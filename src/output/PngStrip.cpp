@@ -35,15 +35,23 @@ bool PngStrip::encode(const Png::Source &source, Rows rows, Png::Filter filter, 
 void PngStrip::filterRows(const Png::Source &source, Rows rows, Png::Filter filter)
 {
     const std::size_t rowBytes = source.rowBytes();
+    m_filtered.resize((rowBytes + 1) * std::size_t(rows.count));
+    std::uint8_t *out = m_filtered.data();
+    if (filter == Png::Filter::none) {
+        // Nothing to subtract: pack straight into place.
+        for (int i = 0; i < rows.count; ++i, out += rowBytes + 1) {
+            out[0] = std::uint8_t(Png::Filter::none);
+            Png::packRow(source, rows.first + i, out + 1);
+        }
+        return;
+    }
     m_previous.resize(rowBytes);
     m_current.resize(rowBytes);
-    m_filtered.resize((rowBytes + 1) * std::size_t(rows.count));
     // The filters look at the row above, which for a band's first row
     // belongs to the band before it.
     const bool hasAbove = rows.first > 0;
     if (hasAbove)
         Png::packRow(source, rows.first - 1, m_previous.data());
-    std::uint8_t *out = m_filtered.data();
     for (int i = 0; i < rows.count; ++i, out += rowBytes + 1) {
         Png::packRow(source, rows.first + i, m_current.data());
         const bool above = i > 0 || hasAbove;

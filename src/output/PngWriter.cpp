@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 #include <numeric>
 
 namespace {
@@ -45,6 +46,8 @@ bool PngWriter::write(const QImage &image, QIODevice &device)
     if (image.isNull())
         return false;
     const Png::Source source = Png::prepareSource(image);
+    if (source.image.isNull())
+        return false;  // the conversion ran out of memory
     const int count = stripCountFor(source);
     return encodeStrips(source, count) && writeStream(source, count, device);
 }
@@ -73,8 +76,14 @@ bool PngWriter::encodeStrips(const Png::Source &source, int count)
         const int base = height / count, extra = height % count;
         const PngStrip::Rows rows{i * base + std::min(i, extra), base + (i < extra ? 1 : 0),
                                   i == count - 1};
-        ok[std::size_t(i)] = m_strips[std::size_t(i)]->encode(source, rows, m_options.filter,
-                                                             m_options.level);
+        try {
+            ok[std::size_t(i)] = m_strips[std::size_t(i)]->encode(source, rows, m_options.filter,
+                                                                 m_options.level);
+        } catch (const std::bad_alloc &) {
+            // A huge stitched image may not fit twice in memory: a failed
+            // write, not a crash.
+            ok[std::size_t(i)] = 0;
+        }
     };
     if (count == 1)
         encodeOne(0);
