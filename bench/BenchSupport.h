@@ -10,7 +10,7 @@
 // benchmarks inside a QGuiApplication.
 namespace Bench {
 
-QSize screenSize(int index);  // 0: 1920×1080, 1: 3840×2160
+QSize screenSize(int index); // 0: 1920×1080, 1: 3840×2160
 QImage content(QSize size);
 void setLabel(benchmark::State &state, QSize size);
 

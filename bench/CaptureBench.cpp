@@ -18,7 +18,7 @@
 namespace {
 
 enum Format { png = 0, jpeg = 1 };
-constexpr int jpegQuality = 90;  // the default setting, 0.9
+constexpr int jpegQuality = 90; // the default setting, 0.9
 
 struct Setup
 {
@@ -57,14 +57,14 @@ bool encode(Format format, const QImage &image, QIODevice &device)
 void label(benchmark::State &state, Format format)
 {
     state.SetLabel((format == png ? "png " : "jpeg ") + std::to_string(setup().screen.width()) + "x"
-                   + std::to_string(setup().screen.height()));
+        + std::to_string(setup().screen.height()));
 }
 
 void BM_Grab(benchmark::State &state)
 {
     for (auto _ : state)
         benchmark::DoNotOptimize(setup().grabber.grabArea(setup().screen));
-    state.counters["bytes"] = 0;  // every row of a CSV report needs the same counters
+    state.counters["bytes"] = 0; // every row of a CSV report needs the same counters
     state.SetLabel(std::to_string(setup().screen.width()) + "x" + std::to_string(setup().screen.height()));
 }
 
@@ -92,7 +92,8 @@ void BM_Write(benchmark::State &state)
     encode(format, setup().grabber.grabArea(setup().screen), buffer);
     for (auto _ : state) {
         QFile file(setup().path(format));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(buffer.data()) != buffer.size())
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            || file.write(buffer.data()) != buffer.size())
             state.SkipWithError("write failed");
         file.close();
     }

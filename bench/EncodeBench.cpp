@@ -19,8 +19,8 @@ void reportSize(benchmark::State &state, qint64 bytes, QSize size)
 {
     Bench::setLabel(state, size);
     state.counters["bytes"] = double(bytes);
-    state.counters["MB/s"] = benchmark::Counter(double(size.width()) * size.height() * 4 * 1e-6,
-                                                benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["MB/s"] = benchmark::Counter(
+        double(size.width()) * size.height() * 4 * 1e-6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 // Args: size index.
@@ -57,7 +57,8 @@ void BM_PngWriterOptions(benchmark::State &state)
 BENCHMARK(BM_PngWriterOptions)
     ->ArgsProduct({{0, 1}, {0, 1, 2, 4}, {0, 1, 2, 3}, {0}})
     ->ArgsProduct({{0, 1}, {2}, {1}, {1, 2, 4, 8, 16, 32}})
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The whole image filtered (Up) then compressed in one piece by libdeflate,
 // on one thread: the alternative to bands compressed in parallel.
@@ -75,8 +76,8 @@ void BM_LibdeflateWholeImage(benchmark::State &state)
         std::vector<std::uint8_t> previous(source.rowBytes()), current(source.rowBytes());
         for (int y = 0; y < image.height(); ++y) {
             Png::packRow(source, y, current.data());
-            Png::filterRow(Png::Filter::up, current.data(), y ? previous.data() : nullptr,
-                           source.rowBytes(), 3, rows.data() + stride * std::size_t(y));
+            Png::filterRow(Png::Filter::up, current.data(), y ? previous.data() : nullptr, source.rowBytes(),
+                3, rows.data() + stride * std::size_t(y));
             std::swap(previous, current);
         }
         out.resize(libdeflate_zlib_compress_bound(compressor, rows.size()));
@@ -87,7 +88,8 @@ void BM_LibdeflateWholeImage(benchmark::State &state)
 }
 BENCHMARK(BM_LibdeflateWholeImage)
     ->ArgsProduct({{0, 1}, {1, 2, 4, 6}})
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // Args: size index, 0 for Qt's PNG writer or the JPEG quality in percent.
 void BM_QImageWriter(benchmark::State &state)
@@ -106,9 +108,7 @@ void BM_QImageWriter(benchmark::State &state)
     }
     reportSize(state, buffer.size(), image.size());
 }
-BENCHMARK(BM_QImageWriter)
-    ->ArgsProduct({{0, 1}, {0, 90}})
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_QImageWriter)->ArgsProduct({{0, 1}, {0, 90}})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

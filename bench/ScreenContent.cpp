@@ -13,11 +13,46 @@
 namespace {
 
 const char *const words[] = {
-    "const", "QImage", "&image,", "return", "writer.write(image,", "device);", "if", "(count", "==", "1)",
-    "std::vector<std::uint8_t>", "rows;", "for", "(int", "y", "=", "0;", "y < height;", "++y)", "{", "}",
-    "auto", "source", "Png::prepareSource(image);", "// bands", "per", "worker", "settings.savePath()",
-    "QStringLiteral(\"Screenshot \")", "+", "name;", "emit", "savePathChanged();", "nullptr;",
-    "m_strips[i]->encode(source,", "rows,", "filter,", "level);", "static_cast<int>(size);", "true;",
+    "const",
+    "QImage",
+    "&image,",
+    "return",
+    "writer.write(image,",
+    "device);",
+    "if",
+    "(count",
+    "==",
+    "1)",
+    "std::vector<std::uint8_t>",
+    "rows;",
+    "for",
+    "(int",
+    "y",
+    "=",
+    "0;",
+    "y < height;",
+    "++y)",
+    "{",
+    "}",
+    "auto",
+    "source",
+    "Png::prepareSource(image);",
+    "// bands",
+    "per",
+    "worker",
+    "settings.savePath()",
+    "QStringLiteral(\"Screenshot \")",
+    "+",
+    "name;",
+    "emit",
+    "savePathChanged();",
+    "nullptr;",
+    "m_strips[i]->encode(source,",
+    "rows,",
+    "filter,",
+    "level);",
+    "static_cast<int>(size);",
+    "true;",
 };
 
 // A line of plausible code: indentation and words drawn at random, so that
@@ -68,13 +103,12 @@ void paintPhoto(QImage &image, QRect area, std::mt19937 &random)
             const int n = int(grain(random));
             const QRgb c = line[x];
             line[x] = qRgb(std::clamp(qRed(c) + n, 0, 255), std::clamp(qGreen(c) + n, 0, 255),
-                           std::clamp(qBlue(c) + n, 0, 255));
+                std::clamp(qBlue(c) + n, 0, 255));
         }
     }
 }
 
-void paintText(QPainter &p, QRect area, QColor background, QColor ink, int pixelSize,
-               std::mt19937 &random)
+void paintText(QPainter &p, QRect area, QColor background, QColor ink, int pixelSize, std::mt19937 &random)
 {
     p.save();
     p.setClipRect(area);
@@ -105,7 +139,8 @@ void paintChrome(QPainter &p, QRect area, int seed)
         p.setBrush(QColor::fromHsv((i * 47) % 360, 160, 220));
         p.drawEllipse(button.left() + 6, button.top() + 6, 16, 16);
         p.setPen(Qt::black);
-        p.drawText(button.adjusted(30, 0, 0, 0), Qt::AlignVCenter, QStringLiteral("Sidebar item %1").arg(i + 1));
+        p.drawText(
+            button.adjusted(30, 0, 0, 0), Qt::AlignVCenter, QStringLiteral("Sidebar item %1").arg(i + 1));
     }
 }
 
@@ -125,10 +160,12 @@ QImage makeScreenContent(QSize size)
     p.setRenderHint(QPainter::TextAntialiasing);
     p.fillRect(0, 0, w, bar, QColor(32, 32, 36));
     p.setPen(QColor(230, 230, 230));
-    p.drawText(QRect(12, 0, w, bar), Qt::AlignVCenter, QStringLiteral("Activities    Editor    Terminal    Photos"));
+    p.drawText(
+        QRect(12, 0, w, bar), Qt::AlignVCenter, QStringLiteral("Activities    Editor    Terminal    Photos"));
     paintChrome(p, QRect(0, bar, w / 8, h - bar), 1);
-    paintText(p, QRect(w / 8, bar, w / 2 - w / 8, h - bar), QColor(253, 253, 250), QColor(30, 30, 60), 14, random);
-    paintText(p, QRect(w / 2, bar + photo.height(), w - w / 2, h - bar - photo.height()),
-              QColor(24, 26, 30), QColor(200, 220, 200), 13, random);
+    paintText(
+        p, QRect(w / 8, bar, w / 2 - w / 8, h - bar), QColor(253, 253, 250), QColor(30, 30, 60), 14, random);
+    paintText(p, QRect(w / 2, bar + photo.height(), w - w / 2, h - bar - photo.height()), QColor(24, 26, 30),
+        QColor(200, 220, 200), 13, random);
     return image;
 }

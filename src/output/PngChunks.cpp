@@ -11,8 +11,8 @@ namespace {
 
 std::array<std::uint8_t, 4> bigEndian(std::uint32_t value)
 {
-    return {std::uint8_t(value >> 24), std::uint8_t(value >> 16), std::uint8_t(value >> 8),
-            std::uint8_t(value)};
+    return {
+        std::uint8_t(value >> 24), std::uint8_t(value >> 16), std::uint8_t(value >> 8), std::uint8_t(value)};
 }
 
 bool writeAll(QIODevice &device, std::span<const std::uint8_t> bytes)
@@ -30,8 +30,8 @@ std::uint32_t crc32(std::uint32_t crc, std::span<const std::uint8_t> data)
     return crc32_gzip_refl(crc, data.data(), data.size());
 }
 
-bool writeChunk(QIODevice &device, const char (&type)[5],
-                std::initializer_list<std::span<const std::uint8_t>> parts)
+bool writeChunk(
+    QIODevice &device, const char (&type)[5], std::initializer_list<std::span<const std::uint8_t>> parts)
 {
     std::uint64_t length = 0;
     for (auto part : parts)
@@ -56,10 +56,10 @@ bool writeHeader(QIODevice &device, std::uint32_t width, std::uint32_t height, i
     static constexpr std::array<std::uint8_t, 8> signature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     const auto w = bigEndian(width);
     const auto h = bigEndian(height);
-    const std::uint8_t colourType = channels == 4 ? 6 : 2;  // truecolour with alpha : truecolour
+    const std::uint8_t colourType = channels == 4 ? 6 : 2; // truecolour with alpha : truecolour
     // Bit depth 8, then colour type, deflate compression, adaptive filtering, no interlace.
-    const std::array<std::uint8_t, 13> ihdr{w[0], w[1], w[2], w[3], h[0], h[1], h[2], h[3],
-                                            8, colourType, 0, 0, 0};
+    const std::array<std::uint8_t, 13> ihdr{
+        w[0], w[1], w[2], w[3], h[0], h[1], h[2], h[3], 8, colourType, 0, 0, 0};
     return writeAll(device, signature) && writeChunk(device, "IHDR", {ihdr});
 }
 

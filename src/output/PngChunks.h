@@ -16,8 +16,8 @@ bool writeHeader(QIODevice &device, std::uint32_t width, std::uint32_t height, i
 
 // Writes one chunk whose data is the concatenation of `parts`, with its
 // length and CRC-32. False if the device refuses a write.
-bool writeChunk(QIODevice &device, const char (&type)[5],
-                std::initializer_list<std::span<const std::uint8_t>> parts);
+bool writeChunk(
+    QIODevice &device, const char (&type)[5], std::initializer_list<std::span<const std::uint8_t>> parts);
 
 bool writeEnd(QIODevice &device);
 

@@ -13,14 +13,22 @@ namespace {
 std::optional<SourceLayout> directLayout(QImage::Format format)
 {
     switch (format) {
-    case QImage::Format_RGB32: return SourceLayout::xrgb32;
-    case QImage::Format_ARGB32: return SourceLayout::argb32;
-    case QImage::Format_ARGB32_Premultiplied: return SourceLayout::argb32Premultiplied;
-    case QImage::Format_RGBX8888: return SourceLayout::rgbx8888;
-    case QImage::Format_RGBA8888: return SourceLayout::rgba8888;
-    case QImage::Format_RGBA8888_Premultiplied: return SourceLayout::rgba8888Premultiplied;
-    case QImage::Format_RGB888: return SourceLayout::rgb888;
-    default: return std::nullopt;
+    case QImage::Format_RGB32:
+        return SourceLayout::xrgb32;
+    case QImage::Format_ARGB32:
+        return SourceLayout::argb32;
+    case QImage::Format_ARGB32_Premultiplied:
+        return SourceLayout::argb32Premultiplied;
+    case QImage::Format_RGBX8888:
+        return SourceLayout::rgbx8888;
+    case QImage::Format_RGBA8888:
+        return SourceLayout::rgba8888;
+    case QImage::Format_RGBA8888_Premultiplied:
+        return SourceLayout::rgba8888Premultiplied;
+    case QImage::Format_RGB888:
+        return SourceLayout::rgb888;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -30,8 +38,7 @@ bool allOpaque(const QImage &image, SourceLayout layout)
     for (int y = 0; y < image.height(); ++y) {
         const uchar *line = image.constScanLine(y);
         for (int x = 0; x < image.width(); ++x) {
-            const uchar a = qrgb ? uchar(qAlpha(reinterpret_cast<const QRgb *>(line)[x]))
-                                 : line[4 * x + 3];
+            const uchar a = qrgb ? uchar(qAlpha(reinterpret_cast<const QRgb *>(line)[x])) : line[4 * x + 3];
             if (a != 0xff)
                 return false;
         }
@@ -120,13 +127,12 @@ void packRow(const Source &source, int y, std::uint8_t *out)
     case SourceLayout::argb32:
     case SourceLayout::argb32Premultiplied:
         packQRgb(reinterpret_cast<const QRgb *>(line), width, source.alpha,
-                 source.layout == SourceLayout::argb32Premultiplied, out);
+            source.layout == SourceLayout::argb32Premultiplied, out);
         return;
     case SourceLayout::rgbx8888:
     case SourceLayout::rgba8888:
     case SourceLayout::rgba8888Premultiplied:
-        packBytes4(line, width, source.alpha,
-                   source.layout == SourceLayout::rgba8888Premultiplied, out);
+        packBytes4(line, width, source.alpha, source.layout == SourceLayout::rgba8888Premultiplied, out);
         return;
     case SourceLayout::rgb888:
         std::memcpy(out, line, std::size_t(width) * 3);
@@ -134,8 +140,8 @@ void packRow(const Source &source, int y, std::uint8_t *out)
     }
 }
 
-void filterRow(Filter filter, const std::uint8_t *row, const std::uint8_t *previous,
-               std::size_t length, int bytesPerPixel, std::uint8_t *out)
+void filterRow(Filter filter, const std::uint8_t *row, const std::uint8_t *previous, std::size_t length,
+    int bytesPerPixel, std::uint8_t *out)
 {
     *out++ = std::uint8_t(filter);
     const std::size_t bpp = std::size_t(bytesPerPixel);

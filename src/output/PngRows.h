@@ -14,13 +14,13 @@ enum class Filter : std::uint8_t { none = 0, sub = 1, up = 2, average = 3, paeth
 
 // The in-memory pixel layouts that are packed without a prior conversion.
 enum class SourceLayout {
-    xrgb32,                 // QImage::Format_RGB32
-    argb32,                 // QImage::Format_ARGB32
-    argb32Premultiplied,    // QImage::Format_ARGB32_Premultiplied
-    rgbx8888,               // QImage::Format_RGBX8888
-    rgba8888,               // QImage::Format_RGBA8888
-    rgba8888Premultiplied,  // QImage::Format_RGBA8888_Premultiplied
-    rgb888,                 // QImage::Format_RGB888
+    xrgb32, // QImage::Format_RGB32
+    argb32, // QImage::Format_ARGB32
+    argb32Premultiplied, // QImage::Format_ARGB32_Premultiplied
+    rgbx8888, // QImage::Format_RGBX8888
+    rgba8888, // QImage::Format_RGBA8888
+    rgba8888Premultiplied, // QImage::Format_RGBA8888_Premultiplied
+    rgb888, // QImage::Format_RGB888
 };
 
 // An image ready to be packed: either the caller's image (shared, not copied)
@@ -29,7 +29,7 @@ struct Source
 {
     QImage image;
     SourceLayout layout = SourceLayout::xrgb32;
-    bool alpha = false;  // written as RGBA; otherwise as RGB
+    bool alpha = false; // written as RGBA; otherwise as RGB
 
     int channels() const { return alpha ? 4 : 3; }
     // Bytes of one packed row, without its filter byte.
@@ -45,7 +45,7 @@ void packRow(const Source &source, int y, std::uint8_t *out);
 
 // Writes the filter byte and the filtered row (1 + length bytes) to `out`.
 // `previous` is the packed row above, or null for the first row of the image.
-void filterRow(Filter filter, const std::uint8_t *row, const std::uint8_t *previous,
-               std::size_t length, int bytesPerPixel, std::uint8_t *out);
+void filterRow(Filter filter, const std::uint8_t *row, const std::uint8_t *previous, std::size_t length,
+    int bytesPerPixel, std::uint8_t *out);
 
 } // namespace Png

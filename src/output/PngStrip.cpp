@@ -9,10 +9,14 @@ namespace {
 std::size_t levelBufferSize(int level)
 {
     switch (level) {
-    case 1: return ISAL_DEF_LVL1_DEFAULT;
-    case 2: return ISAL_DEF_LVL2_DEFAULT;
-    case 3: return ISAL_DEF_LVL3_DEFAULT;
-    default: return 0;
+    case 1:
+        return ISAL_DEF_LVL1_DEFAULT;
+    case 2:
+        return ISAL_DEF_LVL2_DEFAULT;
+    case 3:
+        return ISAL_DEF_LVL3_DEFAULT;
+    default:
+        return 0;
     }
 }
 
@@ -55,8 +59,8 @@ void PngStrip::filterRows(const Png::Source &source, Rows rows, Png::Filter filt
     for (int i = 0; i < rows.count; ++i, out += rowBytes + 1) {
         Png::packRow(source, rows.first + i, m_current.data());
         const bool above = i > 0 || hasAbove;
-        Png::filterRow(filter, m_current.data(), above ? m_previous.data() : nullptr, rowBytes,
-                       source.channels(), out);
+        Png::filterRow(
+            filter, m_current.data(), above ? m_previous.data() : nullptr, rowBytes, source.channels(), out);
         std::swap(m_previous, m_current);
     }
 }

@@ -21,7 +21,7 @@ public:
     {
         int first = 0;
         int count = 0;
-        bool last = false;  // the band that ends the image and the stream
+        bool last = false; // the band that ends the image and the stream
     };
 
     PngStrip();

@@ -47,7 +47,7 @@ bool PngWriter::write(const QImage &image, QIODevice &device)
         return false;
     const Png::Source source = Png::prepareSource(image);
     if (source.image.isNull())
-        return false;  // the conversion ran out of memory
+        return false; // the conversion ran out of memory
     const int count = stripCountFor(source);
     return encodeStrips(source, count) && writeStream(source, count, device);
 }
@@ -56,8 +56,7 @@ int PngWriter::stripCountFor(const Png::Source &source) const
 {
     const int height = source.image.height();
     const std::size_t total = (source.rowBytes() + 1) * std::size_t(height);
-    const int wanted = m_options.strips > 0 ? m_options.strips
-                                            : m_pool->maxThreadCount() * stripsPerThread;
+    const int wanted = m_options.strips > 0 ? m_options.strips : m_pool->maxThreadCount() * stripsPerThread;
     const int bySize = int((total + maxStripBytes - 1) / maxStripBytes);
     return std::clamp(std::max(wanted, bySize), 1, height);
 }
@@ -74,11 +73,10 @@ bool PngWriter::encodeStrips(const Png::Source &source, int count)
     auto encodeOne = [&](int i) {
         // Rows spread evenly: the first (height % count) bands get one more.
         const int base = height / count, extra = height % count;
-        const PngStrip::Rows rows{i * base + std::min(i, extra), base + (i < extra ? 1 : 0),
-                                  i == count - 1};
+        const PngStrip::Rows rows{i * base + std::min(i, extra), base + (i < extra ? 1 : 0), i == count - 1};
         try {
-            ok[std::size_t(i)] = m_strips[std::size_t(i)]->encode(source, rows, m_options.filter,
-                                                                 m_options.level);
+            ok[std::size_t(i)]
+                = m_strips[std::size_t(i)]->encode(source, rows, m_options.filter, m_options.level);
         } catch (const std::bad_alloc &) {
             // A huge stitched image may not fit twice in memory: a failed
             // write, not a crash.
@@ -99,18 +97,18 @@ bool PngWriter::writeStream(const Png::Source &source, int count, QIODevice &dev
         const PngStrip &strip = *m_strips[std::size_t(i)];
         adler = Png::adler32Combine(adler, strip.adler(), strip.filteredSize());
     }
-    const std::array<std::uint8_t, 4> trailer{std::uint8_t(adler >> 24), std::uint8_t(adler >> 16),
-                                              std::uint8_t(adler >> 8), std::uint8_t(adler)};
-    if (!Png::writeHeader(device, std::uint32_t(source.image.width()),
-                          std::uint32_t(source.image.height()), source.channels()))
+    const std::array<std::uint8_t, 4> trailer{
+        std::uint8_t(adler >> 24), std::uint8_t(adler >> 16), std::uint8_t(adler >> 8), std::uint8_t(adler)};
+    if (!Png::writeHeader(device, std::uint32_t(source.image.width()), std::uint32_t(source.image.height()),
+            source.channels()))
         return false;
     // One IDAT chunk per band; the zlib header opens the first, the
     // checksum closes the last.
     for (int i = 0; i < count; ++i) {
-        const auto head = i == 0 ? std::span<const std::uint8_t>(zlibHeader)
-                                 : std::span<const std::uint8_t>();
-        const auto tail = i == count - 1 ? std::span<const std::uint8_t>(trailer)
-                                         : std::span<const std::uint8_t>();
+        const auto head
+            = i == 0 ? std::span<const std::uint8_t>(zlibHeader) : std::span<const std::uint8_t>();
+        const auto tail
+            = i == count - 1 ? std::span<const std::uint8_t>(trailer) : std::span<const std::uint8_t>();
         if (!Png::writeChunk(device, "IDAT", {head, m_strips[std::size_t(i)]->compressed(), tail}))
             return false;
     }

@@ -31,9 +31,9 @@ public:
         // compress as repeats and filters only amplify a photo's grain;
         // level 2 was smaller than 1 at about the same speed, level 3 slower.
         Png::Filter filter = Png::Filter::none;
-        int level = 2;     // igzip level, 0 (fastest) to 3
-        int strips = 0;    // bands compressed in parallel; 0 chooses from the thread count
-        int threads = 0;   // 0: one per core
+        int level = 2; // igzip level, 0 (fastest) to 3
+        int strips = 0; // bands compressed in parallel; 0 chooses from the thread count
+        int threads = 0; // 0: one per core
     };
 
     PngWriter();
