@@ -24,7 +24,9 @@ struct Setup
 {
     X11ScreenGrabber grabber;
     PngWriter pngWriter;
+    // QUILLET_BENCH_DIR keeps the files for a look; otherwise they go with the run.
     QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quillet-bench-XXXXXX")};
+    QString folder = qEnvironmentVariable("QUILLET_BENCH_DIR", dir.path());
     QRect screen;
 
     Setup()
@@ -35,7 +37,8 @@ struct Setup
     }
     QString path(Format format) const
     {
-        return dir.filePath(format == png ? QStringLiteral("capture.png") : QStringLiteral("capture.jpeg"));
+        return QDir(folder).filePath(
+            format == png ? QStringLiteral("capture.png") : QStringLiteral("capture.jpeg"));
     }
 };
 

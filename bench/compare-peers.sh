@@ -68,7 +68,7 @@ results="$work/results"
 time_tool scrot "$work/scrot.png" scrot -o "$work/scrot.png" >"$results"
 time_tool maim "$work/maim.png" maim "$work/maim.png" >>"$results"
 
-"$bench/quillet_capture_bench" --benchmark_repetitions="$runs" --benchmark_report_aggregates_only=true \
+QUILLET_BENCH_DIR="$work" "$bench/quillet_capture_bench" --benchmark_repetitions="$runs" --benchmark_report_aggregates_only=true \
     --benchmark_format=csv 2>/dev/null >"$work/quillet.csv"
 # CSV: name,iterations,real_time,cpu_time,time_unit,...,label,...,bytes
 awk -F, -v q='"' '
@@ -98,3 +98,10 @@ row "  PNG write" "$(value BM_Write/0 2)"
 row "quillet JPEG capture-to-file" "$(value BM_CaptureToFile/1 2)" "$(value BM_CaptureToFile/1 3)"
 row "  JPEG encode (q 0.9)" "$(value BM_Encode/1 2)" "$(value BM_Encode/1 3)"
 row "  JPEG write" "$(value BM_Write/1 2)"
+if command -v compare >/dev/null; then
+    # The sizes compare fairly only if every tool saved the same pixels.
+    for peer in scrot maim; do
+        differing=$(compare -metric AE "$work/capture.png" "$work/$peer.png" null: 2>&1 || true)
+        echo "pixels that differ between quillet's PNG and $peer's: $differing"
+    done
+fi
