@@ -36,6 +36,17 @@ bool PngStrip::encode(const Png::Source &source, Rows rows, Png::Filter filter, 
     return deflate(level, rows.last);
 }
 
+void PngStrip::releaseBuffersAbove(std::size_t bytes)
+{
+    for (auto *buffer : {&m_previous, &m_current, &m_filtered, &m_out}) {
+        if (buffer->capacity() > bytes) {
+            buffer->clear();
+            buffer->shrink_to_fit();
+        }
+    }
+    m_outSize = std::min(m_outSize, m_out.size());
+}
+
 void PngStrip::filterRows(const Png::Source &source, Rows rows, Png::Filter filter)
 {
     const std::size_t rowBytes = source.rowBytes();

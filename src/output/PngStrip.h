@@ -33,6 +33,9 @@ public:
     // `level` is igzip's compression level (0 to 3).
     bool encode(const Png::Source &source, Rows rows, Png::Filter filter, int level);
 
+    // Frees every working buffer whose capacity exceeds `bytes`.
+    void releaseBuffersAbove(std::size_t bytes);
+
     std::span<const std::uint8_t> compressed() const { return {m_out.data(), m_outSize}; }
     // Adler-32 of the filtered (uncompressed) bytes of this band.
     std::uint32_t adler() const { return m_adler; }

@@ -22,6 +22,10 @@ constexpr std::size_t maxStripBytes = std::size_t(64) << 20;
 // (flat UI) takes another while a photo-like band is still being compressed.
 constexpr int stripsPerThread = 4;
 
+// Buffers up to this size stay for the next capture (a 4K screen needs a
+// few MiB per band); larger ones, left by a tall stitched image, are freed.
+constexpr std::size_t keptBufferBytes = std::size_t(16) << 20;
+
 // The zlib stream header: DEFLATE with a 32 KiB window, "fastest" level.
 constexpr std::array<std::uint8_t, 2> zlibHeader{0x78, 0x01};
 
@@ -49,7 +53,10 @@ bool PngWriter::write(const QImage &image, QIODevice &device)
     if (source.image.isNull())
         return false; // the conversion ran out of memory
     const int count = stripCountFor(source);
-    return encodeStrips(source, count) && writeStream(source, count, device);
+    const bool written = encodeStrips(source, count) && writeStream(source, count, device);
+    for (auto &strip : m_strips)
+        strip->releaseBuffersAbove(keptBufferBytes);
+    return written;
 }
 
 int PngWriter::stripCountFor(const Png::Source &source) const
