@@ -5,4 +5,8 @@ target_sources(quillet_core PRIVATE
     output/FileService.cpp output/FileService.h
     output/ImageEncoder.cpp output/ImageEncoder.h
     output/PendingFile.cpp output/PendingFile.h
+    output/PngChunks.cpp output/PngChunks.h
+    output/PngRows.cpp output/PngRows.h
+    output/PngStrip.cpp output/PngStrip.h
     output/PngWriter.cpp output/PngWriter.h)
+target_link_libraries(quillet_core PRIVATE PkgConfig::ISAL)

@@ -1,3 +1,4 @@
 # Test programs of the output subsystem; paths relative to tests/.
 quillet_add_test(FileServiceTest LABEL unit SOURCES output/FileServiceTest.cpp LIBS quillet_fakes)
 quillet_add_test(ClipboardTest LABEL x11 SOURCES output/ClipboardTest.cpp LIBS quillet_fakes)
+quillet_add_test(PngWriterTest LABEL unit SOURCES output/PngWriterTest.cpp LIBS PkgConfig::DEFLATE)

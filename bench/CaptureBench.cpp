@@ -1,0 +1,134 @@
+// One full-screen capture to a finished file on the current $DISPLAY,
+// through the project's own X11 grabber, split into its steps: grab,
+// encode (to memory), write (the encoded bytes to a file), and the whole
+// road from screen to closed file as the file service runs it.
+#include "BenchSupport.h"
+
+#include "output/PngWriter.h"
+#include "platform/x11/X11ScreenGrabber.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImageWriter>
+#include <QTemporaryDir>
+
+#include <optional>
+
+namespace {
+
+enum Format { png = 0, jpeg = 1 };
+constexpr int jpegQuality = 90; // the default setting, 0.9
+
+struct Setup
+{
+    X11ScreenGrabber grabber;
+    PngWriter pngWriter;
+    // QUILLET_BENCH_DIR keeps the files for a look; otherwise they go with the run.
+    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quillet-bench-XXXXXX")};
+    QString folder = qEnvironmentVariable("QUILLET_BENCH_DIR", dir.path());
+    QRect screen;
+
+    Setup()
+    {
+        const auto displays = grabber.displays();
+        if (!displays.isEmpty())
+            screen = displays.first().geometry;
+    }
+    QString path(Format format) const
+    {
+        return QDir(folder).filePath(
+            format == png ? QStringLiteral("capture.png") : QStringLiteral("capture.jpeg"));
+    }
+};
+
+Setup &setup()
+{
+    static Setup instance;
+    return instance;
+}
+
+bool encode(Format format, const QImage &image, QIODevice &device)
+{
+    if (format == png)
+        return setup().pngWriter.write(image, device);
+    QImageWriter writer(&device, "jpeg");
+    writer.setQuality(jpegQuality);
+    return writer.write(image);
+}
+
+void label(benchmark::State &state, Format format)
+{
+    state.SetLabel((format == png ? "png " : "jpeg ") + std::to_string(setup().screen.width()) + "x"
+        + std::to_string(setup().screen.height()));
+}
+
+void BM_Grab(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(setup().grabber.grabArea(setup().screen));
+    state.counters["bytes"] = 0; // every row of a CSV report needs the same counters
+    state.SetLabel(std::to_string(setup().screen.width()) + "x" + std::to_string(setup().screen.height()));
+}
+
+void BM_Encode(benchmark::State &state)
+{
+    const auto format = Format(state.range(0));
+    const QImage image = setup().grabber.grabArea(setup().screen);
+    QBuffer buffer;
+    for (auto _ : state) {
+        buffer.close();
+        buffer.setData(QByteArray());
+        buffer.open(QIODevice::WriteOnly);
+        if (!encode(format, image, buffer))
+            state.SkipWithError("encoding failed");
+    }
+    state.counters["bytes"] = double(buffer.size());
+    label(state, format);
+}
+
+void BM_Write(benchmark::State &state)
+{
+    const auto format = Format(state.range(0));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    encode(format, setup().grabber.grabArea(setup().screen), buffer);
+    for (auto _ : state) {
+        QFile file(setup().path(format));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            || file.write(buffer.data()) != buffer.size())
+            state.SkipWithError("write failed");
+        file.close();
+    }
+    state.counters["bytes"] = double(buffer.size());
+    label(state, format);
+}
+
+// The whole capture: grab, then encode straight into the file.
+void BM_CaptureToFile(benchmark::State &state)
+{
+    const auto format = Format(state.range(0));
+    qint64 size = 0;
+    for (auto _ : state) {
+        const QImage image = setup().grabber.grabArea(setup().screen);
+        QFile file(setup().path(format));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || !encode(format, image, file))
+            state.SkipWithError("capture failed");
+        file.close();
+        size = file.size();
+    }
+    state.counters["bytes"] = double(size);
+    label(state, format);
+}
+
+BENCHMARK(BM_Grab)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Encode)->Arg(png)->Arg(jpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Write)->Arg(png)->Arg(jpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CaptureToFile)->Arg(png)->Arg(jpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return Bench::main(argc, argv, "xcb");
+}
