@@ -61,12 +61,12 @@ bool X11HotkeyBackend::Private::grabChecked(const std::vector<Combination> &comb
 {
     std::vector<xcb_void_cookie_t> cookies;
     for (const Combination &c : combinations) {
-        cookies.push_back(xcb_grab_key_checked(connection.get(), 1, root, c.modifiers, c.keycode,
+        cookies.push_back(xcb_grab_key_checked(connection->get(), 1, root, c.modifiers, c.keycode,
                                                XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     }
     bool ok = true;
     for (const xcb_void_cookie_t cookie : cookies) {
-        X11::Reply<xcb_generic_error_t> error(xcb_request_check(connection.get(), cookie));
+        X11::Reply<xcb_generic_error_t> error(xcb_request_check(connection->get(), cookie));
         if (error) {
             ok = false;
             *taken = *taken || error->error_code == XCB_ACCESS;
@@ -78,13 +78,13 @@ bool X11HotkeyBackend::Private::grabChecked(const std::vector<Combination> &comb
 void X11HotkeyBackend::Private::ungrabAll(const std::vector<Combination> &combinations)
 {
     for (const Combination &c : combinations)
-        xcb_ungrab_key(connection.get(), c.keycode, root, c.modifiers);
-    xcb_flush(connection.get());
+        xcb_ungrab_key(connection->get(), c.keycode, root, c.modifiers);
+    xcb_flush(connection->get());
 }
 
 void X11HotkeyBackend::Private::enableDetectableAutoRepeat()
 {
-    xcb_connection_t *c = connection.get();
+    xcb_connection_t *c = connection->get();
     X11::Reply<xcb_xkb_use_extension_reply_t> use(
         xcb_xkb_use_extension_reply(c, xcb_xkb_use_extension(c, 1, 0), nullptr));
     if (!use || !use->supported)
@@ -96,7 +96,7 @@ void X11HotkeyBackend::Private::enableDetectableAutoRepeat()
 
 void X11HotkeyBackend::Private::readEvents()
 {
-    while (X11::Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection.get())}) {
+    while (X11::Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection->get())}) {
         switch (event->response_type & 0x7f) {
         case XCB_KEY_PRESS:
             keyPressed(reinterpret_cast<const xcb_key_press_event_t *>(event.get()));
@@ -107,7 +107,7 @@ void X11HotkeyBackend::Private::readEvents()
         case XCB_MAPPING_NOTIFY:
             // WORKAROUND: grabs made before a modifier map change keep their
             // old bits; they are right again once re-registered.
-            masks = X11::readModifierMasks(connection.get());
+            masks = X11::readModifierMasks(connection->get());
             break;
         default:
             break;
@@ -149,20 +149,16 @@ void X11HotkeyBackend::Private::emitEvent(quint32 id, Event event) const
 
 std::shared_ptr<X11HotkeyBackend> X11HotkeyBackend::create()
 {
-    int screenNumber = 0;
-    X11::Connection connection = X11::connect(&screenNumber);
+    X11::Connection connection = X11::connect();
     if (!connection)
         return nullptr;
     auto d = std::make_unique<Private>();
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection.get()));
-    for (int i = 0; i < screenNumber && screens.rem; ++i)
-        xcb_screen_next(&screens);
-    d->root = screens.data->root;
+    d->root = connection->root();
     d->connection = std::move(connection);
-    d->masks = X11::readModifierMasks(d->connection.get());
+    d->masks = X11::readModifierMasks(d->connection->get());
     d->enableDetectableAutoRepeat();
     Private *raw = d.get();
-    d->notifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(raw->connection.get()),
+    d->notifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(raw->connection->get()),
                                                     QSocketNotifier::Read);
     QObject::connect(raw->notifier.get(), &QSocketNotifier::activated, [raw] { raw->readEvents(); });
     return std::shared_ptr<X11HotkeyBackend>(new X11HotkeyBackend(std::move(d)));
@@ -177,7 +173,7 @@ X11HotkeyBackend::~X11HotkeyBackend() = default;
 
 HotkeyBackend::Result X11HotkeyBackend::grab(quint32 id, const std::vector<int> &evdevCodes, KeyModifiers modifiers)
 {
-    const xcb_setup_t *setup = xcb_get_setup(d->connection.get());
+    const xcb_setup_t *setup = xcb_get_setup(d->connection->get());
     Grab grab;
     for (const int evdev : evdevCodes) {
         const int keycode = evdev + 8; // X numbers keys as evdev does, shifted by 8

@@ -93,16 +93,16 @@ struct X11KeyboardLayout::Private
 bool X11KeyboardLayout::Private::rebuild()
 {
     std::unique_ptr<xkb_keymap, KeymapDeleter> newKeymap(
-        xkb_x11_keymap_new_from_device(context.get(), connection.get(), deviceId, XKB_KEYMAP_COMPILE_NO_FLAGS));
+        xkb_x11_keymap_new_from_device(context.get(), connection->get(), deviceId, XKB_KEYMAP_COMPILE_NO_FLAGS));
     if (!newKeymap)
         return false;
     std::unique_ptr<xkb_state, StateDeleter> newState(
-        xkb_x11_state_new_from_device(newKeymap.get(), connection.get(), deviceId));
+        xkb_x11_state_new_from_device(newKeymap.get(), connection->get(), deviceId));
     if (!newState)
         return false;
     keymap = std::move(newKeymap);
     state = std::move(newState);
-    masks = X11::readModifierMasks(connection.get());
+    masks = X11::readModifierMasks(connection->get());
     return true;
 }
 
@@ -112,8 +112,8 @@ void X11KeyboardLayout::Private::selectEvents()
         | XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
     const uint16_t mapParts = XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS
         | XCB_XKB_MAP_PART_MODIFIER_MAP | XCB_XKB_MAP_PART_VIRTUAL_MODS;
-    xcb_xkb_select_events(connection.get(), uint16_t(deviceId), events, 0, events, mapParts, mapParts, nullptr);
-    xcb_flush(connection.get());
+    xcb_xkb_select_events(connection->get(), uint16_t(deviceId), events, 0, events, mapParts, mapParts, nullptr);
+    xcb_flush(connection->get());
 }
 
 // Any keyboard change rebuilds everything: changes are rare, and a fresh
@@ -121,7 +121,7 @@ void X11KeyboardLayout::Private::selectEvents()
 void X11KeyboardLayout::Private::readEvents()
 {
     bool changed = false;
-    while (X11::Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection.get())}) {
+    while (X11::Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection->get())}) {
         const uint8_t type = event->response_type & 0x7f;
         if (type == xkbFirstEvent || type == XCB_MAPPING_NOTIFY)
             changed = true;
@@ -174,7 +174,7 @@ std::shared_ptr<X11KeyboardLayout> X11KeyboardLayout::create()
     d->connection = X11::connect();
     if (!d->connection)
         return nullptr;
-    xcb_connection_t *c = d->connection.get();
+    xcb_connection_t *c = d->connection->get();
     if (!xkb_x11_setup_xkb_extension(c, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
                                      XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr,
                                      &d->xkbFirstEvent, nullptr))

@@ -1,5 +1,7 @@
 #include "platform/x11/X11Modifiers.h"
 
+#include "app/Error.h"
+
 #include <algorithm>
 
 namespace X11 {
@@ -37,12 +39,13 @@ void assign(ModifierMasks &masks, xcb_keysym_t keysym, uint16_t bit)
 
 } // namespace
 
-Connection connect(int *screenNumber)
+Connection connect()
 {
-    Connection connection(xcb_connect(nullptr, screenNumber));
-    if (!connection || xcb_connection_has_error(connection.get()))
+    try {
+        return Xcb::Connection::open();
+    } catch (const Error &) {
         return nullptr;
-    return connection;
+    }
 }
 
 std::vector<uint16_t> ModifierMasks::lockCombinations() const

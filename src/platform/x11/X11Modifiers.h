@@ -2,31 +2,20 @@
 
 // Helpers shared by the X11 keyboard backends. Private to src/platform/x11/.
 
-#include <xcb/xcb.h>
+#include "platform/x11/XcbSupport.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
 namespace X11 {
 
-// xcb replies and errors are malloc'ed and freed by the caller.
-struct FreeDeleter
-{
-    void operator()(void *pointer) const { std::free(pointer); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
+using Xcb::Reply;
+using Connection = std::unique_ptr<Xcb::Connection>;
 
-struct ConnectionDeleter
-{
-    void operator()(xcb_connection_t *connection) const { xcb_disconnect(connection); }
-};
-using Connection = std::unique_ptr<xcb_connection_t, ConnectionDeleter>;
-
-// A fresh connection to $DISPLAY, or none when it cannot be opened.
-Connection connect(int *screenNumber = nullptr);
+// A fresh connection to $DISPLAY, or none when it cannot be opened: the
+// keyboard backends are optional, so they are not created without one.
+Connection connect();
 
 // Which X modifier bits stand for the shortcut modifiers and lock keys; the
 // server's modifier map decides, since Alt and Super move between Mod1–Mod5.
