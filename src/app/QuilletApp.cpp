@@ -23,8 +23,8 @@ QuilletApp::QuilletApp(Platform platform)
     m_captureService = std::make_unique<CaptureService>(
         m_settings.get(), *m_platform.displays, *m_platform.grabber, *m_platform.windows);
     m_captureService->setScreenFreeze(m_screenFreeze.get());
-    m_overlayService = std::make_unique<OverlayService>(
-        *m_platform.grabber, *m_platform.compositing, *m_screenFreeze);
+    m_overlayService
+        = std::make_unique<OverlayService>(*m_platform.grabber, *m_platform.compositing, *m_screenFreeze);
 }
 
 // Services go in the reverse order of their making; the capture service

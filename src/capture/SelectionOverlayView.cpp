@@ -27,7 +27,7 @@ QFont labelFont()
 
 SelectionOverlayView::SelectionOverlayView(QWidget *parent)
     : QWidget(parent,
-          Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool)
+        Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool)
 {
     setCursor(Qt::CrossCursor);
     setMouseTracking(false);
@@ -102,8 +102,8 @@ void SelectionOverlayView::mouseMoveEvent(QMouseEvent *event)
     // Not clipped to the view: a drag past the screen's edge reaches past it.
     const QPointF s = *m_selectionStart;
     const QPointF p = event->position();
-    m_selectionRect = QRectF(std::min(p.x(), s.x()), std::min(p.y(), s.y()), std::abs(p.x() - s.x()),
-        std::abs(p.y() - s.y()));
+    m_selectionRect = QRectF(
+        std::min(p.x(), s.x()), std::min(p.y(), s.y()), std::abs(p.x() - s.x()), std::abs(p.y() - s.y()));
     update();
 }
 
@@ -183,8 +183,8 @@ void SelectionOverlayView::paintSizeLabel(QPainter &painter) const
     const QSizeF textSize = painter.fontMetrics().size(Qt::TextSingleLine, text);
     const QSizeF box(textSize.width() + 2 * LabelPadding, textSize.height() + 2 * LabelPadding);
     // Centred under the selection; it may run past the screen's edge, unseen.
-    const QRectF boxRect(m_selectionRect.center().x() - box.width() / 2,
-        m_selectionRect.bottom() + LabelGap, box.width(), box.height());
+    const QRectF boxRect(m_selectionRect.center().x() - box.width() / 2, m_selectionRect.bottom() + LabelGap,
+        box.width(), box.height());
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath path;
     path.addRoundedRect(boxRect, LabelRadius, LabelRadius);

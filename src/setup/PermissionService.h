@@ -4,7 +4,6 @@
 #include <QPointer>
 #include <QTimer>
 
-
 class ScreenCapturePermission;
 
 // Holds whether screen capture is permitted, asks the platform for it and,

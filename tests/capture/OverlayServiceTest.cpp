@@ -1,6 +1,6 @@
+#include "capture/OverlayService.h"
 #include "capture/CaptureService.h"
 #include "capture/DisplayLookup.h"
-#include "capture/OverlayService.h"
 #include "capture/SelectionOverlayView.h"
 #include "fakes/FakeCompositingManager.h"
 #include "fakes/FakeDisplayServer.h"
@@ -223,7 +223,8 @@ TEST_F(OverlayServiceTest, CaptureInTheCallbackReadsThePictureTheUserSaw)
     CaptureService capture(nullptr, displays, grabber, windows);
     capture.setScreenFreeze(&freeze);
     QFuture<CaptureResult> inCallback;
-    overlays.onSelectionComplete = [&](QRectF rect, quint32 id) { inCallback = capture.captureRegion(rect, id); };
+    overlays.onSelectionComplete
+        = [&](QRectF rect, quint32 id) { inCallback = capture.captureRegion(rect, id); };
 
     overlays.showOverlays();
     // From here the live screen shows the overlay.

@@ -80,7 +80,8 @@ protected:
         ASSERT_EQ(overlays.overlayViews().size(), 2u);
         ASSERT_TRUE(waitUntil([&] {
             for (const auto &[id, view] : overlays.overlayViews()) {
-                if (!view->windowHandle() || !view->windowHandle()->isExposed() || view->grabRetryTimer().isActive())
+                if (!view->windowHandle() || !view->windowHandle()->isExposed()
+                    || view->grabRetryTimer().isActive())
                     return false;
             }
             return true;
