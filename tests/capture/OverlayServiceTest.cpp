@@ -8,9 +8,9 @@
 #include "fakes/FakeWindowList.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -21,28 +21,18 @@ namespace {
 constexpr quint32 IdA = 101, IdB = 102;
 const QRgb Screen = qRgb(10, 200, 30);
 
-void sendMouse(QWidget *view, QEvent::Type type, QPointF local, Qt::MouseButtons buttons)
+// A press, a move and, unless `hold`, a release: fractional points, as a
+// screen at scale 2 delivers them.
+void drag(QWidget *view, QPointF from, QPointF to, bool hold = false)
 {
-    QMouseEvent event(type, local, view->mapToGlobal(local), Qt::LeftButton, buttons, Qt::NoModifier);
-    QApplication::sendEvent(view, &event);
-}
-
-void press(QWidget *view, QPointF from, QPointF to)
-{
-    sendMouse(view, QEvent::MouseButtonPress, from, Qt::LeftButton);
-    sendMouse(view, QEvent::MouseMove, to, Qt::LeftButton);
-}
-
-void drag(QWidget *view, QPointF from, QPointF to)
-{
-    press(view, from, to);
-    sendMouse(view, QEvent::MouseButtonRelease, to, Qt::NoButton);
-}
-
-void sendKey(QWidget *view, int key)
-{
-    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(view, &event);
+    const auto send = [view](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, view->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(view, &event);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    send(QEvent::MouseMove, to, Qt::LeftButton);
+    if (!hold)
+        send(QEvent::MouseButtonRelease, to, Qt::NoButton);
 }
 
 struct Selection
@@ -118,36 +108,24 @@ TEST_F(OverlayServiceTest, ReleaseReportsSelectionsOfAtLeastTenPointsInGlobalPoi
     }
 }
 
-TEST_F(OverlayServiceTest, SizeLabelIsTruncatedPixels)
+TEST(SelectionOverlayViewTest, SizeLabelIsTruncatedPixels)
 {
-    struct Case
-    {
-        QSizeF points;
-        qreal scale;
-        const char *label;
-    };
-    const Case cases[] = {
-        {{320.4, 240.6}, 2.0, "640 × 481"},
-        {{10, 10}, 1.0, "10 × 10"},
-        {{99.99, 0.7}, 1.0, "99 × 0"},
-        {{100.5, 50.5}, 1.5, "150 × 75"},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(SelectionOverlayView::sizeLabel(c.points, c.scale), QString::fromUtf8(c.label));
+    EXPECT_EQ(SelectionOverlayView::sizeLabel({320.4, 240.6}, 2.0), QStringLiteral("640 \u00d7 481"));
+    EXPECT_EQ(SelectionOverlayView::sizeLabel({99.99, 0.7}, 1.0), QStringLiteral("99 \u00d7 0"));
 }
 
 TEST_F(OverlayServiceTest, EscapeCancelsAndOtherKeysAreSwallowed)
 {
     overlays.showOverlays();
     SelectionOverlayView *a = view(IdA);
-    press(a, {10, 10}, {200, 200});
+    drag(a, {10, 10}, {200, 200}, true);
 
-    sendKey(a, Qt::Key_A);
-    sendKey(a, Qt::Key_Return);
+    QTest::keyClick(a, Qt::Key_A);
+    QTest::keyClick(a, Qt::Key_Return);
     EXPECT_EQ(cancels, 0);
     EXPECT_EQ(overlays.overlayViews().size(), 2u);
 
-    sendKey(a, Qt::Key_Escape);
+    QTest::keyClick(a, Qt::Key_Escape);
     EXPECT_EQ(cancels, 1);
     EXPECT_TRUE(selections.isEmpty());
     EXPECT_TRUE(overlays.overlayViews().empty());
@@ -170,7 +148,7 @@ TEST_F(OverlayServiceTest, ShowingAgainReplacesTheOverlaysAndSilencesTheOldOnes)
     // A late drag on a view that is going away reports nothing.
     ASSERT_TRUE(old);
     drag(old, {10, 10}, {100, 100});
-    sendKey(old, Qt::Key_Escape);
+    QTest::keyClick(old, Qt::Key_Escape);
     EXPECT_TRUE(selections.isEmpty());
     EXPECT_EQ(cancels, 0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -195,7 +173,7 @@ TEST_F(OverlayServiceTest, DimsAroundAnUndimmedSelection)
         compositing.running = composited;
         overlays.showOverlays();
         SelectionOverlayView *b = view(IdB);
-        press(b, {100, 100}, {300, 200});
+        drag(b, {100, 100}, {300, 200}, true);
         const QImage shot = b->grab().toImage().convertToFormat(QImage::Format_ARGB32);
 
         const QRgb outside = shot.pixel(50, 50), inside = shot.pixel(200, 150);

@@ -43,31 +43,20 @@ TEST(PermissionServiceTest, PollingStopsOnTheGrantWhichObserversSeeOnce)
     EXPECT_EQ(changes.at(0).at(0).toBool(), true);
 }
 
-TEST(PermissionServiceTest, RepeatedRequestsLeaveOneTimer)
+TEST(PermissionServiceTest, RequestsPollWithOneTimerAndOnlyWhileNotGranted)
 {
-    FakeScreenCapturePermission platform;
-    PermissionService service(platform);
+    for (const bool granted : {false, true}) {
+        FakeScreenCapturePermission platform;
+        platform.grantOnCheck = granted ? 1 : 0;
+        PermissionService service(platform);
 
-    service.requestPermission();
-    service.requestPermission();
-    service.startPolling();
+        service.requestPermission();
+        service.requestPermission();
 
-    EXPECT_EQ(platform.requests, 2);
-    EXPECT_EQ(activeTimers(service), 1);
-}
-
-TEST(PermissionServiceTest, AGrantSeenAtConstructionAsksNothing)
-{
-    FakeScreenCapturePermission platform;
-    platform.grantOnCheck = 1;
-    PermissionService service(platform);
-    ASSERT_TRUE(service.hasScreenCapturePermission());
-
-    service.requestPermission();
-
-    EXPECT_EQ(platform.requests, 0);
-    EXPECT_FALSE(service.pollTimer());
-    EXPECT_EQ(activeTimers(service), 0);
+        EXPECT_EQ(platform.requests, granted ? 0 : 2);
+        EXPECT_EQ(activeTimers(service), granted ? 0 : 1);
+        EXPECT_EQ(service.pollTimer() != nullptr, !granted);
+    }
 }
 
 } // namespace
