@@ -3,8 +3,11 @@
 #include "KeyboardShortcuts/Environment.h"
 #include "app/AppSettings.h"
 #include "capture/CaptureService.h"
+#include "capture/OverlayService.h"
+#include "capture/ScreenFreeze.h"
 #include "output/FileService.h"
 #include "platform/DefaultsStore.h"
+#include "setup/PermissionService.h"
 
 QuilletApp::QuilletApp(Platform platform)
     : m_platform(std::move(platform))
@@ -14,16 +17,24 @@ QuilletApp::QuilletApp(Platform platform)
     // the settings and the shortcuts live in one file.
     KeyboardShortcuts::resetState({m_store, m_platform.hotkeys, m_platform.keyboardLayout});
     m_settings = std::make_unique<AppSettings>(*m_store);
+    m_permissionService = std::make_unique<PermissionService>(*m_platform.permission);
     m_fileService = std::make_unique<FileService>(*m_platform.sound);
+    m_screenFreeze = std::make_unique<ScreenFreeze>();
     m_captureService = std::make_unique<CaptureService>(
         m_settings.get(), *m_platform.displays, *m_platform.grabber, *m_platform.windows);
+    m_captureService->setScreenFreeze(m_screenFreeze.get());
+    m_overlayService
+        = std::make_unique<OverlayService>(*m_platform.grabber, *m_platform.compositing, *m_screenFreeze);
 }
 
 // Services go in the reverse order of their making; the capture service
 // waits for its workers before the grabber they use goes.
 QuilletApp::~QuilletApp()
 {
+    m_overlayService.reset();
     m_captureService.reset();
+    m_screenFreeze.reset();
     m_fileService.reset();
+    m_permissionService.reset();
     m_settings.reset();
 }

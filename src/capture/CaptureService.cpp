@@ -2,6 +2,7 @@
 
 #include "capture/CaptureError.h"
 #include "capture/DisplayLookup.h"
+#include "capture/ScreenFreeze.h"
 #include "platform/DisplayServer.h"
 #include "platform/ScreenGrabber.h"
 #include "platform/WindowList.h"
@@ -10,6 +11,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <memory>
 
 namespace {
 
@@ -115,9 +118,15 @@ DisplaySnapshot CaptureService::snapshotDisplays() const
 
 QFuture<CaptureResult> CaptureService::captureRegion(QRectF rect, quint32 displayID)
 {
-    return QtConcurrent::run(&m_pool, [&grabber = m_grabber, snapshot = snapshotDisplays(), rect, displayID] {
-        return regionJob(grabber, snapshot, rect, displayID);
-    });
+    // The frozen images are taken now, on the main thread: the freeze may be
+    // released before the worker starts.
+    std::shared_ptr<ScreenGrabber> frozen;
+    if (m_freeze && !m_freeze->frozen().isEmpty())
+        frozen = std::make_shared<FrozenScreenGrabber>(m_grabber, m_freeze->frozen());
+    return QtConcurrent::run(
+        &m_pool, [&grabber = m_grabber, frozen, snapshot = snapshotDisplays(), rect, displayID] {
+            return regionJob(frozen ? *frozen : grabber, snapshot, rect, displayID);
+        });
 }
 
 QFuture<CaptureResult> CaptureService::captureFullscreen(quint32 displayID)

@@ -10,6 +10,7 @@
 
 class AppSettings;
 class DisplayServer;
+class ScreenFreeze;
 class ScreenGrabber;
 class WindowList;
 
@@ -37,10 +38,15 @@ public:
     // Every screen as the workers will see it. Main thread.
     DisplaySnapshot snapshotDisplays() const;
 
+    // While `freeze` holds images, regions are read from them instead of the
+    // live screen. Null (the default) reads the screen always.
+    void setScreenFreeze(const ScreenFreeze *freeze) { m_freeze = freeze; }
+
 private:
     [[maybe_unused]] AppSettings *m_settings; // read by nothing yet: no capture option is a setting
     DisplayServer &m_displays;
     ScreenGrabber &m_grabber;
     WindowList &m_windows;
+    const ScreenFreeze *m_freeze = nullptr;
     QThreadPool m_pool;
 };

@@ -4,4 +4,7 @@ target_sources(quillet_core PRIVATE
     capture/CaptureResult.h
     capture/DisplayLookup.cpp capture/DisplayLookup.h
     capture/CaptureGeometry.cpp capture/CaptureGeometry.h
-    capture/CaptureService.cpp capture/CaptureService.h)
+    capture/CaptureService.cpp capture/CaptureService.h
+    capture/ScreenFreeze.cpp capture/ScreenFreeze.h
+    capture/SelectionOverlayView.cpp capture/SelectionOverlayView.h
+    capture/OverlayService.cpp capture/OverlayService.h)

@@ -6,6 +6,7 @@ class CompositingManager;
 class DisplayServer;
 class HotkeyBackend;
 class KeyboardLayout;
+class ScreenCapturePermission;
 class ScreenGrabber;
 class SoundPlayer;
 class WindowList;
@@ -22,4 +23,5 @@ struct Platform
     std::shared_ptr<HotkeyBackend> hotkeys;
     std::shared_ptr<KeyboardLayout> keyboardLayout;
     std::shared_ptr<CompositingManager> compositing;
+    std::shared_ptr<ScreenCapturePermission> permission;
 };

@@ -6,5 +6,6 @@ target_sources(quillet_core PRIVATE
     platform/CompositingManager.h platform/Platform.h platform/PlatformInterfaces.cpp
     platform/HotkeyBackend.h platform/KeyboardLayout.h
     platform/NotificationCenter.cpp platform/NotificationCenter.h
-    platform/SoundPlayer.h)
+    platform/SoundPlayer.h
+    platform/ScreenCapturePermission.h)
 target_link_libraries(quillet_core PRIVATE PkgConfig::CANBERRA)

@@ -34,3 +34,25 @@ add_test(NAME CaptureX11WindowTest_composited
     COMMAND ${QUILLET_WITH_X11} --wm --compositor -- $<TARGET_FILE:CaptureX11WindowTest>)
 set_tests_properties(CaptureX11WindowTest_composited PROPERTIES LABELS x11
     ENVIRONMENT "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8")
+
+quillet_add_test(OverlayServiceTest LABEL unit
+    SOURCES capture/OverlayServiceTest.cpp
+    LIBS quillet_fakes
+    ENVIRONMENT QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_SOURCE_DIR}/capture/two-screens.json)
+
+# The overlay on two RandR monitors under openbox, without and with a
+# compositing manager.
+add_executable(OverlayX11Test capture/OverlayX11Test.cpp)
+target_link_libraries(OverlayX11Test PRIVATE quillet_test_support quillet_warnings)
+target_compile_definitions(OverlayX11Test PRIVATE CAPTURE_TEST_WINDOW="$<TARGET_FILE:capture-test-window>")
+foreach(variant plain composited)
+    set(options --wm)
+    if(variant STREQUAL "composited")
+        list(APPEND options --compositor)
+    endif()
+    add_test(NAME OverlayX11Test_${variant}
+        COMMAND ${QUILLET_WITH_X11} ${options} -- ${CMAKE_CURRENT_SOURCE_DIR}/capture/with-monitors
+                $<TARGET_FILE:OverlayX11Test>)
+    set_tests_properties(OverlayX11Test_${variant} PROPERTIES LABELS x11
+        ENVIRONMENT "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8")
+endforeach()

@@ -5,6 +5,7 @@
 #include "platform/x11/X11DisplayServer.h"
 #include "platform/x11/X11HotkeyBackend.h"
 #include "platform/x11/X11KeyboardLayout.h"
+#include "platform/x11/X11ScreenCapturePermission.h"
 #include "platform/x11/X11ScreenGrabber.h"
 #include "platform/x11/X11WindowList.h"
 
@@ -18,5 +19,6 @@ Platform makeX11Platform()
     platform.hotkeys = X11HotkeyBackend::create();
     platform.keyboardLayout = X11KeyboardLayout::create();
     platform.compositing = std::make_shared<X11CompositingManager>();
+    platform.permission = std::make_shared<X11ScreenCapturePermission>();
     return platform;
 }

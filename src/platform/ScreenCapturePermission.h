@@ -1,0 +1,18 @@
+#pragma once
+
+// The platform's permission to read other applications' pixels. Main thread.
+class ScreenCapturePermission
+{
+public:
+    virtual ~ScreenCapturePermission() = default;
+
+    // Whether the permission is granted now; never prompts the user.
+    virtual bool preflight() = 0;
+
+    // Asks for the permission; the platform may show its own prompt and
+    // answer only later. Returns whether it is granted at the time of return.
+    virtual bool request() = 0;
+
+    // Opens the place where the user grants the permission, where there is one.
+    virtual void openSystemSettings() = 0;
+};

@@ -1,0 +1,220 @@
+#include "capture/OverlayService.h"
+#include "capture/CaptureService.h"
+#include "capture/DisplayLookup.h"
+#include "capture/SelectionOverlayView.h"
+#include "fakes/FakeCompositingManager.h"
+#include "fakes/FakeDisplayServer.h"
+#include "fakes/FakeScreenGrabber.h"
+#include "fakes/FakeWindowList.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// Two screens (see two-screens.json): A at (0,0) 800×600 points, scale 2;
+// B at (1600,0) 640×480 points, scale 1.
+namespace {
+
+constexpr quint32 IdA = 101, IdB = 102;
+const QRgb Screen = qRgb(10, 200, 30);
+
+// A press, a move and, unless `hold`, a release: fractional points, as a
+// screen at scale 2 delivers them.
+void drag(QWidget *view, QPointF from, QPointF to, bool hold = false)
+{
+    const auto send = [view](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, view->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(view, &event);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    send(QEvent::MouseMove, to, Qt::LeftButton);
+    if (!hold)
+        send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+}
+
+struct Selection
+{
+    QRectF rect;
+    quint32 displayID;
+};
+
+class OverlayServiceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(QGuiApplication::screens().size(), 2) << "offscreen screen configuration missing";
+        displays.ids = {{QStringLiteral("A"), IdA}, {QStringLiteral("B"), IdB}};
+        grabber.shareableDisplays = {{IdA, QRect(0, 0, 1600, 1200)}, {IdB, QRect(1600, 0, 640, 480)}};
+        grabber.areaColor = Screen;
+        installDisplayIdentifiers(displays, &context);
+        overlays.onSelectionComplete = [this](QRectF rect, quint32 id) { selections.append({rect, id}); };
+        overlays.onSelectionCancelled = [this] { ++cancels; };
+    }
+
+    SelectionOverlayView *view(quint32 id) const
+    {
+        const auto views = overlays.overlayViews();
+        const auto it = views.find(id);
+        return it == views.end() ? nullptr : it->second;
+    }
+
+    QObject context;
+    FakeDisplayServer displays;
+    FakeScreenGrabber grabber;
+    FakeCompositingManager compositing;
+    ScreenFreeze freeze;
+    OverlayService overlays{grabber, compositing, freeze};
+    QList<Selection> selections;
+    int cancels = 0;
+};
+
+TEST_F(OverlayServiceTest, ReleaseReportsSelectionsOfAtLeastTenPointsInGlobalPoints)
+{
+    struct Case
+    {
+        const char *what;
+        quint32 display;
+        QPointF from, to;
+        std::optional<QRectF> reported;
+    };
+    const Case cases[] = {
+        {"left to right", IdA, {100, 200}, {400, 350}, QRectF(100, 200, 300, 150)},
+        {"right to left, bottom to top", IdA, {400, 350}, {100, 200}, QRectF(100, 200, 300, 150)},
+        {"10 × 10 on the second screen", IdB, {10, 20}, {20, 30}, QRectF(1610, 20, 10, 10)},
+        {"past the screen's edge, unclipped", IdB, {600, 400}, {700, 530}, QRectF(2200, 400, 100, 130)},
+        {"9.5 wide", IdA, {10, 10}, {19.5, 210}, std::nullopt},
+        {"9.99 high", IdB, {10, 10}, {300, 19.99}, std::nullopt},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        selections.clear();
+        overlays.showOverlays();
+        ASSERT_TRUE(view(c.display));
+        drag(view(c.display), c.from, c.to);
+        if (c.reported) {
+            ASSERT_EQ(selections.size(), 1);
+            EXPECT_EQ(selections[0].rect, *c.reported);
+            EXPECT_EQ(selections[0].displayID, c.display);
+            EXPECT_TRUE(overlays.overlayViews().empty());
+        } else {
+            EXPECT_TRUE(selections.isEmpty());
+            EXPECT_EQ(overlays.overlayViews().size(), 2u);
+            EXPECT_TRUE(view(c.display)->selectionRect().isNull());
+        }
+    }
+}
+
+TEST(SelectionOverlayViewTest, SizeLabelIsTruncatedPixels)
+{
+    EXPECT_EQ(SelectionOverlayView::sizeLabel({320.4, 240.6}, 2.0), QStringLiteral("640 \u00d7 481"));
+    EXPECT_EQ(SelectionOverlayView::sizeLabel({99.99, 0.7}, 1.0), QStringLiteral("99 \u00d7 0"));
+}
+
+TEST_F(OverlayServiceTest, EscapeCancelsAndOtherKeysAreSwallowed)
+{
+    overlays.showOverlays();
+    SelectionOverlayView *a = view(IdA);
+    drag(a, {10, 10}, {200, 200}, true);
+
+    QTest::keyClick(a, Qt::Key_A);
+    QTest::keyClick(a, Qt::Key_Return);
+    EXPECT_EQ(cancels, 0);
+    EXPECT_EQ(overlays.overlayViews().size(), 2u);
+
+    QTest::keyClick(a, Qt::Key_Escape);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_TRUE(selections.isEmpty());
+    EXPECT_TRUE(overlays.overlayViews().empty());
+    EXPECT_FALSE(a->isVisible());
+}
+
+TEST_F(OverlayServiceTest, ShowingAgainReplacesTheOverlaysAndSilencesTheOldOnes)
+{
+    overlays.showOverlays();
+    const QPointer<SelectionOverlayView> old = view(IdB);
+    overlays.showOverlays();
+
+    ASSERT_EQ(overlays.overlayViews().size(), 2u);
+    EXPECT_NE(view(IdB), old.data());
+    int shown = 0;
+    for (const QWidget *widget : QApplication::topLevelWidgets())
+        shown += qobject_cast<const SelectionOverlayView *>(widget) && widget->isVisible() ? 1 : 0;
+    EXPECT_EQ(shown, 2);
+
+    // A late drag on a view that is going away reports nothing.
+    ASSERT_TRUE(old);
+    drag(old, {10, 10}, {100, 100});
+    QTest::keyClick(old, Qt::Key_Escape);
+    EXPECT_TRUE(selections.isEmpty());
+    EXPECT_EQ(cancels, 0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(old);
+}
+
+TEST_F(OverlayServiceTest, AScreenWithoutIdentifierGetsNoOverlay)
+{
+    displays.ids.remove(QStringLiteral("A"));
+    installDisplayIdentifiers(displays, &context);
+    overlays.showOverlays();
+    EXPECT_EQ(overlays.overlayViews().size(), 1u);
+    EXPECT_TRUE(view(IdB));
+}
+
+// Screen B, scale 1: what the user sees, pixel for pixel.
+TEST_F(OverlayServiceTest, DimsAroundAnUndimmedSelection)
+{
+    const QRgb dimmed = qRgb(qRed(Screen) * 8 / 10, qGreen(Screen) * 8 / 10, qBlue(Screen) * 8 / 10);
+    for (const bool composited : {false, true}) {
+        SCOPED_TRACE(composited ? "live screen" : "frozen picture");
+        compositing.running = composited;
+        overlays.showOverlays();
+        SelectionOverlayView *b = view(IdB);
+        drag(b, {100, 100}, {300, 200}, true);
+        const QImage shot = b->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+
+        const QRgb outside = shot.pixel(50, 50), inside = shot.pixel(200, 150);
+        if (composited) {
+            EXPECT_EQ(qAlpha(outside), 51);
+            EXPECT_EQ(qAlpha(inside), 0);
+        } else {
+            EXPECT_NEAR(qRed(outside), qRed(dimmed), 1);
+            EXPECT_NEAR(qGreen(outside), qGreen(dimmed), 1);
+            EXPECT_NEAR(qBlue(outside), qBlue(dimmed), 1);
+            EXPECT_EQ(inside, Screen | 0xff000000u);
+        }
+        // The outline: white at 0.8.
+        const QRgb outline = shot.pixel(100, 150);
+        if (composited)
+            EXPECT_EQ(qAlpha(outline), 204);
+        else
+            EXPECT_NEAR(qRed(outline), 255 * 8 / 10 + qRed(Screen) * 2 / 10, 1);
+    }
+}
+
+TEST_F(OverlayServiceTest, CaptureInTheCallbackReadsThePictureTheUserSaw)
+{
+    FakeWindowList windows;
+    CaptureService capture(nullptr, displays, grabber, windows);
+    capture.setScreenFreeze(&freeze);
+    QFuture<CaptureResult> inCallback;
+    overlays.onSelectionComplete
+        = [&](QRectF rect, quint32 id) { inCallback = capture.captureRegion(rect, id); };
+
+    overlays.showOverlays();
+    // From here the live screen shows the overlay.
+    grabber.areaColor = qRgb(0, 0, 0);
+    drag(view(IdA), {10, 20}, {110, 70});
+
+    const QImage image = inCallback.result().image;
+    ASSERT_EQ(image.size(), QSize(200, 100));
+    EXPECT_EQ(image.pixel(0, 0), Screen | 0xff000000u);
+    EXPECT_EQ(image.pixel(199, 99), Screen | 0xff000000u);
+    // Later captures, the frames of a scroll capture, read the live screen.
+    EXPECT_EQ(capture.captureRegion({10, 20, 100, 50}, IdA).result().image.pixel(0, 0), qRgb(0, 0, 0));
+}
+
+} // namespace

@@ -1,0 +1,114 @@
+#include "capture/CaptureService.h"
+#include "capture/DisplayLookup.h"
+#include "capture/OverlayService.h"
+#include "capture/SelectionOverlayView.h"
+#include "platform/x11/X11CompositingManager.h"
+#include "platform/x11/X11DisplayServer.h"
+#include "platform/x11/X11ScreenGrabber.h"
+#include "platform/x11/X11WindowList.h"
+#include "support/TestSupport.h"
+
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+// Under openbox, on a 1280×800 screen split into monitors L (0,0) and R
+// (640,0), each 640×800, with or without a compositing manager, driven by
+// xdotool as a user would. A window of another process has the focus.
+namespace {
+
+using TestSupport::waitUntil;
+
+bool xdotool(const QStringList &arguments)
+{
+    int exitCode = 0;
+    TestSupport::runProgram(QStringLiteral("xdotool"), arguments, &exitCode);
+    return exitCode == 0;
+}
+
+class OverlayX11Test : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(QGuiApplication::screens().size(), 2);
+        capture.setScreenFreeze(&freeze);
+        helper.start(QStringLiteral(CAPTURE_TEST_WINDOW), {QStringLiteral("400x300+600+150")});
+        ASSERT_TRUE(waitUntil([&] { return helper.canReadLine(); }));
+        const QByteArray id = QByteArray::number(helper.readLine().trimmed().toUInt(nullptr, 16));
+        ASSERT_TRUE(waitUntil([&] {
+            return TestSupport::runProgram(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")})
+                       .trimmed()
+                == id;
+        })) << "the other application never took the focus";
+    }
+
+    void TearDown() override
+    {
+        helper.kill();
+        helper.waitForFinished();
+    }
+
+    void showAndWaitForOverlays()
+    {
+        overlays.showOverlays();
+        ASSERT_EQ(overlays.overlayViews().size(), 2u);
+        ASSERT_TRUE(waitUntil([&] {
+            for (const auto &[id, view] : overlays.overlayViews()) {
+                if (!view->windowHandle()->isExposed() || view->grabRetryTimer().isActive())
+                    return false;
+            }
+            return true;
+        }));
+    }
+
+    X11DisplayServer displays;
+    X11ScreenGrabber grabber;
+    X11WindowList windows;
+    X11CompositingManager compositing;
+    ScreenFreeze freeze;
+    CaptureService capture{nullptr, displays, grabber, windows};
+    OverlayService overlays{grabber, compositing, freeze};
+    QProcess helper;
+};
+
+TEST_F(OverlayX11Test, ADragOnTheRightMonitorCapturesWhatWasThereBeforeTheOverlay)
+{
+    const QRect area(700, 200, 200, 150);
+    const QImage before = grabber.grabArea(area);
+    std::optional<quint32> display;
+    QFuture<CaptureResult> captured;
+    overlays.onSelectionComplete = [&](QRectF rect, quint32 id) {
+        EXPECT_EQ(rect, QRectF(area));
+        display = id;
+        captured = capture.captureRegion(rect, id);
+    };
+
+    showAndWaitForOverlays();
+    // The dimming is on the screen now, composited or not.
+    ASSERT_TRUE(waitUntil([&] { return grabber.grabArea(area) != before; }));
+    ASSERT_TRUE(xdotool({"mousemove", "700", "200", "mousedown", "1", "mousemove", "800", "300", "mousemove",
+        "900", "350", "mouseup", "1"}));
+    ASSERT_TRUE(waitUntil([&] { return display && captured.isFinished(); }));
+
+    EXPECT_EQ(display, displayIDOfScreen(QGuiApplication::screenAt(area.topLeft())));
+    EXPECT_TRUE(overlays.overlayViews().empty());
+    EXPECT_TRUE(captured.result().image.convertToFormat(QImage::Format_RGB32)
+        == before.convertToFormat(QImage::Format_RGB32));
+}
+
+TEST_F(OverlayX11Test, EscapeCancelsThoughAnotherApplicationHasTheFocus)
+{
+    int cancels = 0;
+    overlays.onSelectionCancelled = [&] { ++cancels; };
+    showAndWaitForOverlays();
+
+    ASSERT_TRUE(xdotool({"key", "Escape"}));
+    ASSERT_TRUE(waitUntil([&] { return cancels == 1; }));
+    EXPECT_TRUE(overlays.overlayViews().empty());
+}
+
+} // namespace

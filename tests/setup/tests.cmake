@@ -1,0 +1,3 @@
+# Test programs of the setup subsystem; paths relative to tests/.
+quillet_add_test(PermissionServiceTest LABEL unit
+    SOURCES setup/PermissionServiceTest.cpp LIBS quillet_fakes)
