@@ -5,3 +5,4 @@ target_sources(quillet_core PRIVATE
     capture/DisplayLookup.cpp capture/DisplayLookup.h
     capture/CaptureGeometry.cpp capture/CaptureGeometry.h
     capture/CaptureService.cpp capture/CaptureService.h)
+target_sources(quillet_core PRIVATE capture/FrameStitcher.cpp capture/FrameStitcher.h)
