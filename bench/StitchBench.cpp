@@ -106,8 +106,14 @@ void copyBaseline(benchmark::State &state, bool wholeFrames)
     report(state, frames, qint64(outputHeight) * rowBytes);
 }
 
-void BM_CopyWholeFrames(benchmark::State &state) { copyBaseline(state, true); }
-void BM_CopyVisibleRows(benchmark::State &state) { copyBaseline(state, false); }
+void BM_CopyWholeFrames(benchmark::State &state)
+{
+    copyBaseline(state, true);
+}
+void BM_CopyVisibleRows(benchmark::State &state)
+{
+    copyBaseline(state, false);
+}
 
 // Shifts: half the frame (the smallest that is stitched), three quarters.
 void shifts(benchmark::internal::Benchmark *b)

@@ -66,8 +66,10 @@ int drawPicture(QPainter &painter, QRandomGenerator &random, int top)
     const int hue = random.bounded(360);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < picture.width(); ++x)
-            picture.setPixel(x, y, QColor::fromHsv((hue + x / 4 + y / 3) % 360, 120 + random.bounded(40),
-                                                   150 + random.bounded(60)).rgb());
+            picture.setPixel(x, y,
+                QColor::fromHsv(
+                    (hue + x / 4 + y / 3) % 360, 120 + random.bounded(40), 150 + random.bounded(60))
+                    .rgb());
     painter.drawImage(left, top, picture);
     return top + height;
 }
@@ -131,7 +133,7 @@ int main(int argc, char **argv)
     QRandomGenerator random(20240601);
     const Font font = makeFont(random);
     std::printf("rectangle %d x %d, page about %d rows, %d pages per speed\n\n", width, frameHeight,
-                targetPageHeight, pages);
+        targetPageHeight, pages);
     std::printf("speed  | exact (steady) | height (steady) | exact (+-10%%) | height (+-10%%)\n");
     std::printf("-------|----------------|-----------------|---------------|---------------\n");
     for (int percent = 10; percent <= 90; percent += 10) {
@@ -146,8 +148,8 @@ int main(int argc, char **argv)
             }
         }
         std::printf("%4d %% | %12.0f %% | %13.1f %% | %11.0f %% | %12.1f %%\n", percent,
-                    100.0 * exact[0] / pages, 100.0 * sums[0].heightShare / pages,
-                    100.0 * exact[1] / pages, 100.0 * sums[1].heightShare / pages);
+            100.0 * exact[0] / pages, 100.0 * sums[0].heightShare / pages, 100.0 * exact[1] / pages,
+            100.0 * sums[1].heightShare / pages);
     }
     return 0;
 }

@@ -263,8 +263,8 @@ void drawPlacements(QImage &output, const QList<FramePlacement> &placements)
         const int rows = visibleRows(placements, i, output);
         if (rows <= 0 || p.frame.width() <= 0)
             continue;
-        QImage band(output.scanLine(int(p.offset)), output.width(), rows, output.bytesPerLine(),
-                    output.format());
+        QImage band(
+            output.scanLine(int(p.offset)), output.width(), rows, output.bytesPerLine(), output.format());
         QPainter painter(&band);
         // Over the cleared output, an opaque frame painted as a plain copy
         // looks exactly as it does composited, only faster.

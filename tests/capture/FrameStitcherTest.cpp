@@ -1,5 +1,5 @@
-#include "capture/CaptureError.h"
 #include "capture/FrameStitcher.h"
+#include "capture/CaptureError.h"
 
 #include <gtest/gtest.h>
 
@@ -134,10 +134,8 @@ TEST(FrameStitcherTest, FramesEqualToTheirPredecessorAreLeftOut)
 TEST(FrameStitcherTest, FramesOfOtherWidthsAreAppendedAtTheirOwnWidthOnTheFirstFramesCanvas)
 {
     const QImage first = page(60, 0, 40), wider = page(80, 0, 40), narrower = page(30, 0, 40);
-    EXPECT_EQ(findOverlap(first, wider), 0);
-    const QImage out = stitchFrames({first, wider, narrower});
-    EXPECT_EQ(out, stacked({first, wider, narrower})); // cut at the right, transparent beyond 30
-    EXPECT_EQ(out.pixel(45, 100), 0u);
+    // Cut at the right edge, transparent beyond column 30.
+    EXPECT_EQ(stitchFrames({first, wider, narrower}), stacked({first, wider, narrower}));
 }
 
 TEST(FrameStitcherTest, ShortFramesTryOnlyCandidatesOfEightRowsOrMore)
@@ -208,9 +206,9 @@ TEST(FrameStitcherTest, LaterFramesAreComposedOverEarlierOnes)
 TEST(FrameStitcherTest, EveryPixelFormatStitchesToTheSameImage)
 {
     const QImage expected = premultipliedRgba(page(120, 0, 130));
-    for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied,
-                                  QImage::Format_RGBA8888_Premultiplied, QImage::Format_RGBX8888,
-                                  QImage::Format_RGB888, QImage::Format_ARGB32}) {
+    for (QImage::Format format :
+        {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied, QImage::Format_RGBA8888_Premultiplied,
+            QImage::Format_RGBX8888, QImage::Format_RGB888, QImage::Format_ARGB32}) {
         SCOPED_TRACE(format);
         const QImage out = stitchFrames({page(120, 0, 80, format), page(120, 50, 80, format)});
         EXPECT_EQ(out.format(), QImage::Format_RGBA8888_Premultiplied);
@@ -254,7 +252,7 @@ TEST(FrameStitcherTest, RgbaPixelsArePremultipliedRgbaTopRowFirst)
                               "\x00\xff\x00\xff"
                               "\x00\x00\xff\xff"
                               "\x00\x00\x00\x00",
-                              16);
+        16);
     EXPECT_EQ(*pixels, expected);
     EXPECT_FALSE(rgbaPixels(QImage()));
 }
