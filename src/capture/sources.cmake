@@ -8,3 +8,4 @@ target_sources(quillet_core PRIVATE
     capture/ScreenFreeze.cpp capture/ScreenFreeze.h
     capture/SelectionOverlayView.cpp capture/SelectionOverlayView.h
     capture/OverlayService.cpp capture/OverlayService.h)
+target_sources(quillet_core PRIVATE capture/FrameStitcher.cpp capture/FrameStitcher.h)
