@@ -4,4 +4,5 @@ target_sources(quillet_core PRIVATE
     capture/CaptureResult.h
     capture/DisplayLookup.cpp capture/DisplayLookup.h
     capture/CaptureGeometry.cpp capture/CaptureGeometry.h
-    capture/CaptureService.cpp capture/CaptureService.h)
+    capture/CaptureService.cpp capture/CaptureService.h
+    capture/CountdownOverlay.cpp capture/CountdownOverlay.h)

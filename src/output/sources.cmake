@@ -5,4 +5,7 @@ target_sources(quillet_core PRIVATE
     output/FileService.cpp output/FileService.h
     output/ImageEncoder.cpp output/ImageEncoder.h
     output/PendingFile.cpp output/PendingFile.h
-    output/PngWriter.cpp output/PngWriter.h)
+    output/PngWriter.cpp output/PngWriter.h
+    output/FileNamePromptPanel.cpp output/FileNamePromptPanel.h
+    output/CapturePreviewController.cpp output/CapturePreviewController.h
+    output/PreviewThumbnailView.cpp output/PreviewThumbnailView.h)

@@ -5,9 +5,11 @@
 class CompositingManager;
 class DisplayServer;
 class HotkeyBackend;
+class KeyboardFocus;
 class KeyboardLayout;
 class ScreenGrabber;
 class SoundPlayer;
+class WindowActivator;
 class WindowList;
 
 // Every OS facility the services use, as one bundle that the composition
@@ -22,4 +24,6 @@ struct Platform
     std::shared_ptr<HotkeyBackend> hotkeys;
     std::shared_ptr<KeyboardLayout> keyboardLayout;
     std::shared_ptr<CompositingManager> compositing;
+    std::shared_ptr<KeyboardFocus> focus;
+    std::shared_ptr<WindowActivator> activator;
 };

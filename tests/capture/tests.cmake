@@ -34,3 +34,5 @@ add_test(NAME CaptureX11WindowTest_composited
     COMMAND ${QUILLET_WITH_X11} --wm --compositor -- $<TARGET_FILE:CaptureX11WindowTest>)
 set_tests_properties(CaptureX11WindowTest_composited PROPERTIES LABELS x11
     ENVIRONMENT "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8")
+
+quillet_add_test(CountdownOverlayTest LABEL unit SOURCES capture/CountdownOverlayTest.cpp LIBS quillet_fakes)

@@ -4,8 +4,10 @@
 #include "platform/x11/X11CompositingManager.h"
 #include "platform/x11/X11DisplayServer.h"
 #include "platform/x11/X11HotkeyBackend.h"
+#include "platform/x11/X11KeyboardFocus.h"
 #include "platform/x11/X11KeyboardLayout.h"
 #include "platform/x11/X11ScreenGrabber.h"
+#include "platform/x11/X11WindowActivator.h"
 #include "platform/x11/X11WindowList.h"
 
 Platform makeX11Platform()
@@ -18,5 +20,7 @@ Platform makeX11Platform()
     platform.hotkeys = X11HotkeyBackend::create();
     platform.keyboardLayout = X11KeyboardLayout::create();
     platform.compositing = std::make_shared<X11CompositingManager>();
+    platform.focus = std::make_shared<X11KeyboardFocus>();
+    platform.activator = std::make_shared<X11WindowActivator>();
     return platform;
 }

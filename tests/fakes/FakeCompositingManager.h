@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/CompositingManager.h"
+
+class FakeCompositingManager : public CompositingManager
+{
+public:
+    explicit FakeCompositingManager(bool running)
+        : running(running)
+    {
+    }
+    bool isRunning() const override { return running; }
+    bool running;
+};
