@@ -21,7 +21,8 @@ std::unique_ptr<FileNamePromptPanel> &sharedInstance()
 }
 
 // A frameless panel that moves when its background is dragged and reports
-// a close request (a window manager's close key) instead of vanishing.
+// a close (a window manager's close key, or the application quitting), so
+// that the waiting caller still gets its answer.
 class PromptWindow : public QWidget
 {
 public:
@@ -50,9 +51,9 @@ protected:
             move(event->globalPosition().toPoint() - *m_dragOffset);
     }
     void mouseReleaseEvent(QMouseEvent *) override { m_dragOffset.reset(); }
-    void closeEvent(QCloseEvent *event) override
+    void closeEvent(QCloseEvent *) override
     {
-        event->ignore();
+        // Accepted: a refused close would also cancel quitting the application.
         if (onCloseRequest)
             onCloseRequest();
     }

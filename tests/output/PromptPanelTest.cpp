@@ -129,6 +129,15 @@ TEST_F(PromptPanelTest, PanelOffersTheSelectedDefaultAboveTheScreenCentreAndTake
     QTest::keyClick(prompt.textField(), Qt::Key_Escape);
 }
 
+TEST_F(PromptPanelTest, ClosingThePanelAnswersWithTheDefaultsAndLetsTheApplicationQuit)
+{
+    QFuture<PromptResult> answer = prompt.prompt(DefaultName, ImageFormat::jpeg);
+    prompt.formatPopup()->setCurrentIndex(0);
+    EXPECT_TRUE(prompt.panel()->close()); // quitting closes every window and stops at a refusal
+    ASSERT_TRUE(answer.isFinished());
+    EXPECT_EQ(answer.result(), (PromptResult{DefaultName, ImageFormat::jpeg}));
+}
+
 TEST(PromptPanel, WithoutAScreenTheDefaultsComeBackAtOnce)
 {
     PanelContext context;
