@@ -86,17 +86,13 @@ TEST(CountdownOverlay, PulseDimsToHalfThenReturnsWithTheRightDurations)
     EXPECT_DOUBLE_EQ(up->endValue().toDouble(), 1.0);
     EXPECT_EQ(up->duration(), 150);
     EXPECT_EQ(group->state(), QAbstractAnimation::Running);
-}
 
-TEST(CountdownOverlay, WithoutCompositingTheBadgeIsShapedAndDoesNotFade)
-{
-    CountdownOverlay overlay(composited(false));
-    overlay.start(3, [] {});
-    overlay.tick();
-    EXPECT_EQ(overlay.pulse(), nullptr);
-    ASSERT_TRUE(overlay.panel());
-    EXPECT_FALSE(overlay.panel()->mask().isEmpty());
-    EXPECT_FALSE(overlay.panel()->mask().contains(QPoint(2, 2))); // outside the circle
+    // Without a compositing manager opacity is ignored: a shaped badge, no pulse.
+    CountdownOverlay plain(composited(false));
+    plain.start(3, [] {});
+    plain.tick();
+    EXPECT_EQ(plain.pulse(), nullptr);
+    EXPECT_FALSE(plain.panel()->mask().contains(QPoint(2, 2)));
 }
 
 TEST(CountdownOverlay, BadgeIsCentredOnTheMainScreen)
@@ -107,8 +103,6 @@ TEST(CountdownOverlay, BadgeIsCentredOnTheMainScreen)
     ASSERT_TRUE(overlay.panel());
     EXPECT_EQ(overlay.panel()->geometry(),
         QRect(screen.x() + screen.width() / 2 - 60, screen.y() + screen.height() / 2 - 60, 120, 120));
-    EXPECT_EQ(overlay.label()->font().pixelSize(), 56);
-    EXPECT_TRUE(overlay.label()->font().bold());
 }
 
 TEST(CountdownOverlay, ASecondStartDropsTheFirstCallback)
@@ -149,19 +143,6 @@ TEST(CountdownOverlay, WithoutAScreenTheCallbackRunsAtOnce)
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(overlay.panel(), nullptr);
     EXPECT_EQ(overlay.timer(), nullptr);
-}
-
-TEST(CountdownOverlay, ResettingTheSharedInstanceEndsItsCountdownSilently)
-{
-    CountdownOverlay::resetShared(composited());
-    int calls = 0;
-    CountdownOverlay::shared().start(3, [&] { ++calls; });
-    QPointer<QWidget> badge = CountdownOverlay::shared().panel();
-    CountdownOverlay::resetShared(composited());
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(!badge || !badge->isVisible());
-    EXPECT_EQ(CountdownOverlay::shared().panel(), nullptr);
-    EXPECT_EQ(calls, 0);
 }
 
 } // namespace

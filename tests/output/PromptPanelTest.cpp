@@ -5,7 +5,6 @@
 
 #include <QComboBox>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTest>
@@ -118,12 +117,6 @@ TEST_F(PromptPanelTest, PanelOffersTheSelectedDefaultAboveTheScreenCentreAndTake
         QRect(screen.x() + screen.width() / 2 - 200, screen.y() + screen.height() / 2 - 200, 400, 100));
     EXPECT_EQ(prompt.textField()->selectedText(), DefaultName);
     EXPECT_EQ(prompt.formatPopup()->currentText(), QStringLiteral("JPEG"));
-    EXPECT_EQ(prompt.formatPopup()->count(), 2);
-    QStringList texts;
-    for (const QLabel *label : panel->findChildren<QLabel *>())
-        texts << label->text();
-    EXPECT_TRUE(texts.contains(QStringLiteral("File name:")));
-    EXPECT_TRUE(texts.contains(QStringLiteral("Press Return to save  \u00b7  Escape for default name")));
     ASSERT_TRUE(TestSupport::waitUntil([&] { return !activator->activated.isEmpty(); }));
     EXPECT_EQ(activator->activated, QList<WId>{panel->winId()});
     QTest::keyClick(prompt.textField(), Qt::Key_Escape);
