@@ -49,14 +49,15 @@ int layerOf(xcb_connection_t *c, xcb_window_t w, const Atoms &a)
 
 qint64 pidFromXRes(xcb_connection_t *c, xcb_window_t w)
 {
-    xcb_res_client_id_spec_t spec{w, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    xcb_res_client_id_spec_t wanted{w, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     Xcb::Reply<xcb_res_query_client_ids_reply_t> reply{
-        xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &spec), nullptr)};
+        xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &wanted), nullptr)};
     if (!reply)
         return 0;
     for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem > 0;
          xcb_res_client_id_value_next(&it)) {
-        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) && it.data->length == 4)
+        const xcb_res_client_id_spec_t &id = it.data->spec;
+        if ((id.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) && it.data->length == 4)
             return *xcb_res_client_id_value_value(it.data);
     }
     return 0;
