@@ -9,3 +9,7 @@ target_sources(quillet_core PRIVATE
     capture/SelectionOverlayView.cpp capture/SelectionOverlayView.h
     capture/OverlayService.cpp capture/OverlayService.h)
 target_sources(quillet_core PRIVATE capture/FrameStitcher.cpp capture/FrameStitcher.h)
+target_sources(quillet_core PRIVATE
+    capture/ScrollCaptureOutputs.cpp capture/ScrollCaptureOutputs.h
+    capture/ScrollCaptureService.cpp capture/ScrollCaptureService.h
+    capture/ScrollCaptureControlView.cpp capture/ScrollCaptureControlView.h)

@@ -1,0 +1,31 @@
+#include "capture/ScrollCaptureOutputs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+QFuture<NameChoice> StandardScrollCaptureOutputs::promptForFileName(
+    const QString &defaultName, ImageFormat defaultFormat)
+{
+    return QtFuture::makeReadyFuture(NameChoice{defaultName, defaultFormat});
+}
+
+void StandardScrollCaptureOutputs::showPreview(const QImage &, const QString &) { }
+
+void StandardScrollCaptureOutputs::showAlert(const QString &title, const QString &message)
+{
+    // The modal loop starts after the caller has returned, so the flow
+    // that failed never waits for the user.
+    QTimer::singleShot(0, qApp, [title, message] {
+        QMessageBox alert(QMessageBox::Warning, title, message);
+        alert.exec();
+    });
+}
+
+void StandardScrollCaptureOutputs::showNotice(const QString &message)
+{
+    auto *notice = new QMessageBox(QMessageBox::Information, QStringLiteral("Quillet"), message);
+    notice->setAttribute(Qt::WA_DeleteOnClose);
+    notice->setWindowModality(Qt::NonModal);
+    notice->show();
+}
