@@ -21,7 +21,7 @@ QPainterPath roundedOutline(const QRectF &rect)
 }
 
 // Compact buttons: three of them and the counter share 240 points.
-const char *const ButtonStyle = "QPushButton { padding: 3px 9px; font-size: 12px; }";
+const char *const ButtonStyle = "QPushButton { padding: 3px 5px; font-size: 11px; }";
 
 } // namespace
 
@@ -36,7 +36,8 @@ ScrollCaptureControlView::ScrollCaptureControlView(ScrollCaptureService *service
     setFixedSize(Width, Height);
     m_doneButton->setEnabled(false);
 
-    QFont labelFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // The system font's digits share one width, so the count does not jitter.
+    QFont labelFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     labelFont.setPixelSize(11);
     m_frameCountLabel->setFont(labelFont);
     m_frameCountLabel->setForegroundRole(QPalette::PlaceholderText);
@@ -44,8 +45,8 @@ ScrollCaptureControlView::ScrollCaptureControlView(ScrollCaptureService *service
     m_frameCountLabel->hide();
 
     auto *stack = new QHBoxLayout(this);
-    stack->setContentsMargins(6, 0, 6, 0);
-    stack->setSpacing(8);
+    stack->setContentsMargins(4, 0, 4, 0);
+    stack->setSpacing(6);
     stack->addStretch();
     for (QWidget *item : {static_cast<QWidget *>(m_startButton), static_cast<QWidget *>(m_doneButton),
              static_cast<QWidget *>(m_cancelButton), static_cast<QWidget *>(m_frameCountLabel)}) {
@@ -76,6 +77,8 @@ QPushButton *ScrollCaptureControlView::makeButton(
 {
     auto *button = new QPushButton(title, this);
     button->setFocusPolicy(Qt::NoFocus);
+    // Titles stay whole; the counter wraps into the room that is left.
+    button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     button->setStyleSheet(QString::fromLatin1(ButtonStyle));
     connect(button, &QPushButton::clicked, this, action);
     return button;
