@@ -2,11 +2,15 @@
 
 #include "KeyboardShortcuts/Environment.h"
 #include "app/AppSettings.h"
+#include "app/PanelContext.h"
+#include "capture/CountdownOverlay.h"
 #include "capture/CaptureService.h"
 #include "capture/OverlayService.h"
 #include "capture/ScreenFreeze.h"
 #include "capture/ScrollCaptureOutputs.h"
 #include "capture/ScrollCaptureService.h"
+#include "output/CapturePreviewController.h"
+#include "output/FileNamePromptPanel.h"
 #include "output/FileService.h"
 #include "platform/DefaultsStore.h"
 #include "setup/PermissionService.h"
@@ -18,6 +22,12 @@ QuilletApp::QuilletApp(Platform platform)
     // The shortcut library keeps its shortcuts in the same store, so that
     // the settings and the shortcuts live in one file.
     KeyboardShortcuts::resetState({m_store, m_platform.hotkeys, m_platform.keyboardLayout});
+    // The three process-wide panels learn the desktop's focus, compositing
+    // and activation from the platform.
+    const PanelContext panels = PanelContext::fromPlatform(m_platform);
+    CountdownOverlay::resetShared(panels);
+    FileNamePromptPanel::resetShared(panels);
+    CapturePreviewController::resetShared(panels);
     m_settings = std::make_unique<AppSettings>(*m_store);
     m_permissionService = std::make_unique<PermissionService>(*m_platform.permission);
     m_fileService = std::make_unique<FileService>(*m_platform.sound);

@@ -7,7 +7,8 @@ target_sources(quillet_core PRIVATE
     capture/CaptureService.cpp capture/CaptureService.h
     capture/ScreenFreeze.cpp capture/ScreenFreeze.h
     capture/SelectionOverlayView.cpp capture/SelectionOverlayView.h
-    capture/OverlayService.cpp capture/OverlayService.h)
+    capture/OverlayService.cpp capture/OverlayService.h
+    capture/CountdownOverlay.cpp capture/CountdownOverlay.h)
 target_sources(quillet_core PRIVATE capture/FrameStitcher.cpp capture/FrameStitcher.h)
 target_sources(quillet_core PRIVATE
     capture/ScrollCaptureOutputs.cpp capture/ScrollCaptureOutputs.h

@@ -8,5 +8,8 @@ target_sources(quillet_core PRIVATE
     output/PngChunks.cpp output/PngChunks.h
     output/PngRows.cpp output/PngRows.h
     output/PngStrip.cpp output/PngStrip.h
-    output/PngWriter.cpp output/PngWriter.h)
+    output/PngWriter.cpp output/PngWriter.h
+    output/FileNamePromptPanel.cpp output/FileNamePromptPanel.h
+    output/CapturePreviewController.cpp output/CapturePreviewController.h
+    output/PreviewThumbnailView.cpp output/PreviewThumbnailView.h)
 target_link_libraries(quillet_core PRIVATE PkgConfig::ISAL)

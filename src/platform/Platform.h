@@ -5,10 +5,12 @@
 class CompositingManager;
 class DisplayServer;
 class HotkeyBackend;
+class KeyboardFocus;
 class KeyboardLayout;
 class ScreenCapturePermission;
 class ScreenGrabber;
 class SoundPlayer;
+class WindowActivator;
 class WindowList;
 
 // Every OS facility the services use, as one bundle that the composition
@@ -24,4 +26,6 @@ struct Platform
     std::shared_ptr<KeyboardLayout> keyboardLayout;
     std::shared_ptr<CompositingManager> compositing;
     std::shared_ptr<ScreenCapturePermission> permission;
+    std::shared_ptr<KeyboardFocus> focus;
+    std::shared_ptr<WindowActivator> activator;
 };

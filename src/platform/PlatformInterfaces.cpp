@@ -1,8 +1,12 @@
 #include "platform/DisplayServer.h"
+#include "platform/KeyboardFocus.h"
 #include "platform/ScreenGrabber.h"
+#include "platform/WindowActivator.h"
 #include "platform/WindowList.h"
 
 // The interfaces' destructors live here so their vtables have one home.
 DisplayServer::~DisplayServer() = default;
 ScreenGrabber::~ScreenGrabber() = default;
 WindowList::~WindowList() = default;
+KeyboardFocus::~KeyboardFocus() = default;
+WindowActivator::~WindowActivator() = default;

@@ -5,6 +5,7 @@ target_sources(quillet_core PRIVATE
     platform/DisplayServer.h platform/ScreenGrabber.h platform/WindowList.h
     platform/CompositingManager.h platform/Platform.h platform/PlatformInterfaces.cpp
     platform/HotkeyBackend.h platform/KeyboardLayout.h
+    platform/KeyboardFocus.h platform/WindowActivator.h
     platform/NotificationCenter.cpp platform/NotificationCenter.h
     platform/SoundPlayer.h
     platform/ScreenCapturePermission.h)

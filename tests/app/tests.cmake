@@ -1,2 +1,4 @@
 # Test programs of the application shell; paths relative to tests/.
 quillet_add_test(AppSettingsTest LABEL unit SOURCES app/AppSettingsTest.cpp)
+quillet_add_test(MainScreenTest LABEL unit SOURCES app/MainScreenTest.cpp LIBS quillet_fakes
+    ENVIRONMENT QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_SOURCE_DIR}/capture/two-screens.json)

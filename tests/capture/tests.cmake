@@ -60,6 +60,7 @@ endforeach()
 # that must come back as a failed allocation, as it does without it.
 quillet_add_test(FrameStitcherTest LABEL unit SOURCES capture/FrameStitcherTest.cpp
     ENVIRONMENT ASAN_OPTIONS=allocator_may_return_null=1)
+quillet_add_test(CountdownOverlayTest LABEL unit SOURCES capture/CountdownOverlayTest.cpp LIBS quillet_fakes)
 
 quillet_add_test(ScrollCaptureServiceTest LABEL unit
     SOURCES capture/ScrollCaptureServiceTest.cpp LIBS quillet_fakes)

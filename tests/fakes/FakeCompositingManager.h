@@ -5,6 +5,10 @@
 class FakeCompositingManager : public CompositingManager
 {
 public:
-    bool running = false;
+    explicit FakeCompositingManager(bool running = false)
+        : running(running)
+    {
+    }
     bool isRunning() const override { return running; }
+    bool running;
 };

@@ -4,9 +4,11 @@
 #include "platform/x11/X11CompositingManager.h"
 #include "platform/x11/X11DisplayServer.h"
 #include "platform/x11/X11HotkeyBackend.h"
+#include "platform/x11/X11KeyboardFocus.h"
 #include "platform/x11/X11KeyboardLayout.h"
 #include "platform/x11/X11ScreenCapturePermission.h"
 #include "platform/x11/X11ScreenGrabber.h"
+#include "platform/x11/X11WindowActivator.h"
 #include "platform/x11/X11WindowList.h"
 
 Platform makeX11Platform()
@@ -20,5 +22,7 @@ Platform makeX11Platform()
     platform.keyboardLayout = X11KeyboardLayout::create();
     platform.compositing = std::make_shared<X11CompositingManager>();
     platform.permission = std::make_shared<X11ScreenCapturePermission>();
+    platform.focus = std::make_shared<X11KeyboardFocus>();
+    platform.activator = std::make_shared<X11WindowActivator>();
     return platform;
 }
