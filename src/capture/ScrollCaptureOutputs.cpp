@@ -1,16 +1,21 @@
 #include "capture/ScrollCaptureOutputs.h"
 
+#include "output/CapturePreviewController.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
 
-QFuture<NameChoice> StandardScrollCaptureOutputs::promptForFileName(
+QFuture<PromptResult> StandardScrollCaptureOutputs::promptForFileName(
     const QString &defaultName, ImageFormat defaultFormat)
 {
-    return QtFuture::makeReadyFuture(NameChoice{defaultName, defaultFormat});
+    return FileNamePromptPanel::shared().prompt(defaultName, defaultFormat);
 }
 
-void StandardScrollCaptureOutputs::showPreview(const QImage &, const QString &) { }
+void StandardScrollCaptureOutputs::showPreview(const QImage &image, const QString &filePath)
+{
+    CapturePreviewController::shared().show(image, QUrl::fromLocalFile(filePath));
+}
 
 void StandardScrollCaptureOutputs::showAlert(const QString &title, const QString &message)
 {

@@ -1,17 +1,11 @@
 #pragma once
 
 #include "app/ImageFormat.h"
+#include "output/FileNamePromptPanel.h"
 
 #include <QFuture>
 #include <QImage>
 #include <QString>
-
-// The name and format the user chose for a capture about to be written.
-struct NameChoice
-{
-    QString name;
-    ImageFormat format = ImageFormat::png;
-};
 
 // The windows a finished scroll capture may open: the name prompt, the
 // preview thumbnail, the failure alert and a passing notice. Kept behind
@@ -22,7 +16,7 @@ public:
     virtual ~ScrollCaptureOutputs() = default;
 
     // Always answers with a name and a format; the capture cannot be abandoned here.
-    virtual QFuture<NameChoice> promptForFileName(const QString &defaultName, ImageFormat defaultFormat) = 0;
+    virtual QFuture<PromptResult> promptForFileName(const QString &defaultName, ImageFormat defaultFormat) = 0;
     virtual void showPreview(const QImage &image, const QString &filePath) = 0;
     // A warning that the user dismisses.
     virtual void showAlert(const QString &title, const QString &message) = 0;
@@ -35,7 +29,7 @@ public:
 class StandardScrollCaptureOutputs : public ScrollCaptureOutputs
 {
 public:
-    QFuture<NameChoice> promptForFileName(const QString &defaultName, ImageFormat defaultFormat) override;
+    QFuture<PromptResult> promptForFileName(const QString &defaultName, ImageFormat defaultFormat) override;
     void showPreview(const QImage &image, const QString &filePath) override;
     void showAlert(const QString &title, const QString &message) override;
     void showNotice(const QString &message) override;

@@ -176,10 +176,10 @@ void ScrollCaptureService::runOutputSteps(const QImage &image)
     }
     const QString defaultName = m_fileService.defaultFileName();
     m_outputs.promptForFileName(defaultName, m_settings.imageFormat())
-        .then(this, [this, image](const NameChoice &choice) { save(image, choice); });
+        .then(this, [this, image](const PromptResult &choice) { save(image, choice); });
 }
 
-void ScrollCaptureService::save(const QImage &image, const std::optional<NameChoice> &choice)
+void ScrollCaptureService::save(const QImage &image, const std::optional<PromptResult> &choice)
 {
     const ImageFormat chosen = choice ? choice->format : m_settings.imageFormat();
     // A JPEG cannot be that tall: rather than lose the capture, write a PNG.

@@ -20,7 +20,7 @@ class CaptureService;
 class CompositingManager;
 class FileService;
 class ScrollCaptureOutputs;
-struct NameChoice;
+struct PromptResult;
 
 // Records a long page as one tall image: while the user scrolls, it grabs
 // one fixed rectangle five times a second, and on Done stitches the frames
@@ -106,7 +106,7 @@ private:
     void appendFrame(const QImage &frame);
     void stitchAndOutput(const QList<QImage> &frames);
     void runOutputSteps(const QImage &image);
-    void save(const QImage &image, const std::optional<NameChoice> &choice);
+    void save(const QImage &image, const std::optional<PromptResult> &choice);
     void alert(const QString &message);
 
     FrameSource m_grabRegion;

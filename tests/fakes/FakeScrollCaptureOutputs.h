@@ -30,14 +30,14 @@ public:
     // Runs inside showPreview, to look at the world as the preview finds it.
     std::function<void()> onPreview;
 
-    QFuture<NameChoice> promptForFileName(const QString &defaultName, ImageFormat defaultFormat) override
+    QFuture<PromptResult> promptForFileName(const QString &defaultName, ImageFormat defaultFormat) override
     {
         prompts.append({defaultName, defaultFormat});
         m_prompt.emplace();
         m_prompt->start();
         return m_prompt->future();
     }
-    void answerPrompt(const NameChoice &choice)
+    void answerPrompt(const PromptResult &choice)
     {
         m_prompt->addResult(choice);
         m_prompt->finish();
@@ -57,5 +57,5 @@ public:
     void showNotice(const QString &message) override { notices.append(message); }
 
 private:
-    std::optional<QPromise<NameChoice>> m_prompt;
+    std::optional<QPromise<PromptResult>> m_prompt;
 };
