@@ -16,7 +16,8 @@ public:
     virtual ~ScrollCaptureOutputs() = default;
 
     // Always answers with a name and a format; the capture cannot be abandoned here.
-    virtual QFuture<PromptResult> promptForFileName(const QString &defaultName, ImageFormat defaultFormat) = 0;
+    virtual QFuture<PromptResult> promptForFileName(const QString &defaultName, ImageFormat defaultFormat)
+        = 0;
     virtual void showPreview(const QImage &image, const QString &filePath) = 0;
     // A warning that the user dismisses.
     virtual void showAlert(const QString &title, const QString &message) = 0;

@@ -40,9 +40,8 @@ ScrollCaptureService::~ScrollCaptureService()
 
 ScrollCaptureService::FrameSource ScrollCaptureService::regionsOf(CaptureService &captureService)
 {
-    return [&captureService](QRectF rect, quint32 displayID) {
-        return captureService.captureRegion(rect, displayID);
-    };
+    return [&captureService](
+               QRectF rect, quint32 displayID) { return captureService.captureRegion(rect, displayID); };
 }
 
 qint64 ScrollCaptureService::defaultMemoryBudget()
@@ -93,9 +92,8 @@ void ScrollCaptureService::captureFrame()
         return;
     m_isCapturingFrame = true;
     const quint64 generation = m_generation;
-    m_grabRegion(m_captureRect, m_captureDisplayID).then(this, [this, generation](QFuture<CaptureResult> grab) {
-        frameArrived(generation, grab);
-    });
+    m_grabRegion(m_captureRect, m_captureDisplayID)
+        .then(this, [this, generation](QFuture<CaptureResult> grab) { frameArrived(generation, grab); });
 }
 
 void ScrollCaptureService::frameArrived(quint64 generation, QFuture<CaptureResult> grab)
@@ -201,8 +199,8 @@ void ScrollCaptureService::save(const QImage &image, const std::optional<PromptR
     if (m_settings.showPreviewThumbnail())
         m_outputs.showPreview(image, path);
     if (tooTallForJpeg) {
-        m_outputs.showNotice(QStringLiteral("Saved as PNG: at %1 pixels the image is too tall for JPEG.")
-                                 .arg(image.height()));
+        m_outputs.showNotice(
+            QStringLiteral("Saved as PNG: at %1 pixels the image is too tall for JPEG.").arg(image.height()));
     }
 }
 

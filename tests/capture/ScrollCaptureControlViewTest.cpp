@@ -91,29 +91,12 @@ TEST_F(ScrollCaptureControlViewTest, ArmedThenRecordingButtonsAndLabel)
     recordFrames(11);
     view->updateFrameCountLabel();
     EXPECT_EQ(label(), QStringLiteral("12 frames"));
-}
 
-TEST_F(ScrollCaptureControlViewTest, AFullMemoryBudgetShowsOnTheLabel)
-{
-    service->setMemoryBudget(2 * 400);
-    view->startTapped();
-    recordFrames(2);
-    service->captureFrame();
-    ASSERT_TRUE(waitUntil([&] { return service->isMemoryFull(); }));
-    view->updateFrameCountLabel();
-    EXPECT_EQ(label(), QStringLiteral("2 frames \u00b7 memory full"));
-    EXPECT_NE(view->pollTimer(), nullptr) << "still recording: Done is awaited";
-}
-
-TEST_F(ScrollCaptureControlViewTest, TheRefreshStopsWhenTheServiceStopsAndKeepsTheLastCount)
-{
-    view->startTapped();
-    recordFrames(3);
-    view->updateFrameCountLabel();
+    // Stopped by other means: the next refresh stops itself, the count stays.
     service->cancelCapture();
     view->updateFrameCountLabel();
     EXPECT_EQ(view->pollTimer(), nullptr);
-    EXPECT_EQ(label(), QStringLiteral("3 frames"));
+    EXPECT_EQ(label(), QStringLiteral("12 frames"));
 }
 
 TEST_F(ScrollCaptureControlViewTest, CancelAndDoneCloseThePanel)
@@ -143,19 +126,6 @@ TEST_F(ScrollCaptureControlViewTest, CancelAndDoneCloseThePanel)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(panel.isNull());
     }
-}
-
-TEST_F(ScrollCaptureControlViewTest, WithoutItsServiceTheViewStillChangesButCallsNothing)
-{
-    ScrollCaptureControlView orphan(service.get());
-    service.reset();
-    orphan.startTapped();
-    EXPECT_EQ(orphan.startButton()->text(), QStringLiteral("Recording\u2026"));
-    EXPECT_TRUE(orphan.doneButton()->isEnabled());
-    orphan.updateFrameCountLabel();
-    EXPECT_EQ(orphan.pollTimer(), nullptr);
-    orphan.doneTapped();
-    orphan.cancelTapped();
 }
 
 } // namespace

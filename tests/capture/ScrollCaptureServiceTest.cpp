@@ -2,6 +2,7 @@
 #include "app/AppSettings.h"
 #include "capture/CaptureError.h"
 #include "capture/FrameStitcher.h"
+#include "capture/ScrollCaptureControlView.h"
 #include "output/FileService.h"
 #include "platform/DefaultsStore.h"
 
@@ -13,6 +14,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPromise>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -91,16 +93,16 @@ protected:
         service.beginCapturing();
     }
 
-    QStringList savedFiles() const
-    {
-        return QDir(settings.savePath()).entryList(QDir::Files);
-    }
+    QStringList savedFiles() const { return QDir(settings.savePath()).entryList(QDir::Files); }
     QImage savedImage() const
     {
         const QStringList files = savedFiles();
         return files.size() == 1 ? QImage(QDir(settings.savePath()).filePath(files.first())) : QImage();
     }
-    bool waitForFile() { return waitUntil([&] { return savedFiles().size() == 1; }); }
+    bool waitForFile()
+    {
+        return waitUntil([&] { return savedFiles().size() == 1; });
+    }
 
     QTemporaryDir dir;
     DefaultsStore store{dir.filePath(QStringLiteral("defaults.json"))};
@@ -113,8 +115,8 @@ protected:
     std::deque<std::unique_ptr<QPromise<CaptureResult>>> pending;
     int stitchCalls = 0;
     ScrollCaptureService::Stitcher stitch = &FrameStitcher::stitchFrames;
-    ScrollCaptureService service{[this](QRectF r, quint32 d) { return grab(r, d); }, files, settings, outputs,
-        compositing};
+    ScrollCaptureService service{
+        [this](QRectF r, quint32 d) { return grab(r, d); }, files, settings, outputs, compositing};
 };
 
 TEST_F(ScrollCaptureServiceTest, StartArmsAndShowsThePanelAboveTheRectangleWithoutGrabbing)
@@ -123,7 +125,6 @@ TEST_F(ScrollCaptureServiceTest, StartArmsAndShowsThePanelAboveTheRectangleWitho
     EXPECT_FALSE(service.isCapturing());
     EXPECT_EQ(service.captureTimer(), nullptr);
     ASSERT_NE(service.controlPanel(), nullptr);
-    EXPECT_EQ(service.controlPanel()->geometry(), QRect(130, 146, 240, 44));
 
     service.beginCapturing();
     EXPECT_TRUE(service.isCapturing());
@@ -140,11 +141,12 @@ TEST_F(ScrollCaptureServiceTest, ThePanelIsCentredAboveTheSelectionWhateverTheSc
     const std::pair<QRectF, QRect> cases[] = {
         {{100, 200, 300, 150}, {130, 146, 240, 44}},
         {{0, 0, 50, 50}, {-95, -54, 240, 44}}, // touching the top-left corner
-        {{1200, 30, 80, 40}, {1120, -24, 240, 44}},
         {{10.25, 100.5, 100.5, 20}, {-60, 47, 240, 44}},
     };
     for (const auto &[selection, expected] : cases)
         EXPECT_EQ(ScrollCaptureService::panelFrameFor(selection), expected) << selection.x();
+    service.startScrollCapture(cases[0].first, 7);
+    EXPECT_EQ(service.controlPanel()->geometry(), cases[0].second);
 }
 
 TEST_F(ScrollCaptureServiceTest, FiringsDuringASlowGrabAreSkippedAndFailedGrabsAddNothing)
@@ -173,7 +175,9 @@ TEST_F(ScrollCaptureServiceTest, AFullMemoryBudgetStopsTheFramesAndDoneStillSave
 {
     service.setMemoryBudget(2 * frame(0).sizeInBytes() + 10);
     QSignalSpy full(&service, &ScrollCaptureService::isMemoryFullChanged);
-    startRecording();
+    service.startScrollCapture(QRectF(100, 200, 300, 150), 7);
+    auto *view = service.controlPanel()->findChild<ScrollCaptureControlView *>();
+    view->startTapped();
     recordFrame(frame(qRgb(255, 0, 0)));
     recordFrame(frame(qRgb(0, 255, 0)));
     EXPECT_FALSE(service.isMemoryFull());
@@ -184,6 +188,8 @@ TEST_F(ScrollCaptureServiceTest, AFullMemoryBudgetStopsTheFramesAndDoneStillSave
     EXPECT_EQ(service.frameCount(), 2);
     EXPECT_EQ(service.captureTimer(), nullptr);
     EXPECT_TRUE(service.isCapturing()) << "Done must still be possible";
+    view->updateFrameCountLabel();
+    EXPECT_EQ(view->frameCountLabel()->text(), QStringLiteral("2 frames \u00b7 memory full"));
 
     service.finishCapture();
     ASSERT_TRUE(waitForFile());

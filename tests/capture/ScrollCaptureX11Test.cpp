@@ -69,7 +69,8 @@ protected:
         settings.setPlaySound(false);
         settings.setShowPreviewThumbnail(false);
         capture.setScreenFreeze(&freeze);
-        overlays.onSelectionComplete = [this](QRectF rect, quint32 id) { scroll.startScrollCapture(rect, id); };
+        overlays.onSelectionComplete
+            = [this](QRectF rect, quint32 id) { scroll.startScrollCapture(rect, id); };
     }
 
     void TearDown() override
@@ -134,7 +135,8 @@ protected:
     CaptureService capture{nullptr, displays, grabber, windows};
     OverlayService overlays{grabber, compositing, freeze};
     FakeScrollCaptureOutputs outputs;
-    ScrollCaptureService scroll{ScrollCaptureService::regionsOf(capture), files, settings, outputs, compositing};
+    ScrollCaptureService scroll{
+        ScrollCaptureService::regionsOf(capture), files, settings, outputs, compositing};
     QProcess helper;
     QByteArray helperID;
     QPoint pageOrigin;
@@ -164,8 +166,8 @@ TEST_F(ScrollCaptureX11Test, ScrollingAPageGivesThePageOverTheScrolledSpan)
     const QDir shots(settings.savePath());
     ASSERT_TRUE(waitUntil([&] { return shots.entryList(QDir::Files).size() == 1; }));
     EXPECT_TRUE(outputs.alerts.isEmpty()) << outputs.alerts.join(' ').toStdString();
-    const QImage saved = QImage(shots.filePath(shots.entryList(QDir::Files).first()))
-                             .convertToFormat(QImage::Format_RGB32);
+    const QImage saved
+        = QImage(shots.filePath(shots.entryList(QDir::Files).first())).convertToFormat(QImage::Format_RGB32);
     const QImage expected = scrollTestPage(WindowSize.width(), PageHeight)
                                 .copy(50, 100, area.width(), area.height() + Steps * Step);
     ASSERT_EQ(saved.size(), expected.size());
