@@ -3,10 +3,12 @@
 #include "KeyboardShortcuts/Environment.h"
 #include "app/AppSettings.h"
 #include "app/PanelContext.h"
-#include "capture/CountdownOverlay.h"
 #include "capture/CaptureService.h"
+#include "capture/CountdownOverlay.h"
 #include "capture/OverlayService.h"
 #include "capture/ScreenFreeze.h"
+#include "capture/ScrollCaptureOutputs.h"
+#include "capture/ScrollCaptureService.h"
 #include "output/CapturePreviewController.h"
 #include "output/FileNamePromptPanel.h"
 #include "output/FileService.h"
@@ -35,12 +37,18 @@ QuilletApp::QuilletApp(Platform platform)
     m_captureService->setScreenFreeze(m_screenFreeze.get());
     m_overlayService
         = std::make_unique<OverlayService>(*m_platform.grabber, *m_platform.compositing, *m_screenFreeze);
+    m_scrollOutputs = std::make_unique<StandardScrollCaptureOutputs>();
+    m_scrollCaptureService
+        = std::make_unique<ScrollCaptureService>(ScrollCaptureService::regionsOf(*m_captureService),
+            *m_fileService, *m_settings, *m_scrollOutputs, *m_platform.compositing);
 }
 
 // Services go in the reverse order of their making; the capture service
 // waits for its workers before the grabber they use goes.
 QuilletApp::~QuilletApp()
 {
+    m_scrollCaptureService.reset();
+    m_scrollOutputs.reset();
     m_overlayService.reset();
     m_captureService.reset();
     m_screenFreeze.reset();

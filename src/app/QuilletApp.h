@@ -11,6 +11,8 @@ class FileService;
 class OverlayService;
 class PermissionService;
 class ScreenFreeze;
+class ScrollCaptureOutputs;
+class ScrollCaptureService;
 
 // The composition root: builds every long-lived service once, in a fixed
 // order, hands each the ones it needs, and keeps them until the process ends.
@@ -27,6 +29,7 @@ public:
     FileService &fileService() const { return *m_fileService; }
     CaptureService &captureService() const { return *m_captureService; }
     OverlayService &overlayService() const { return *m_overlayService; }
+    ScrollCaptureService &scrollCaptureService() const { return *m_scrollCaptureService; }
 
 private:
     Platform m_platform;
@@ -38,4 +41,6 @@ private:
     std::unique_ptr<ScreenFreeze> m_screenFreeze;
     std::unique_ptr<CaptureService> m_captureService;
     std::unique_ptr<OverlayService> m_overlayService;
+    std::unique_ptr<ScrollCaptureOutputs> m_scrollOutputs;
+    std::unique_ptr<ScrollCaptureService> m_scrollCaptureService;
 };

@@ -10,3 +10,7 @@ target_sources(quillet_core PRIVATE
     capture/OverlayService.cpp capture/OverlayService.h
     capture/CountdownOverlay.cpp capture/CountdownOverlay.h)
 target_sources(quillet_core PRIVATE capture/FrameStitcher.cpp capture/FrameStitcher.h)
+target_sources(quillet_core PRIVATE
+    capture/ScrollCaptureOutputs.cpp capture/ScrollCaptureOutputs.h
+    capture/ScrollCaptureService.cpp capture/ScrollCaptureService.h
+    capture/ScrollCaptureControlView.cpp capture/ScrollCaptureControlView.h)

@@ -61,3 +61,19 @@ endforeach()
 quillet_add_test(FrameStitcherTest LABEL unit SOURCES capture/FrameStitcherTest.cpp
     ENVIRONMENT ASAN_OPTIONS=allocator_may_return_null=1)
 quillet_add_test(CountdownOverlayTest LABEL unit SOURCES capture/CountdownOverlayTest.cpp LIBS quillet_fakes)
+
+quillet_add_test(ScrollCaptureServiceTest LABEL unit
+    SOURCES capture/ScrollCaptureServiceTest.cpp LIBS quillet_fakes)
+quillet_add_test(ScrollCaptureControlViewTest LABEL unit
+    SOURCES capture/ScrollCaptureControlViewTest.cpp LIBS quillet_fakes)
+
+# A page in a window of another process that scrolls by a fixed step per wheel notch.
+add_executable(scroll-test-window capture/ScrollTestWindow.cpp capture/ScrollTestPage.h)
+target_include_directories(scroll-test-window PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(scroll-test-window PRIVATE Qt6::Widgets quillet_warnings)
+
+quillet_add_test(ScrollCaptureX11Test LABEL x11
+    SOURCES capture/ScrollCaptureX11Test.cpp capture/ScrollTestPage.h
+    LIBS quillet_fakes X11_OPTIONS --wm)
+target_compile_definitions(ScrollCaptureX11Test PRIVATE
+    SCROLL_TEST_WINDOW="$<TARGET_FILE:scroll-test-window>")

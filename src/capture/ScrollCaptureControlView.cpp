@@ -1,0 +1,160 @@
+#include "capture/ScrollCaptureControlView.h"
+
+#include "capture/ScrollCaptureService.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+QPainterPath roundedOutline(const QRectF &rect)
+{
+    QPainterPath path;
+    path.addRoundedRect(rect, ScrollCaptureControlView::CornerRadius, ScrollCaptureControlView::CornerRadius);
+    return path;
+}
+
+// Compact buttons: three of them and the counter share 240 points.
+const char *const ButtonStyle = "QPushButton { padding: 3px 5px; font-size: 11px; }";
+
+} // namespace
+
+ScrollCaptureControlView::ScrollCaptureControlView(ScrollCaptureService *service, QWidget *parent)
+    : QWidget(parent)
+    , m_service(service)
+    , m_startButton(makeButton(QStringLiteral("Start"), &ScrollCaptureControlView::startTapped))
+    , m_doneButton(makeButton(QStringLiteral("Done"), &ScrollCaptureControlView::doneTapped))
+    , m_cancelButton(makeButton(QStringLiteral("Cancel"), &ScrollCaptureControlView::cancelTapped))
+    , m_frameCountLabel(new QLabel(frameCountText(0, false), this))
+{
+    setFixedSize(Width, Height);
+    m_doneButton->setEnabled(false);
+
+    // The system font's digits share one width, so the count does not jitter.
+    QFont labelFont = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    labelFont.setPixelSize(11);
+    m_frameCountLabel->setFont(labelFont);
+    m_frameCountLabel->setForegroundRole(QPalette::PlaceholderText);
+    m_frameCountLabel->setWordWrap(true);
+    m_frameCountLabel->hide();
+
+    auto *stack = new QHBoxLayout(this);
+    stack->setContentsMargins(4, 0, 4, 0);
+    stack->setSpacing(6);
+    stack->addStretch();
+    for (QWidget *item : {static_cast<QWidget *>(m_startButton), static_cast<QWidget *>(m_doneButton),
+             static_cast<QWidget *>(m_cancelButton), static_cast<QWidget *>(m_frameCountLabel)}) {
+        stack->addWidget(item, 0, Qt::AlignVCenter);
+    }
+    stack->addStretch();
+}
+
+ScrollCaptureControlView::~ScrollCaptureControlView() = default;
+
+QWidget *ScrollCaptureControlView::makePanel(ScrollCaptureService *service, bool composited)
+{
+    auto *panel = new QWidget(nullptr,
+        Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+    panel->setAttribute(Qt::WA_ShowWithoutActivating);
+    panel->setWindowTitle(QStringLiteral("Scroll Capture"));
+    panel->setFixedSize(Width, Height);
+    new ScrollCaptureControlView(service, panel);
+    if (composited)
+        panel->setAttribute(Qt::WA_TranslucentBackground);
+    else
+        panel->setMask(QRegion(roundedOutline(QRectF(0, 0, Width, Height)).toFillPolygon().toPolygon()));
+    return panel;
+}
+
+QPushButton *ScrollCaptureControlView::makeButton(
+    const QString &title, void (ScrollCaptureControlView::*action)())
+{
+    auto *button = new QPushButton(title, this);
+    button->setFocusPolicy(Qt::NoFocus);
+    // Titles stay whole; the counter wraps into the room that is left.
+    button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    button->setStyleSheet(QString::fromLatin1(ButtonStyle));
+    connect(button, &QPushButton::clicked, this, action);
+    return button;
+}
+
+QString ScrollCaptureControlView::frameCountText(int count, bool memoryFull)
+{
+    const QString text = QStringLiteral("%1 frames").arg(count);
+    return memoryFull ? text + QStringLiteral(" · memory full") : text;
+}
+
+void ScrollCaptureControlView::startTapped()
+{
+    if (m_service)
+        m_service->beginCapturing();
+    m_startButton->setText(QStringLiteral("Recording…"));
+    m_startButton->setEnabled(false);
+    m_doneButton->setEnabled(true);
+    m_frameCountLabel->show();
+
+    m_pollTimer = std::make_unique<QTimer>();
+    m_pollTimer->setInterval(PollIntervalMs);
+    connect(m_pollTimer.get(), &QTimer::timeout, this, &ScrollCaptureControlView::updateFrameCountLabel);
+    m_pollTimer->start();
+}
+
+void ScrollCaptureControlView::updateFrameCountLabel()
+{
+    if (!m_service || !m_service->isCapturing()) {
+        stopPolling();
+        return;
+    }
+    m_frameCountLabel->setText(frameCountText(m_service->frameCount(), m_service->isMemoryFull()));
+}
+
+void ScrollCaptureControlView::stopPolling()
+{
+    // Called from the timer's own firing: let that firing return first.
+    if (m_pollTimer)
+        m_pollTimer.release()->deleteLater();
+}
+
+void ScrollCaptureControlView::doneTapped()
+{
+    stopPolling();
+    if (m_service)
+        m_service->finishCapture();
+}
+
+void ScrollCaptureControlView::cancelTapped()
+{
+    stopPolling();
+    if (m_service)
+        m_service->cancelCapture();
+}
+
+void ScrollCaptureControlView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(roundedOutline(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5)), palette().window());
+}
+
+void ScrollCaptureControlView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragOffset = event->globalPosition().toPoint() - window()->pos();
+}
+
+void ScrollCaptureControlView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragOffset)
+        window()->move(event->globalPosition().toPoint() - *m_dragOffset);
+}
+
+void ScrollCaptureControlView::mouseReleaseEvent(QMouseEvent *)
+{
+    m_dragOffset.reset();
+}

@@ -1,0 +1,266 @@
+#include "capture/ScrollCaptureService.h"
+
+#include "app/AppSettings.h"
+#include "app/Error.h"
+#include "capture/CaptureError.h"
+#include "capture/CaptureService.h"
+#include "capture/FrameStitcher.h"
+#include "capture/ScrollCaptureControlView.h"
+#include "capture/ScrollCaptureOutputs.h"
+#include "output/FileService.h"
+#include "platform/CompositingManager.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <unistd.h>
+
+namespace {
+
+const QString FailureTitle = QStringLiteral("Scroll Capture Failed");
+
+} // namespace
+
+ScrollCaptureService::ScrollCaptureService(FrameSource grabRegion, FileService &fileService,
+    AppSettings &settings, ScrollCaptureOutputs &outputs, CompositingManager &compositing, QObject *parent)
+    : QObject(parent)
+    , m_grabRegion(std::move(grabRegion))
+    , m_fileService(fileService)
+    , m_settings(settings)
+    , m_outputs(outputs)
+    , m_compositing(compositing)
+    , m_stitch(&FrameStitcher::stitchFrames)
+    , m_memoryBudget(defaultMemoryBudget())
+{
+}
+
+ScrollCaptureService::~ScrollCaptureService()
+{
+    delete m_controlPanel;
+}
+
+ScrollCaptureService::FrameSource ScrollCaptureService::regionsOf(CaptureService &captureService)
+{
+    return [&captureService](
+               QRectF rect, quint32 displayID) { return captureService.captureRegion(rect, displayID); };
+}
+
+qint64 ScrollCaptureService::defaultMemoryBudget()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0)
+        return qint64(1) << 30; // memory size unknown: a gigabyte
+    return qint64(pages) * pageSize / 4;
+}
+
+QRect ScrollCaptureService::panelFrameFor(QRectF rect)
+{
+    const int x = qRound(rect.center().x() - PanelWidth / 2.0);
+    const int y = qRound(rect.top() - PanelGap - PanelHeight);
+    return {x, y, PanelWidth, PanelHeight};
+}
+
+void ScrollCaptureService::startScrollCapture(QRectF rect, quint32 displayID)
+{
+    if (m_isCapturing || m_controlPanel)
+        cancelCapture();
+    ++m_generation;
+    m_captureRect = rect;
+    m_captureDisplayID = displayID;
+    clearFrames();
+    setCapturing(false);
+    showControlPanel(rect);
+}
+
+void ScrollCaptureService::beginCapturing()
+{
+    ++m_generation;
+    setCapturing(true);
+    clearFrames();
+    m_captureTimer = std::make_unique<QTimer>();
+    m_captureTimer->setInterval(FrameIntervalMs);
+    m_captureTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_captureTimer.get(), &QTimer::timeout, this, &ScrollCaptureService::captureFrame);
+    m_captureTimer->start();
+}
+
+// Deliberately blind to isCapturing: a grab in flight at Done or Cancel
+// still lands, after the frames were handed on or dropped.
+void ScrollCaptureService::captureFrame()
+{
+    if (m_isCapturingFrame)
+        return;
+    m_isCapturingFrame = true;
+    const quint64 generation = m_generation;
+    m_grabRegion(m_captureRect, m_captureDisplayID)
+        .then(this, [this, generation](QFuture<CaptureResult> grab) { frameArrived(generation, grab); });
+}
+
+void ScrollCaptureService::frameArrived(quint64 generation, QFuture<CaptureResult> grab)
+{
+    m_isCapturingFrame = false;
+    std::optional<QImage> frame;
+    try {
+        frame = grab.result().image;
+    } catch (...) {
+        // A failed grab costs one frame; the next firing tries again.
+        return;
+    }
+    if (generation == m_generation && !frame->isNull())
+        appendFrame(*frame);
+}
+
+void ScrollCaptureService::appendFrame(const QImage &frame)
+{
+    const qint64 bytes = frame.sizeInBytes();
+    if (m_isMemoryFull || m_framesBytes + bytes > m_memoryBudget) {
+        // Stop recording but stay in it, so that Done writes what was kept.
+        stopTimer();
+        setMemoryFull(true);
+        return;
+    }
+    m_capturedFrames.append(frame);
+    m_framesBytes += bytes;
+    setFrameCount(int(m_capturedFrames.size()));
+}
+
+void ScrollCaptureService::finishCapture()
+{
+    if (!m_isCapturing && !m_controlPanel)
+        return; // nothing armed: a second Done must not write the frames again
+    stopTimer();
+    setCapturing(false);
+    closeControlPanel();
+    const QList<QImage> frames = m_capturedFrames;
+    if (frames.isEmpty())
+        return;
+    if (frames.size() == 1) {
+        runOutputSteps(frames.first());
+        return;
+    }
+    stitchAndOutput(frames);
+}
+
+void ScrollCaptureService::cancelCapture()
+{
+    stopTimer();
+    setCapturing(false);
+    clearFrames();
+    closeControlPanel();
+}
+
+void ScrollCaptureService::stitchAndOutput(const QList<QImage> &frames)
+{
+    QtConcurrent::run(m_stitch, frames).then(this, [this](QFuture<QImage> stitched) {
+        QImage image;
+        try {
+            image = stitched.result();
+        } catch (const Error &error) {
+            alert(error.message());
+            return;
+        } catch (...) {
+            alert(CaptureErrors::message(CaptureError::stitchingFailed));
+            return;
+        }
+        runOutputSteps(image);
+    });
+}
+
+void ScrollCaptureService::runOutputSteps(const QImage &image)
+{
+    if (!m_settings.promptForFileName()) {
+        save(image, std::nullopt);
+        return;
+    }
+    const QString defaultName = m_fileService.defaultFileName();
+    m_outputs.promptForFileName(defaultName, m_settings.imageFormat())
+        .then(this, [this, image](const PromptResult &choice) { save(image, choice); });
+}
+
+void ScrollCaptureService::save(const QImage &image, const std::optional<PromptResult> &choice)
+{
+    const ImageFormat chosen = choice ? choice->format : m_settings.imageFormat();
+    // A JPEG cannot be that tall: rather than lose the capture, write a PNG.
+    const bool tooTallForJpeg = chosen == ImageFormat::jpeg && image.height() > MaximumJpegHeight;
+    QString path;
+    try {
+        if (choice || tooTallForJpeg) {
+            const QString name = choice ? choice->name : m_fileService.defaultFileName();
+            path = m_fileService.save(image, name, tooTallForJpeg ? ImageFormat::png : chosen, m_settings);
+        } else {
+            path = m_fileService.save(image, m_settings);
+        }
+    } catch (const Error &error) {
+        alert(error.message());
+        return;
+    }
+    if (m_settings.copyToClipboard())
+        m_fileService.copyImageToClipboard(image);
+    if (m_settings.showPreviewThumbnail())
+        m_outputs.showPreview(image, path);
+    if (tooTallForJpeg) {
+        m_outputs.showNotice(
+            QStringLiteral("Saved as PNG: at %1 pixels the image is too tall for JPEG.").arg(image.height()));
+    }
+}
+
+void ScrollCaptureService::alert(const QString &message)
+{
+    m_outputs.showAlert(FailureTitle, message);
+}
+
+void ScrollCaptureService::showControlPanel(QRectF rect)
+{
+    QWidget *panel = ScrollCaptureControlView::makePanel(this, m_compositing.isRunning());
+    panel->setGeometry(panelFrameFor(rect));
+    panel->show();
+    m_controlPanel = panel;
+}
+
+void ScrollCaptureService::closeControlPanel()
+{
+    if (!m_controlPanel)
+        return;
+    m_controlPanel->hide();
+    // Done and Cancel arrive from the panel's own buttons: let their
+    // handlers return before the panel goes.
+    m_controlPanel->deleteLater();
+    m_controlPanel = nullptr;
+}
+
+void ScrollCaptureService::stopTimer()
+{
+    m_captureTimer.reset();
+}
+
+void ScrollCaptureService::clearFrames()
+{
+    m_capturedFrames.clear();
+    m_framesBytes = 0;
+    setFrameCount(0);
+    setMemoryFull(false);
+}
+
+void ScrollCaptureService::setCapturing(bool capturing)
+{
+    if (m_isCapturing == capturing)
+        return;
+    m_isCapturing = capturing;
+    emit isCapturingChanged(capturing);
+}
+
+void ScrollCaptureService::setFrameCount(int count)
+{
+    if (m_frameCount == count)
+        return;
+    m_frameCount = count;
+    emit frameCountChanged(count);
+}
+
+void ScrollCaptureService::setMemoryFull(bool full)
+{
+    if (m_isMemoryFull == full)
+        return;
+    m_isMemoryFull = full;
+    emit isMemoryFullChanged(full);
+}

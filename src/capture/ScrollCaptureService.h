@@ -1,0 +1,133 @@
+#pragma once
+
+#include "capture/CaptureResult.h"
+
+#include <QFuture>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QRectF>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class AppSettings;
+class CaptureService;
+class CompositingManager;
+class FileService;
+class ScrollCaptureOutputs;
+struct PromptResult;
+
+// Records a long page as one tall image: while the user scrolls, it grabs
+// one fixed rectangle five times a second, and on Done stitches the frames
+// on a worker thread and writes the result (optionally after asking for a
+// name), copies and previews it as the settings say. A floating panel of
+// Start, Done and Cancel drives it. Main thread.
+class ScrollCaptureService : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool isCapturing READ isCapturing NOTIFY isCapturingChanged)
+    Q_PROPERTY(int frameCount READ frameCount NOTIFY frameCountChanged)
+    Q_PROPERTY(bool isMemoryFull READ isMemoryFull NOTIFY isMemoryFullChanged)
+
+public:
+    static constexpr int FrameIntervalMs = 200;
+    // JPEG stores each side in 16 bits, and encoders stop short of that.
+    static constexpr int MaximumJpegHeight = 65500;
+    static constexpr int PanelWidth = 240;
+    static constexpr int PanelHeight = 44;
+    static constexpr int PanelGap = 10;
+
+    using FrameSource = std::function<QFuture<CaptureResult>(QRectF rect, quint32 displayID)>;
+    using Stitcher = std::function<QImage(const QList<QImage> &frames)>;
+
+    // `grabRegion` takes one frame (CaptureService::captureRegion in the
+    // application). The other objects must outlive the service.
+    ScrollCaptureService(FrameSource grabRegion, FileService &fileService, AppSettings &settings,
+        ScrollCaptureOutputs &outputs, CompositingManager &compositing, QObject *parent = nullptr);
+    ~ScrollCaptureService() override;
+
+    // The region capture of `captureService`, as a frame source.
+    static FrameSource regionsOf(CaptureService &captureService);
+
+    // Arms a capture of `rect` (global points) and shows the panel above
+    // it; nothing is grabbed until Start. A capture already armed or
+    // recording is cancelled first.
+    void startScrollCapture(QRectF rect, quint32 displayID);
+    // Start: clears the frames and grabs one every 0.2 s, the first 0.2 s from now.
+    void beginCapturing();
+    // One firing of the frame timer: grabs a frame unless one is in flight.
+    void captureFrame();
+    // Done: stops, closes the panel and writes what was recorded.
+    void finishCapture();
+    // Cancel: stops, closes the panel and drops the frames.
+    void cancelCapture();
+
+    bool isCapturing() const { return m_isCapturing; }
+    int frameCount() const { return m_frameCount; }
+    // The frames reached the memory budget: the timer stopped, Done still works.
+    bool isMemoryFull() const { return m_isMemoryFull; }
+    const QList<QImage> &capturedFrames() const { return m_capturedFrames; }
+    QRectF captureRect() const { return m_captureRect; }
+    quint32 captureDisplayID() const { return m_captureDisplayID; }
+    bool isCapturingFrame() const { return m_isCapturingFrame; }
+    QTimer *captureTimer() const { return m_captureTimer.get(); }
+    QWidget *controlPanel() const { return m_controlPanel; }
+
+    // Bytes of frames that may be held at once; a quarter of physical memory by default.
+    qint64 memoryBudget() const { return m_memoryBudget; }
+    void setMemoryBudget(qint64 bytes) { m_memoryBudget = bytes; }
+    static qint64 defaultMemoryBudget();
+    // Replaces the frame stitcher (FrameStitcher::stitchFrames).
+    void setStitcher(Stitcher stitcher) { m_stitch = std::move(stitcher); }
+
+    // The panel's place for a selection: centred above it, its bottom edge
+    // PanelGap points above the selection's top, whatever the screen edges.
+    static QRect panelFrameFor(QRectF rect);
+
+signals:
+    void isCapturingChanged(bool isCapturing);
+    void frameCountChanged(int frameCount);
+    void isMemoryFullChanged(bool isMemoryFull);
+
+private:
+    void setCapturing(bool capturing);
+    void setFrameCount(int count);
+    void setMemoryFull(bool full);
+    void clearFrames();
+    void stopTimer();
+    void showControlPanel(QRectF rect);
+    void closeControlPanel();
+    void frameArrived(quint64 generation, QFuture<CaptureResult> grab);
+    void appendFrame(const QImage &frame);
+    void stitchAndOutput(const QList<QImage> &frames);
+    void runOutputSteps(const QImage &image);
+    void save(const QImage &image, const std::optional<PromptResult> &choice);
+    void alert(const QString &message);
+
+    FrameSource m_grabRegion;
+    FileService &m_fileService;
+    AppSettings &m_settings;
+    ScrollCaptureOutputs &m_outputs;
+    CompositingManager &m_compositing;
+    Stitcher m_stitch;
+
+    bool m_isCapturing = false;
+    int m_frameCount = 0;
+    bool m_isMemoryFull = false;
+    QList<QImage> m_capturedFrames;
+    qint64 m_framesBytes = 0;
+    qint64 m_memoryBudget;
+    std::unique_ptr<QTimer> m_captureTimer;
+    QRectF m_captureRect;
+    quint32 m_captureDisplayID = 0;
+    QPointer<QWidget> m_controlPanel;
+    bool m_isCapturingFrame = false;
+    // Bumped by every start, so that a grab begun for an earlier capture
+    // cannot slip a frame of another rectangle into the next one.
+    quint64 m_generation = 0;
+};

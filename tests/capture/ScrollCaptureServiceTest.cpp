@@ -1,0 +1,378 @@
+#include "capture/ScrollCaptureService.h"
+#include "app/AppSettings.h"
+#include "capture/CaptureError.h"
+#include "capture/FrameStitcher.h"
+#include "capture/ScrollCaptureControlView.h"
+#include "output/FileService.h"
+#include "platform/DefaultsStore.h"
+
+#include "fakes/FakeCompositingManager.h"
+#include "fakes/FakeScrollCaptureOutputs.h"
+#include "fakes/FakeSoundPlayer.h"
+#include "support/TestSupport.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPromise>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace {
+
+using TestSupport::waitUntil;
+
+// Frames of 10 × 10 pixels, one colour each: under 16 rows, so stitching
+// stacks them whole and the output's height counts the frames it holds.
+QImage frame(QRgb colour, int height = 10)
+{
+    QImage image(10, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+void processEvents()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+}
+
+class ScrollCaptureServiceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        compositing.running = true; // the offscreen platform cannot shape windows
+        settings.setSavePath(dir.filePath(QStringLiteral("shots")));
+        settings.setShowPreviewThumbnail(false);
+        service.setStitcher([this](const QList<QImage> &frames) {
+            ++stitchCalls;
+            return stitch(frames);
+        });
+    }
+
+    // Each grab waits for the test to complete it.
+    QFuture<CaptureResult> grab(QRectF rect, quint32 displayID)
+    {
+        grabs.append({rect, displayID});
+        auto &promise = pending.emplace_back(std::make_unique<QPromise<CaptureResult>>());
+        promise->start();
+        return promise->future();
+    }
+    void completeGrab(const QImage &image)
+    {
+        ASSERT_FALSE(pending.empty());
+        auto promise = std::move(pending.front());
+        pending.pop_front();
+        promise->addResult(CaptureResult{image, CaptureMode::scroll, QDateTime::currentDateTime(), 7});
+        promise->finish();
+        processEvents();
+    }
+    void failGrab()
+    {
+        auto promise = std::move(pending.front());
+        pending.pop_front();
+        promise->setException(CaptureFailure(CaptureError::captureFailedNoImage));
+        promise->finish();
+        processEvents();
+    }
+    // One firing of the frame timer and the frame it grabs.
+    void recordFrame(const QImage &image)
+    {
+        service.captureFrame();
+        completeGrab(image);
+    }
+    void startRecording()
+    {
+        service.startScrollCapture(QRectF(100, 200, 300, 150), 7);
+        service.beginCapturing();
+    }
+
+    QStringList savedFiles() const { return QDir(settings.savePath()).entryList(QDir::Files); }
+    QImage savedImage() const
+    {
+        const QStringList files = savedFiles();
+        return files.size() == 1 ? QImage(QDir(settings.savePath()).filePath(files.first())) : QImage();
+    }
+    bool waitForFile()
+    {
+        return waitUntil([&] { return savedFiles().size() == 1; });
+    }
+
+    QTemporaryDir dir;
+    DefaultsStore store{dir.filePath(QStringLiteral("defaults.json"))};
+    AppSettings settings{store};
+    FakeSoundPlayer sound;
+    FileService files{sound};
+    FakeScrollCaptureOutputs outputs;
+    FakeCompositingManager compositing;
+    QList<std::pair<QRectF, quint32>> grabs;
+    std::deque<std::unique_ptr<QPromise<CaptureResult>>> pending;
+    int stitchCalls = 0;
+    ScrollCaptureService::Stitcher stitch = &FrameStitcher::stitchFrames;
+    ScrollCaptureService service{
+        [this](QRectF r, quint32 d) { return grab(r, d); }, files, settings, outputs, compositing};
+};
+
+TEST_F(ScrollCaptureServiceTest, StartArmsAndShowsThePanelAboveTheRectangleWithoutGrabbing)
+{
+    service.startScrollCapture(QRectF(100, 200, 300, 150), 7);
+    EXPECT_FALSE(service.isCapturing());
+    EXPECT_EQ(service.captureTimer(), nullptr);
+    ASSERT_NE(service.controlPanel(), nullptr);
+
+    service.beginCapturing();
+    EXPECT_TRUE(service.isCapturing());
+    ASSERT_NE(service.captureTimer(), nullptr);
+    EXPECT_EQ(service.captureTimer()->interval(), 200);
+    EXPECT_TRUE(grabs.isEmpty()) << "no frame is taken at Start itself";
+    service.captureFrame();
+    ASSERT_EQ(grabs.size(), 1);
+    EXPECT_EQ(grabs.first(), std::make_pair(QRectF(100, 200, 300, 150), quint32(7)));
+}
+
+TEST_F(ScrollCaptureServiceTest, ThePanelIsCentredAboveTheSelectionWhateverTheScreenEdges)
+{
+    const std::pair<QRectF, QRect> cases[] = {
+        {{100, 200, 300, 150}, {130, 146, 240, 44}},
+        {{0, 0, 50, 50}, {-95, -54, 240, 44}}, // touching the top-left corner
+        {{10.25, 100.5, 100.5, 20}, {-60, 47, 240, 44}},
+    };
+    for (const auto &[selection, expected] : cases)
+        EXPECT_EQ(ScrollCaptureService::panelFrameFor(selection), expected) << selection.x();
+    service.startScrollCapture(cases[0].first, 7);
+    EXPECT_EQ(service.controlPanel()->geometry(), cases[0].second);
+}
+
+TEST_F(ScrollCaptureServiceTest, FiringsDuringASlowGrabAreSkippedAndFailedGrabsAddNothing)
+{
+    startRecording();
+    service.captureFrame();
+    service.captureFrame();
+    service.captureFrame();
+    EXPECT_EQ(grabs.size(), 1);
+    EXPECT_TRUE(service.isCapturingFrame());
+    completeGrab(frame(qRgb(255, 0, 0)));
+    EXPECT_EQ(service.frameCount(), 1);
+    EXPECT_FALSE(service.isCapturingFrame());
+
+    service.captureFrame();
+    failGrab();
+    EXPECT_EQ(service.frameCount(), 1);
+    EXPECT_FALSE(service.isCapturingFrame());
+    EXPECT_TRUE(outputs.alerts.isEmpty());
+    recordFrame(frame(qRgb(255, 0, 0))); // identical frames are kept
+    EXPECT_EQ(service.frameCount(), 2);
+    EXPECT_EQ(grabs.size(), 3);
+}
+
+TEST_F(ScrollCaptureServiceTest, AFullMemoryBudgetStopsTheFramesAndDoneStillSavesThem)
+{
+    service.setMemoryBudget(2 * frame(0).sizeInBytes() + 10);
+    QSignalSpy full(&service, &ScrollCaptureService::isMemoryFullChanged);
+    service.startScrollCapture(QRectF(100, 200, 300, 150), 7);
+    auto *view = service.controlPanel()->findChild<ScrollCaptureControlView *>();
+    view->startTapped();
+    recordFrame(frame(qRgb(255, 0, 0)));
+    recordFrame(frame(qRgb(0, 255, 0)));
+    EXPECT_FALSE(service.isMemoryFull());
+    recordFrame(frame(qRgb(0, 0, 255)));
+
+    EXPECT_TRUE(service.isMemoryFull());
+    EXPECT_EQ(full.count(), 1);
+    EXPECT_EQ(service.frameCount(), 2);
+    EXPECT_EQ(service.captureTimer(), nullptr);
+    EXPECT_TRUE(service.isCapturing()) << "Done must still be possible";
+    view->updateFrameCountLabel();
+    EXPECT_EQ(view->frameCountLabel()->text(), QStringLiteral("2 frames \u00b7 memory full"));
+
+    service.finishCapture();
+    ASSERT_TRUE(waitForFile());
+    EXPECT_EQ(savedImage().height(), 20);
+    EXPECT_TRUE(outputs.alerts.isEmpty());
+}
+
+TEST_F(ScrollCaptureServiceTest, AGrabInFlightAtDoneLandsAfterTheOutputWasTaken)
+{
+    startRecording();
+    recordFrame(frame(qRgb(255, 0, 0)));
+    recordFrame(frame(qRgb(0, 255, 0)));
+    service.captureFrame();
+    service.finishCapture();
+    EXPECT_FALSE(service.isCapturing());
+    EXPECT_EQ(service.captureTimer(), nullptr);
+    completeGrab(frame(qRgb(0, 0, 255)));
+    EXPECT_EQ(service.frameCount(), 3);
+
+    ASSERT_TRUE(waitForFile());
+    const QImage saved = savedImage();
+    EXPECT_EQ(saved.height(), 20);
+    EXPECT_EQ(saved.pixel(0, 19), qRgb(0, 255, 0));
+}
+
+TEST_F(ScrollCaptureServiceTest, CancelDropsTheFramesAndALateOneStaysUntilTheNextStart)
+{
+    startRecording();
+    recordFrame(frame(qRgb(255, 0, 0)));
+    service.captureFrame();
+    service.cancelCapture();
+    EXPECT_EQ(service.frameCount(), 0);
+    EXPECT_EQ(service.controlPanel(), nullptr);
+    completeGrab(frame(qRgb(0, 255, 0)));
+    EXPECT_EQ(service.frameCount(), 1);
+
+    // A grab begun for the cancelled capture never joins the next one.
+    service.captureFrame();
+    startRecording();
+    EXPECT_EQ(service.frameCount(), 0);
+    completeGrab(frame(qRgb(0, 0, 255)));
+    EXPECT_EQ(service.frameCount(), 0);
+    processEvents();
+    EXPECT_TRUE(savedFiles().isEmpty());
+}
+
+TEST_F(ScrollCaptureServiceTest, AStartWhileRecordingCancelsTheRunningCapture)
+{
+    startRecording();
+    recordFrame(frame(qRgb(255, 0, 0)));
+    QPointer<QWidget> firstPanel = service.controlPanel();
+    service.startScrollCapture(QRectF(0, 100, 100, 100), 9);
+
+    EXPECT_EQ(service.captureTimer(), nullptr);
+    EXPECT_FALSE(service.isCapturing());
+    EXPECT_EQ(service.frameCount(), 0);
+    EXPECT_EQ(service.captureDisplayID(), 9u);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(firstPanel.isNull());
+    ASSERT_NE(service.controlPanel(), nullptr);
+    EXPECT_TRUE(service.controlPanel()->isVisible());
+}
+
+TEST_F(ScrollCaptureServiceTest, DoneWithoutFramesIsSilentAndOneFrameIsSavedUnstitched)
+{
+    startRecording();
+    service.finishCapture();
+    processEvents();
+    EXPECT_TRUE(savedFiles().isEmpty());
+    EXPECT_TRUE(outputs.alerts.isEmpty());
+    EXPECT_EQ(service.controlPanel(), nullptr);
+
+    QImage single(37, 23, QImage::Format_RGB32);
+    for (int y = 0; y < single.height(); ++y)
+        for (int x = 0; x < single.width(); ++x)
+            single.setPixel(x, y, qRgb(x * 6, y * 11, 90));
+    startRecording();
+    recordFrame(single);
+    service.finishCapture();
+    ASSERT_TRUE(waitForFile());
+    EXPECT_EQ(savedImage().convertToFormat(QImage::Format_RGB32), single);
+    EXPECT_EQ(stitchCalls, 0);
+    service.finishCapture(); // a second Done writes nothing more
+    processEvents();
+    EXPECT_EQ(savedFiles().size(), 1);
+}
+
+TEST_F(ScrollCaptureServiceTest, WithThePromptOnTheSaveWaitsForTheAnswerThenClipboardThenPreview)
+{
+    settings.setPromptForFileName(true);
+    settings.setCopyToClipboard(true);
+    settings.setShowPreviewThumbnail(true);
+    settings.setImageFormat(ImageFormat::jpeg);
+    QGuiApplication::clipboard()->clear();
+    bool clipboardHeldImageAtPreview = false;
+    outputs.onPreview = [&] {
+        clipboardHeldImageAtPreview = QGuiApplication::clipboard()->image().size() == QSize(10, 20);
+    };
+    startRecording();
+    recordFrame(frame(qRgb(255, 0, 0)));
+    recordFrame(frame(qRgb(0, 255, 0)));
+    service.finishCapture();
+
+    ASSERT_TRUE(waitUntil([&] { return outputs.prompts.size() == 1; }));
+    EXPECT_TRUE(outputs.prompts.first().defaultName.startsWith(QStringLiteral("Screenshot ")));
+    EXPECT_EQ(outputs.prompts.first().defaultFormat, ImageFormat::jpeg);
+    processEvents();
+    EXPECT_TRUE(savedFiles().isEmpty());
+    EXPECT_TRUE(QGuiApplication::clipboard()->image().isNull());
+
+    outputs.answerPrompt({QStringLiteral("Long page"), ImageFormat::png});
+    ASSERT_TRUE(waitForFile());
+    EXPECT_EQ(savedFiles(), QStringList{QStringLiteral("Long page.png")});
+    ASSERT_EQ(outputs.previews.size(), 1);
+    EXPECT_EQ(outputs.previews.first().filePath, QDir(settings.savePath()).filePath("Long page.png"));
+    EXPECT_TRUE(clipboardHeldImageAtPreview);
+}
+
+TEST_F(ScrollCaptureServiceTest, StitchingAndSavingFailuresEndInOneAlert)
+{
+    struct Case
+    {
+        const char *what;
+        bool failStitching;
+        QString message;
+    };
+    const Case cases[] = {
+        {"stitching", true, QStringLiteral("Failed to stitch scroll capture frames.")},
+        {"saving", false, QStringLiteral("Could not create folder")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        outputs.alerts.clear();
+        settings.setCopyToClipboard(true);
+        settings.setShowPreviewThumbnail(true);
+        QFile blocker(dir.filePath(QStringLiteral("a file")));
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        settings.setSavePath(c.failStitching ? dir.filePath(QStringLiteral("shots"))
+                                             : blocker.fileName() + QStringLiteral("/shots"));
+        stitch = [&](const QList<QImage> &frames) {
+            if (c.failStitching)
+                throw CaptureFailure(CaptureError::stitchingFailed);
+            return FrameStitcher::stitchFrames(frames);
+        };
+        startRecording();
+        recordFrame(frame(qRgb(255, 0, 0)));
+        recordFrame(frame(qRgb(0, 255, 0)));
+        service.finishCapture();
+
+        ASSERT_TRUE(waitUntil([&] { return !outputs.alerts.isEmpty(); }));
+        processEvents();
+        ASSERT_EQ(outputs.alerts.size(), 1);
+        EXPECT_TRUE(outputs.alerts.first().startsWith(QStringLiteral("Scroll Capture Failed: ") + c.message))
+            << outputs.alerts.first().toStdString();
+        EXPECT_TRUE(savedFiles().isEmpty());
+        EXPECT_TRUE(outputs.previews.isEmpty());
+    }
+}
+
+TEST_F(ScrollCaptureServiceTest, AnImageTooTallForJpegIsSavedAsPngWithANotice)
+{
+    settings.setImageFormat(ImageFormat::jpeg);
+    settings.setShowPreviewThumbnail(true);
+    startRecording();
+    recordFrame(frame(qRgb(0, 0, 255), ScrollCaptureService::MaximumJpegHeight + 1));
+    service.finishCapture();
+
+    ASSERT_TRUE(waitForFile());
+    EXPECT_TRUE(savedFiles().first().endsWith(QStringLiteral(".png")));
+    ASSERT_EQ(outputs.notices.size(), 1);
+    EXPECT_TRUE(outputs.notices.first().contains(QStringLiteral("PNG")));
+    ASSERT_EQ(outputs.previews.size(), 1);
+    EXPECT_TRUE(outputs.previews.first().filePath.endsWith(QStringLiteral(".png")));
+
+    // At the limit itself JPEG still holds it.
+    QDir(settings.savePath()).removeRecursively();
+    outputs.notices.clear();
+    startRecording();
+    recordFrame(frame(qRgb(0, 0, 255), ScrollCaptureService::MaximumJpegHeight));
+    service.finishCapture();
+    ASSERT_TRUE(waitForFile());
+    EXPECT_TRUE(savedFiles().first().endsWith(QStringLiteral(".jpeg")));
+    EXPECT_TRUE(outputs.notices.isEmpty());
+}
+
+} // namespace

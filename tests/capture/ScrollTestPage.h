@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QImage>
+
+// A tall page whose every row differs from every other: seeded noise, so
+// that the overlap of two views of it is never ambiguous. Shared by the
+// scrolling helper window and the test that checks what it captured.
+inline QImage scrollTestPage(int width, int height)
+{
+    QImage page(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto *row = reinterpret_cast<QRgb *>(page.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            // A 32-bit mix of the position (the finaliser of MurmurHash3).
+            quint32 h = quint32(y) * 0x9e3779b1u ^ quint32(x) * 0x85ebca6bu;
+            h ^= h >> 16;
+            h *= 0x85ebca6bu;
+            h ^= h >> 13;
+            h *= 0xc2b2ae35u;
+            h ^= h >> 16;
+            row[x] = 0xff000000u | (h & 0xffffffu);
+        }
+    }
+    return page;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "capture/ScrollCaptureOutputs.h"
+
+#include <QPromise>
+
+#include <functional>
+#include <optional>
+
+// Records what a scroll capture showed. The name prompt stays open until
+// the test answers it with `answerPrompt`.
+class FakeScrollCaptureOutputs : public ScrollCaptureOutputs
+{
+public:
+    struct Prompt
+    {
+        QString defaultName;
+        ImageFormat defaultFormat;
+    };
+    struct Preview
+    {
+        QImage image;
+        QString filePath;
+    };
+
+    QList<Prompt> prompts;
+    QList<Preview> previews;
+    QStringList alerts; // "title: message"
+    QStringList notices;
+    // Runs inside showPreview, to look at the world as the preview finds it.
+    std::function<void()> onPreview;
+
+    QFuture<PromptResult> promptForFileName(const QString &defaultName, ImageFormat defaultFormat) override
+    {
+        prompts.append({defaultName, defaultFormat});
+        m_prompt.emplace();
+        m_prompt->start();
+        return m_prompt->future();
+    }
+    void answerPrompt(const PromptResult &choice)
+    {
+        m_prompt->addResult(choice);
+        m_prompt->finish();
+        m_prompt.reset();
+    }
+
+    void showPreview(const QImage &image, const QString &filePath) override
+    {
+        previews.append({image, filePath});
+        if (onPreview)
+            onPreview();
+    }
+    void showAlert(const QString &title, const QString &message) override
+    {
+        alerts.append(title + QStringLiteral(": ") + message);
+    }
+    void showNotice(const QString &message) override { notices.append(message); }
+
+private:
+    std::optional<QPromise<PromptResult>> m_prompt;
+};
