@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 QPainterPath roundedOutline(const QRectF &rect)
@@ -20,7 +22,7 @@ QPainterPath roundedOutline(const QRectF &rect)
     return path;
 }
 
-// Compact buttons: three of them and the counter share 240 points.
+// Compact buttons, so that the panel keeps its 240 points while it can.
 const char *const ButtonStyle = "QPushButton { padding: 3px 5px; font-size: 11px; }";
 
 } // namespace
@@ -41,7 +43,6 @@ ScrollCaptureControlView::ScrollCaptureControlView(ScrollCaptureService *service
     labelFont.setPixelSize(11);
     m_frameCountLabel->setFont(labelFont);
     m_frameCountLabel->setForegroundRole(QPalette::PlaceholderText);
-    m_frameCountLabel->setWordWrap(true);
     m_frameCountLabel->hide();
 
     auto *stack = new QHBoxLayout(this);
@@ -68,8 +69,34 @@ QWidget *ScrollCaptureControlView::makePanel(ScrollCaptureService *service, bool
     if (composited)
         panel->setAttribute(Qt::WA_TranslucentBackground);
     else
-        panel->setMask(QRegion(roundedOutline(QRectF(0, 0, Width, Height)).toFillPolygon().toPolygon()));
+        shapePanel(panel);
     return panel;
+}
+
+// Without a compositing manager the rounded corners come from the window's shape.
+void ScrollCaptureControlView::shapePanel(QWidget *panel)
+{
+    panel->setMask(QRegion(roundedOutline(QRectF(panel->rect())).toFillPolygon().toPolygon()));
+}
+
+// The panel is 240 points wide, but its texts are never cut or wrapped: when
+// "Recording…", the buttons and a long counter ("12 frames · memory full")
+// need more room, the panel widens about its centre and stays centred on
+// the rectangle being captured.
+void ScrollCaptureControlView::fitToContents()
+{
+    const int wanted = std::max(int(Width), layout()->sizeHint().width());
+    if (wanted <= width())
+        return;
+    QWidget *panel = window();
+    const int grownBy = wanted - width();
+    setFixedSize(wanted, Height);
+    if (panel == this)
+        return;
+    panel->setFixedSize(wanted, Height);
+    panel->move(panel->x() - grownBy / 2, panel->y());
+    if (!panel->mask().isEmpty())
+        shapePanel(panel);
 }
 
 QPushButton *ScrollCaptureControlView::makeButton(
@@ -77,7 +104,6 @@ QPushButton *ScrollCaptureControlView::makeButton(
 {
     auto *button = new QPushButton(title, this);
     button->setFocusPolicy(Qt::NoFocus);
-    // Titles stay whole; the counter wraps into the room that is left.
     button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     button->setStyleSheet(QString::fromLatin1(ButtonStyle));
     connect(button, &QPushButton::clicked, this, action);
@@ -98,6 +124,7 @@ void ScrollCaptureControlView::startTapped()
     m_startButton->setEnabled(false);
     m_doneButton->setEnabled(true);
     m_frameCountLabel->show();
+    fitToContents();
 
     m_pollTimer = std::make_unique<QTimer>();
     m_pollTimer->setInterval(PollIntervalMs);
@@ -112,6 +139,7 @@ void ScrollCaptureControlView::updateFrameCountLabel()
         return;
     }
     m_frameCountLabel->setText(frameCountText(m_service->frameCount(), m_service->isMemoryFull()));
+    fitToContents();
 }
 
 void ScrollCaptureControlView::stopPolling()

@@ -58,6 +58,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    static void shapePanel(QWidget *panel);
+    void fitToContents();
     QPushButton *makeButton(const QString &title, void (ScrollCaptureControlView::*action)());
 
     QPointer<ScrollCaptureService> m_service;

@@ -99,6 +99,25 @@ TEST_F(ScrollCaptureControlViewTest, ArmedThenRecordingButtonsAndLabel)
     EXPECT_EQ(label(), QStringLiteral("12 frames"));
 }
 
+TEST_F(ScrollCaptureControlViewTest, ALongCounterWidensThePanelAboutItsCentreInsteadOfBeingCut)
+{
+    QWidget *panel = service->controlPanel();
+    const int centre = panel->geometry().center().x();
+    service->setMemoryBudget(2 * 10 * 10 * 4); // two 10 × 10 frames fill it
+    view->startButton()->click();
+    recordFrames(2);
+    service->captureFrame();
+    ASSERT_TRUE(service->isMemoryFull());
+    view->updateFrameCountLabel();
+
+    EXPECT_EQ(label(), QStringLiteral("2 frames · memory full"));
+    const QRect labelFrame = view->frameCountLabel()->geometry();
+    EXPECT_LE(view->frameCountLabel()->sizeHint().width(), labelFrame.width());
+    EXPECT_TRUE(view->rect().contains(labelFrame));
+    EXPECT_EQ(panel->width(), view->width());
+    EXPECT_NEAR(panel->geometry().center().x(), centre, 1);
+}
+
 TEST_F(ScrollCaptureControlViewTest, CancelAndDoneCloseThePanel)
 {
     struct Case
