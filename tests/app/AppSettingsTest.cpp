@@ -103,18 +103,4 @@ TEST(AppSettingsTest, EveryAssignmentIsOnDiskAtOnceButOnlyAChangeNotifies)
         EXPECT_EQ(reloaded.property(a.property), a.value) << a.property;
 }
 
-TEST(AppSettingsTest, ACorruptFileIsSetAsideAndTheDefaultsApply)
-{
-    QTemporaryDir dir;
-    DefaultsStore store(writeDefaults(dir, R"({"imageFormat": "jpeg", )"));
-    AppSettings settings(store);
-    expectDefaults(settings);
-    settings.setCopyToClipboard(true);
-
-    QFile aside(DefaultsStore::corruptFilePath(store.filePath()));
-    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
-    EXPECT_EQ(aside.readAll(), R"({"imageFormat": "jpeg", )");
-    EXPECT_EQ(readJson(store.filePath()).value(QStringLiteral("copyToClipboard")), QJsonValue(true));
-}
-
 } // namespace
