@@ -16,8 +16,10 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPromise>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -93,6 +95,12 @@ protected:
         service.beginCapturing();
     }
 
+    ScrollCaptureControlView *view() const
+    {
+        return service.controlPanel()->findChild<ScrollCaptureControlView *>();
+    }
+    QString label() const { return view()->frameCountLabel()->text(); }
+
     QStringList savedFiles() const { return QDir(settings.savePath()).entryList(QDir::Files); }
     QImage savedImage() const
     {
@@ -119,12 +127,14 @@ protected:
         [this](QRectF r, quint32 d) { return grab(r, d); }, files, settings, outputs, compositing};
 };
 
-TEST_F(ScrollCaptureServiceTest, StartArmsAndShowsThePanelAboveTheRectangleWithoutGrabbing)
+TEST_F(ScrollCaptureServiceTest, StartArmsAndShowsThePanelCentredAboveTheRectangleWithoutGrabbing)
 {
     service.startScrollCapture(QRectF(100, 200, 300, 150), 7);
     EXPECT_FALSE(service.isCapturing());
     EXPECT_EQ(service.captureTimer(), nullptr);
     ASSERT_NE(service.controlPanel(), nullptr);
+    EXPECT_EQ(service.controlPanel()->geometry(), QRect(130, 146, 240, 44));
+    EXPECT_EQ(ScrollCaptureService::panelFrameFor({10.25, 100.5, 100.5, 20}), QRect(-60, 47, 240, 44));
 
     service.beginCapturing();
     EXPECT_TRUE(service.isCapturing());
@@ -136,17 +146,56 @@ TEST_F(ScrollCaptureServiceTest, StartArmsAndShowsThePanelAboveTheRectangleWitho
     EXPECT_EQ(grabs.first(), std::make_pair(QRectF(100, 200, 300, 150), quint32(7)));
 }
 
-TEST_F(ScrollCaptureServiceTest, ThePanelIsCentredAboveTheSelectionWhateverTheScreenEdges)
+TEST_F(ScrollCaptureServiceTest, PanelButtonsAndLabelFollowTheState)
 {
-    const std::pair<QRectF, QRect> cases[] = {
-        {{100, 200, 300, 150}, {130, 146, 240, 44}},
-        {{0, 0, 50, 50}, {-95, -54, 240, 44}}, // touching the top-left corner
-        {{10.25, 100.5, 100.5, 20}, {-60, 47, 240, 44}},
+    service.startScrollCapture(QRectF(100, 200, 300, 150), 7);
+    EXPECT_TRUE(view()->startButton()->isEnabled());
+    EXPECT_FALSE(view()->doneButton()->isEnabled());
+    EXPECT_TRUE(view()->frameCountLabel()->isHidden());
+
+    view()->startButton()->click();
+    EXPECT_TRUE(service.isCapturing());
+    EXPECT_EQ(view()->startButton()->text(), QStringLiteral("Recording\u2026"));
+    EXPECT_FALSE(view()->startButton()->isEnabled());
+    EXPECT_TRUE(view()->doneButton()->isEnabled());
+    EXPECT_FALSE(view()->frameCountLabel()->isHidden());
+    ASSERT_NE(view()->pollTimer(), nullptr);
+
+    // The label follows only its own timer.
+    recordFrame(frame(qRgb(255, 0, 0)));
+    EXPECT_EQ(label(), QStringLiteral("0 frames"));
+    view()->updateFrameCountLabel();
+    EXPECT_EQ(label(), QStringLiteral("1 frames"));
+
+    // Stopped by other means: the next refresh stops itself, the count stays.
+    ScrollCaptureControlView *stopped = view();
+    service.cancelCapture();
+    stopped->updateFrameCountLabel();
+    EXPECT_EQ(stopped->pollTimer(), nullptr);
+    EXPECT_EQ(stopped->frameCountLabel()->text(), QStringLiteral("1 frames"));
+}
+
+TEST_F(ScrollCaptureServiceTest, CancelAndDoneCloseThePanel)
+{
+    const std::pair<bool, QPushButton *(ScrollCaptureControlView::*)() const> cases[] = {
+        {false, &ScrollCaptureControlView::cancelButton},
+        {true, &ScrollCaptureControlView::cancelButton},
+        {true, &ScrollCaptureControlView::doneButton},
     };
-    for (const auto &[selection, expected] : cases)
-        EXPECT_EQ(ScrollCaptureService::panelFrameFor(selection), expected) << selection.x();
-    service.startScrollCapture(cases[0].first, 7);
-    EXPECT_EQ(service.controlPanel()->geometry(), cases[0].second);
+    for (const auto &[startFirst, button] : cases) {
+        SCOPED_TRACE(startFirst);
+        service.startScrollCapture(QRectF(100, 200, 300, 150), 1);
+        QPointer<QWidget> panel = service.controlPanel();
+        ScrollCaptureControlView *panelView = view();
+        if (startFirst)
+            panelView->startTapped();
+        (panelView->*button)()->click();
+        EXPECT_FALSE(service.isCapturing());
+        EXPECT_EQ(service.controlPanel(), nullptr);
+        EXPECT_EQ(panelView->pollTimer(), nullptr);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(panel.isNull());
+    }
 }
 
 TEST_F(ScrollCaptureServiceTest, FiringsDuringASlowGrabAreSkippedAndFailedGrabsAddNothing)
@@ -176,8 +225,9 @@ TEST_F(ScrollCaptureServiceTest, AFullMemoryBudgetStopsTheFramesAndDoneStillSave
     service.setMemoryBudget(2 * frame(0).sizeInBytes() + 10);
     QSignalSpy full(&service, &ScrollCaptureService::isMemoryFullChanged);
     service.startScrollCapture(QRectF(100, 200, 300, 150), 7);
-    auto *view = service.controlPanel()->findChild<ScrollCaptureControlView *>();
-    view->startTapped();
+    QWidget *panel = service.controlPanel();
+    const int centre = panel->geometry().center().x();
+    view()->startTapped();
     recordFrame(frame(qRgb(255, 0, 0)));
     recordFrame(frame(qRgb(0, 255, 0)));
     EXPECT_FALSE(service.isMemoryFull());
@@ -188,8 +238,15 @@ TEST_F(ScrollCaptureServiceTest, AFullMemoryBudgetStopsTheFramesAndDoneStillSave
     EXPECT_EQ(service.frameCount(), 2);
     EXPECT_EQ(service.captureTimer(), nullptr);
     EXPECT_TRUE(service.isCapturing()) << "Done must still be possible";
-    view->updateFrameCountLabel();
-    EXPECT_EQ(view->frameCountLabel()->text(), QStringLiteral("2 frames \u00b7 memory full"));
+
+    // The longer label widens the panel about its centre instead of being cut.
+    view()->updateFrameCountLabel();
+    EXPECT_EQ(label(), QStringLiteral("2 frames \u00b7 memory full"));
+    const QRect labelFrame = view()->frameCountLabel()->geometry();
+    EXPECT_LE(view()->frameCountLabel()->sizeHint().width(), labelFrame.width());
+    EXPECT_TRUE(view()->rect().contains(labelFrame));
+    EXPECT_EQ(panel->width(), view()->width());
+    EXPECT_NEAR(panel->geometry().center().x(), centre, 1);
 
     service.finishCapture();
     ASSERT_TRUE(waitForFile());
@@ -234,23 +291,6 @@ TEST_F(ScrollCaptureServiceTest, CancelDropsTheFramesAndALateOneStaysUntilTheNex
     EXPECT_EQ(service.frameCount(), 0);
     processEvents();
     EXPECT_TRUE(savedFiles().isEmpty());
-}
-
-TEST_F(ScrollCaptureServiceTest, AStartWhileRecordingCancelsTheRunningCapture)
-{
-    startRecording();
-    recordFrame(frame(qRgb(255, 0, 0)));
-    QPointer<QWidget> firstPanel = service.controlPanel();
-    service.startScrollCapture(QRectF(0, 100, 100, 100), 9);
-
-    EXPECT_EQ(service.captureTimer(), nullptr);
-    EXPECT_FALSE(service.isCapturing());
-    EXPECT_EQ(service.frameCount(), 0);
-    EXPECT_EQ(service.captureDisplayID(), 9u);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(firstPanel.isNull());
-    ASSERT_NE(service.controlPanel(), nullptr);
-    EXPECT_TRUE(service.controlPanel()->isVisible());
 }
 
 TEST_F(ScrollCaptureServiceTest, DoneWithoutFramesIsSilentAndOneFrameIsSavedUnstitched)
@@ -353,26 +393,19 @@ TEST_F(ScrollCaptureServiceTest, AnImageTooTallForJpegIsSavedAsPngWithANotice)
 {
     settings.setImageFormat(ImageFormat::jpeg);
     settings.setShowPreviewThumbnail(true);
-    startRecording();
-    recordFrame(frame(qRgb(0, 0, 255), ScrollCaptureService::MaximumJpegHeight + 1));
-    service.finishCapture();
-
-    ASSERT_TRUE(waitForFile());
-    EXPECT_TRUE(savedFiles().first().endsWith(QStringLiteral(".png")));
-    ASSERT_EQ(outputs.notices.size(), 1);
-    EXPECT_TRUE(outputs.notices.first().contains(QStringLiteral("PNG")));
-    ASSERT_EQ(outputs.previews.size(), 1);
-    EXPECT_TRUE(outputs.previews.first().filePath.endsWith(QStringLiteral(".png")));
-
-    // At the limit itself JPEG still holds it.
-    QDir(settings.savePath()).removeRecursively();
-    outputs.notices.clear();
-    startRecording();
-    recordFrame(frame(qRgb(0, 0, 255), ScrollCaptureService::MaximumJpegHeight));
-    service.finishCapture();
-    ASSERT_TRUE(waitForFile());
-    EXPECT_TRUE(savedFiles().first().endsWith(QStringLiteral(".jpeg")));
-    EXPECT_TRUE(outputs.notices.isEmpty());
+    for (const int extra : {1, 0}) {
+        SCOPED_TRACE(extra);
+        QDir(settings.savePath()).removeRecursively();
+        startRecording();
+        recordFrame(frame(qRgb(0, 0, 255), ScrollCaptureService::MaximumJpegHeight + extra));
+        service.finishCapture();
+        ASSERT_TRUE(waitForFile());
+        const QString suffix = extra ? QStringLiteral(".png") : QStringLiteral(".jpeg");
+        EXPECT_TRUE(savedFiles().first().endsWith(suffix));
+        EXPECT_TRUE(outputs.previews.last().filePath.endsWith(suffix));
+        ASSERT_EQ(outputs.notices.size(), 1) << "a notice only when PNG stands in";
+        EXPECT_TRUE(outputs.notices.first().contains(QStringLiteral("PNG")));
+    }
 }
 
 } // namespace

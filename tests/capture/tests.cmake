@@ -64,8 +64,6 @@ quillet_add_test(CountdownOverlayTest LABEL unit SOURCES capture/CountdownOverla
 
 quillet_add_test(ScrollCaptureServiceTest LABEL unit
     SOURCES capture/ScrollCaptureServiceTest.cpp LIBS quillet_fakes)
-quillet_add_test(ScrollCaptureControlViewTest LABEL unit
-    SOURCES capture/ScrollCaptureControlViewTest.cpp LIBS quillet_fakes)
 
 # A page in a window of another process that scrolls by a fixed step per wheel notch.
 add_executable(scroll-test-window capture/ScrollTestWindow.cpp capture/ScrollTestPage.h)
