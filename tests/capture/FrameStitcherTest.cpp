@@ -189,20 +189,6 @@ TEST(FrameStitcherTest, TheLastThreeSampleRowsDecideACandidate)
     }
 }
 
-TEST(FrameStitcherTest, LaterFramesAreComposedOverEarlierOnes)
-{
-    // Column 1 is not sampled at this width, so its transparent pixels do
-    // not disturb the match; where the earlier frame lies beneath it shows.
-    const QImage first = page(400, 0, 100);
-    QImage second = page(400, 60, 100, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y <= 50; ++y)
-        second.setPixel(1, y, 0);
-    QImage expected = premultipliedRgba(page(400, 0, 160));
-    for (int y = 40; y <= 50; ++y)
-        expected.setPixel(1, 60 + y, 0);
-    EXPECT_EQ(stitchFrames({first, second}), expected);
-}
-
 TEST(FrameStitcherTest, EveryPixelFormatStitchesToTheSameImage)
 {
     const QImage expected = premultipliedRgba(page(120, 0, 130));
@@ -237,22 +223,4 @@ TEST(FrameStitcherTest, AnOutputTooLargeToAllocateFailsCleanly)
     QList<QImage> moreBytesThanMemory{uniform(1 << 15, 1, Qt::red)};
     moreBytesThanMemory.append(tallerThanAnyImage.mid(0, 511));
     expectStitchingFails(moreBytesThanMemory);
-}
-
-TEST(FrameStitcherTest, RgbaPixelsArePremultipliedRgbaTopRowFirst)
-{
-    QImage image(2, 2, QImage::Format_ARGB32);
-    image.setPixel(0, 0, qRgba(255, 0, 0, 128));
-    image.setPixel(1, 0, qRgba(0, 255, 0, 255));
-    image.setPixel(0, 1, qRgba(0, 0, 255, 255));
-    image.setPixel(1, 1, qRgba(10, 20, 30, 0));
-    const std::optional<QByteArray> pixels = rgbaPixels(image);
-    ASSERT_TRUE(pixels);
-    const QByteArray expected("\x80\x00\x00\x80"
-                              "\x00\xff\x00\xff"
-                              "\x00\x00\xff\xff"
-                              "\x00\x00\x00\x00",
-        16);
-    EXPECT_EQ(*pixels, expected);
-    EXPECT_FALSE(rgbaPixels(QImage()));
 }

@@ -87,11 +87,6 @@ struct RoundTrip
     PngWriter::Options options;
 };
 
-void PrintTo(const RoundTrip &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
 class PngRoundTrip : public ::testing::TestWithParam<RoundTrip>
 {
 };
@@ -119,18 +114,12 @@ INSTANTIATE_TEST_SUITE_P(Shapes, PngRoundTrip,
         RoundTrip{"Argb32Opaque", {64, 20}, QImage::Format_ARGB32, false, {}},
         RoundTrip{"PremultipliedTranslucent", {99, 31}, QImage::Format_ARGB32_Premultiplied, true, {}},
         RoundTrip{"Rgba8888Translucent", {45, 12}, QImage::Format_RGBA8888, true, {}},
-        RoundTrip{"Rgba8888Premultiplied", {45, 12}, QImage::Format_RGBA8888_Premultiplied, true, {}},
-        RoundTrip{"Rgbx8888", {45, 12}, QImage::Format_RGBX8888, false, {}},
         RoundTrip{"ConvertedRgba64", {23, 7}, QImage::Format_RGBA64, true, {}},
         RoundTrip{"MoreStripsThanRows", {50, 3}, QImage::Format_RGB32, false, {F::up, 1, 16, 0}},
         RoundTrip{"StripsLeaveRemainder", {70, 29}, QImage::Format_ARGB32, true, {F::up, 1, 4, 2}},
-        RoundTrip{"SingleStripOneThread", {70, 29}, QImage::Format_RGB32, false, {F::up, 1, 1, 1}}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-// Every filter type and compression level must produce a decodable stream,
-// with bands that reach back across their boundary for the row above.
-INSTANTIATE_TEST_SUITE_P(FiltersAndLevels, PngRoundTrip,
-    ::testing::Values(RoundTrip{"None", {77, 19}, QImage::Format_RGB32, false, {F::none, 1, 3, 0}},
+        // Every filter and level, with bands that reach back across their
+        // boundary for the row above.
+        RoundTrip{"None", {77, 19}, QImage::Format_RGB32, false, {F::none, 1, 3, 0}},
         RoundTrip{"Sub", {77, 19}, QImage::Format_ARGB32, true, {F::sub, 1, 3, 0}},
         RoundTrip{"Up", {77, 19}, QImage::Format_RGB32, false, {F::up, 1, 3, 0}},
         RoundTrip{"Average", {77, 19}, QImage::Format_ARGB32, true, {F::average, 1, 3, 0}},
