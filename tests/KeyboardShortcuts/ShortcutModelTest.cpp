@@ -1,6 +1,5 @@
 #include "KeyboardShortcuts/PhysicalKeys.h"
 #include "KeyboardShortcuts/Shortcut.h"
-#include "KeyboardShortcuts/SpecialKey.h"
 #include "ShortcutsTestSupport.h"
 
 #include <QKeyEvent>
@@ -81,26 +80,6 @@ TEST_F(ShortcutText, Descriptions)
         SCOPED_TRACE(c.text);
         EXPECT_EQ(c.shortcut.description(), QString::fromUtf8(c.text));
     }
-}
-
-TEST_F(ShortcutText, WithoutAKeyboardLayoutOnlySymbolsRemain)
-{
-    resetState({store, backend, nullptr});
-    EXPECT_EQ(Shortcut(Key::a, ModifierFlags::command).description(), QStringLiteral("⌘\uFFFD"));
-    EXPECT_EQ(Shortcut(Key::f12).description(), QStringLiteral("F12"));
-}
-
-TEST(SpecialKeys, TableAndMenuEquivalents)
-{
-    EXPECT_EQ(specialKeysByKeyCode().size(), 53);
-    EXPECT_FALSE(specialKeysByKeyCode().contains(Key::a.rawValue));
-    EXPECT_EQ(menuKeyEquivalent(SpecialKey::f1), QString(QChar(0xF704)));
-    EXPECT_EQ(menuKeyEquivalent(SpecialKey::f20), QString(QChar(0xF717)));
-    EXPECT_EQ(presentableDescription(specialKeysByKeyCode().value(Key::f20.rawValue)), QStringLiteral("F20"));
-    EXPECT_EQ(menuKeyEquivalent(SpecialKey::space), QStringLiteral(" "));
-    EXPECT_EQ(menuKeyEquivalent(SpecialKey::keypad5), std::nullopt);
-    EXPECT_EQ(presentableDescription(SpecialKey::keypad9), QStringLiteral("9\u20E3"));
-    EXPECT_EQ(presentableDescription(SpecialKey::help), QStringLiteral("?\u20DD"));
 }
 
 // A typo in the key table would send a shortcut to the wrong physical key.
