@@ -6,13 +6,10 @@
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QWidget>
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 // Windows under openbox, run with and without a compositing manager. The
 // helper program paints pixel (x, y) of its window as (x & 255, y & 255, 200).
@@ -23,20 +20,7 @@ QRgb helperPattern(int x, int y)
     return qRgb(x & 0xff, y & 0xff, 0xc8);
 }
 
-struct Helper
-{
-    std::unique_ptr<QProcess> process;
-    quint32 windowID = 0;
-};
-
-Helper startHelper(const QString &geometry)
-{
-    Helper helper{std::make_unique<QProcess>(), 0};
-    helper.process->start(QStringLiteral(CAPTURE_TEST_WINDOW), {geometry});
-    TestSupport::waitUntil([&] { return helper.process->canReadLine(); });
-    helper.windowID = helper.process->readLine().trimmed().toUInt(nullptr, 16);
-    return helper;
-}
+using TestSupport::HelperWindow;
 
 // left, right, top, bottom
 QList<int> frameExtents(quint32 window)
@@ -84,10 +68,9 @@ protected:
 
 TEST_F(CaptureX11WindowTest, FrontmostOtherWindowComesWithItsFrameAndItsCoveredPart)
 {
-    Helper target = startHelper(QStringLiteral("300x200+100+120"));
+    HelperWindow target(QStringLiteral(CAPTURE_TEST_WINDOW), {QStringLiteral("300x200+100+120")});
     listWhere([&](const auto &l) {
-        return !l.isEmpty() && l.front().number == target.windowID
-            && frameExtents(target.windowID).size() == 4;
+        return !l.isEmpty() && l.front().number == target.id && frameExtents(target.id).size() == 4;
     });
 
     // In front of it: a window of our own over its lower right part, and a
@@ -96,10 +79,10 @@ TEST_F(CaptureX11WindowTest, FrontmostOtherWindowComesWithItsFrameAndItsCoveredP
     cover.setStyleSheet(QStringLiteral("background: magenta"));
     cover.setGeometry(250, 220, 300, 200);
     cover.show();
-    Helper small = startHelper(QStringLiteral("30x30+700+500"));
+    HelperWindow small(QStringLiteral(CAPTURE_TEST_WINDOW), {QStringLiteral("30x30+700+500")});
     const QList<WindowInfo> list = listWhere([&](const auto &l) {
-        return l.size() >= 3 && l[0].number == small.windowID && l[1].ownerPid == ownPid
-            && l[2].number == target.windowID;
+        return l.size() >= 3 && l[0].number == small.id && l[1].ownerPid == ownPid
+            && l[2].number == target.id;
     });
     ASSERT_GE(list.size(), 3);
     ASSERT_LE(list[0].bounds->width(), 50);
@@ -113,7 +96,7 @@ TEST_F(CaptureX11WindowTest, FrontmostOtherWindowComesWithItsFrameAndItsCoveredP
     const CaptureResult result = service.captureWindow().result();
     if (qEnvironmentVariableIsSet("CAPTURE_TEST_SAVE"))
         result.image.save(qEnvironmentVariable("CAPTURE_TEST_SAVE"));
-    const QList<int> e = frameExtents(target.windowID);
+    const QList<int> e = frameExtents(target.id);
     ASSERT_EQ(e.size(), 4);
     EXPECT_GT(e[2], 0) << "openbox gave the window no title bar";
     ASSERT_EQ(result.image.size(), QSize(300 + e[0] + e[1], 200 + e[2] + e[3]));

@@ -9,7 +9,6 @@
 #include "support/TestSupport.h"
 
 #include <QGuiApplication>
-#include <QProcess>
 #include <QScreen>
 #include <QWindow>
 
@@ -21,13 +20,7 @@
 namespace {
 
 using TestSupport::waitUntil;
-
-bool xdotool(const QStringList &arguments)
-{
-    int exitCode = 0;
-    TestSupport::runProgram(QStringLiteral("xdotool"), arguments, &exitCode);
-    return exitCode == 0;
-}
+using TestSupport::xdotool;
 
 class OverlayX11Test : public ::testing::Test
 {
@@ -36,20 +29,7 @@ protected:
     {
         ASSERT_EQ(QGuiApplication::screens().size(), 2);
         capture.setScreenFreeze(&freeze);
-        helper.start(QStringLiteral(CAPTURE_TEST_WINDOW), {QStringLiteral("400x300+600+150")});
-        ASSERT_TRUE(waitUntil([&] { return helper.canReadLine(); }));
-        const QByteArray id = QByteArray::number(helper.readLine().trimmed().toUInt(nullptr, 16));
-        ASSERT_TRUE(waitUntil([&] {
-            return TestSupport::runProgram(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")})
-                       .trimmed()
-                == id;
-        })) << "the other application never took the focus";
-    }
-
-    void TearDown() override
-    {
-        helper.kill();
-        helper.waitForFinished();
+        ASSERT_TRUE(helper.waitForFocus()) << "the other application never took the focus";
     }
 
     void showAndWaitForOverlays()
@@ -72,7 +52,8 @@ protected:
     ScreenFreeze freeze;
     CaptureService capture{nullptr, displays, grabber, windows};
     OverlayService overlays{grabber, compositing, freeze};
-    QProcess helper;
+    TestSupport::HelperWindow helper{
+        QStringLiteral(CAPTURE_TEST_WINDOW), {QStringLiteral("400x300+600+150")}};
 };
 
 TEST_F(OverlayX11Test, ADragOnTheRightMonitorCapturesWhatWasThereBeforeTheOverlay)

@@ -302,10 +302,7 @@ TEST_F(ScrollCaptureServiceTest, DoneWithoutFramesIsSilentAndOneFrameIsSavedUnst
     EXPECT_TRUE(outputs.alerts.isEmpty());
     EXPECT_EQ(service.controlPanel(), nullptr);
 
-    QImage single(37, 23, QImage::Format_RGB32);
-    for (int y = 0; y < single.height(); ++y)
-        for (int x = 0; x < single.width(); ++x)
-            single.setPixel(x, y, qRgb(x * 6, y * 11, 90));
+    const QImage single = frame(qRgb(12, 34, 56), 23);
     startRecording();
     recordFrame(single);
     service.finishCapture();
@@ -350,27 +347,17 @@ TEST_F(ScrollCaptureServiceTest, WithThePromptOnTheSaveWaitsForTheAnswerThenClip
 
 TEST_F(ScrollCaptureServiceTest, StitchingAndSavingFailuresEndInOneAlert)
 {
-    struct Case
-    {
-        const char *what;
-        bool failStitching;
-        QString message;
-    };
-    const Case cases[] = {
-        {"stitching", true, QStringLiteral("Failed to stitch scroll capture frames.")},
-        {"saving", false, QStringLiteral("Could not create folder")},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
+    settings.setCopyToClipboard(true);
+    settings.setShowPreviewThumbnail(true);
+    QFile blocker(dir.filePath(QStringLiteral("a file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    for (const bool failStitching : {true, false}) {
+        SCOPED_TRACE(failStitching ? "stitching" : "saving");
         outputs.alerts.clear();
-        settings.setCopyToClipboard(true);
-        settings.setShowPreviewThumbnail(true);
-        QFile blocker(dir.filePath(QStringLiteral("a file")));
-        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-        settings.setSavePath(c.failStitching ? dir.filePath(QStringLiteral("shots"))
-                                             : blocker.fileName() + QStringLiteral("/shots"));
+        settings.setSavePath(failStitching ? dir.filePath(QStringLiteral("shots"))
+                                           : blocker.fileName() + QStringLiteral("/shots"));
         stitch = [&](const QList<QImage> &frames) {
-            if (c.failStitching)
+            if (failStitching)
                 throw CaptureFailure(CaptureError::stitchingFailed);
             return FrameStitcher::stitchFrames(frames);
         };
@@ -382,7 +369,9 @@ TEST_F(ScrollCaptureServiceTest, StitchingAndSavingFailuresEndInOneAlert)
         ASSERT_TRUE(waitUntil([&] { return !outputs.alerts.isEmpty(); }));
         processEvents();
         ASSERT_EQ(outputs.alerts.size(), 1);
-        EXPECT_TRUE(outputs.alerts.first().startsWith(QStringLiteral("Scroll Capture Failed: ") + c.message))
+        const QString message = failStitching ? QStringLiteral("Failed to stitch scroll capture frames.")
+                                              : QStringLiteral("Could not create folder");
+        EXPECT_TRUE(outputs.alerts.first().startsWith(QStringLiteral("Scroll Capture Failed: ") + message))
             << outputs.alerts.first().toStdString();
         EXPECT_TRUE(savedFiles().isEmpty());
         EXPECT_TRUE(outputs.previews.isEmpty());

@@ -18,7 +18,6 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -33,16 +32,10 @@ namespace {
 
 using TestSupport::runProgram;
 using TestSupport::waitUntil;
+using TestSupport::xdotool;
 
 constexpr int PageHeight = 2400;
 const QSize WindowSize(400, 600);
-
-bool xdotool(const QStringList &arguments)
-{
-    int exitCode = 0;
-    runProgram(QStringLiteral("xdotool"), arguments, &exitCode);
-    return exitCode == 0;
-}
 
 QStringList at(QPoint point)
 {
@@ -50,9 +43,10 @@ QStringList at(QPoint point)
 }
 
 // Where the window's content starts on the screen, once the window manager placed it.
-std::optional<QPoint> contentOrigin(const QByteArray &windowID)
+std::optional<QPoint> contentOrigin(quint32 windowID)
 {
-    const QString info = QString::fromLocal8Bit(runProgram(QStringLiteral("xwininfo"), {"-id", windowID}));
+    const QString info
+        = QString::fromLocal8Bit(runProgram(QStringLiteral("xwininfo"), {"-id", QString::number(windowID)}));
     const auto x = QRegularExpression(QStringLiteral("Absolute upper-left X:\\s+(-?\\d+)")).match(info);
     const auto y = QRegularExpression(QStringLiteral("Absolute upper-left Y:\\s+(-?\\d+)")).match(info);
     if (!x.hasMatch() || !y.hasMatch())
@@ -73,25 +67,14 @@ protected:
             = [this](QRectF rect, quint32 id) { scroll.startScrollCapture(rect, id); };
     }
 
-    void TearDown() override
-    {
-        helper.kill();
-        helper.waitForFinished();
-    }
-
     // Starts the page window and waits until it is placed and focused.
     void startPage(int step)
     {
-        helper.start(QStringLiteral(SCROLL_TEST_WINDOW),
-            {QStringLiteral("400x600+200+100"), QString::number(step), QString::number(PageHeight)});
-        ASSERT_TRUE(waitUntil([&] { return helper.canReadLine(); }));
-        const QByteArray hex = helper.readLine().trimmed();
-        helperID = QByteArray::number(hex.toUInt(nullptr, 16));
-        ASSERT_TRUE(waitUntil([&] {
-            return runProgram(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).trimmed()
-                == helperID;
-        })) << "the page never took the focus";
-        const auto origin = contentOrigin(hex);
+        helper.emplace(QStringLiteral(SCROLL_TEST_WINDOW),
+            QStringList{
+                QStringLiteral("400x600+200+100"), QString::number(step), QString::number(PageHeight)});
+        ASSERT_TRUE(helper->waitForFocus()) << "the page never took the focus";
+        const auto origin = contentOrigin(helper->id);
         ASSERT_TRUE(origin);
         pageOrigin = *origin;
     }
@@ -137,8 +120,7 @@ protected:
     FakeScrollCaptureOutputs outputs;
     ScrollCaptureService scroll{
         ScrollCaptureService::regionsOf(capture), files, settings, outputs, compositing};
-    QProcess helper;
-    QByteArray helperID;
+    std::optional<TestSupport::HelperWindow> helper;
     QPoint pageOrigin;
 };
 
@@ -153,8 +135,7 @@ TEST_F(ScrollCaptureX11Test, ScrollingAPageGivesThePageOverTheScrolledSpan)
 
     click(panelView()->startButton());
     ASSERT_TRUE(waitUntil([&] { return scroll.isCapturing() && scroll.frameCount() >= 2; }));
-    EXPECT_EQ(runProgram(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).trimmed(), helperID)
-        << "pressing Start took the focus from the page";
+    EXPECT_TRUE(helper->hasFocus()) << "pressing Start took the focus from the page";
 
     for (int i = 0; i < Steps; ++i) {
         const int before = scroll.frameCount();

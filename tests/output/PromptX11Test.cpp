@@ -7,7 +7,6 @@
 #include "support/TestSupport.h"
 
 #include <QLineEdit>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -20,39 +19,21 @@ WId focusedWindow()
         .toULongLong();
 }
 
-class OtherApplication
-{
-public:
-    OtherApplication()
-    {
-        m_process.start(QStringLiteral(CAPTURE_TEST_WINDOW), {QStringLiteral("300x200+40+40")});
-        TestSupport::waitUntil([this] { return m_process.canReadLine(); });
-        window = m_process.readLine().trimmed().toULongLong(nullptr, 0);
-    }
-    ~OtherApplication()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-    WId window = 0;
-
-private:
-    QProcess m_process;
-};
-
 TEST(PromptX11, TypingReachesThePromptThatOpensWhileAnotherApplicationHasFocus)
 {
-    OtherApplication other;
-    ASSERT_NE(other.window, 0u);
+    const TestSupport::HelperWindow other(
+        QStringLiteral(CAPTURE_TEST_WINDOW), {QStringLiteral("300x200+40+40")});
+    const WId window = other.id;
+    ASSERT_NE(window, 0u);
     // Activation needs a window manager; without one the focus is set directly.
     int status = 0;
     TestSupport::runProgram(QStringLiteral("xdotool"),
-        {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(other.window)}, &status);
+        {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)}, &status);
     if (status != 0)
         TestSupport::runProgram(QStringLiteral("xdotool"),
-            {QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(other.window)});
-    ASSERT_TRUE(TestSupport::waitUntil([&] { return focusedWindow() == other.window; }))
-        << focusedWindow() << " instead of " << other.window;
+            {QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(window)});
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return focusedWindow() == window; }))
+        << focusedWindow() << " instead of " << window;
 
     // The user works in the other application right before the shortcut:
     // its last user time is newer than anything this process has seen.
