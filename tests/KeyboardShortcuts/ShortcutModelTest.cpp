@@ -53,9 +53,7 @@ TEST(ShortcutJson, DecodesEitherOrderAndKeepsWhatWasStored)
     }
 }
 
-class ShortcutText : public ShortcutsTest
-{
-};
+using ShortcutText = ShortcutsTest;
 
 TEST_F(ShortcutText, Descriptions)
 {
@@ -103,9 +101,7 @@ TEST(PhysicalKeys, EveryMappedKeyCodeRoundTrips)
     EXPECT_EQ(keyCodeForEvdevCode(240), std::nullopt);
 }
 
-class ShortcutFromEvent : public ShortcutsTest
-{
-};
+using ShortcutFromEvent = ShortcutsTest;
 
 TEST_F(ShortcutFromEvent, KeyPressAndReleaseGiveTheSameShortcut)
 {

@@ -22,10 +22,6 @@ protected:
     void SetUp() override
     {
         ShortcutsTest::SetUp();
-        connect();
-    }
-    void connect()
-    {
         QObject::connect(&NotificationCenter::defaultCenter(), &NotificationCenter::posted, &context,
                          [this](const QString &name, const QVariantMap &info) {
                              if (name == QLatin1String(shortcutByNameDidChange))

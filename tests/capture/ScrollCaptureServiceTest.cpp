@@ -127,7 +127,7 @@ protected:
         [this](QRectF r, quint32 d) { return grab(r, d); }, files, settings, outputs, compositing};
 };
 
-TEST_F(ScrollCaptureServiceTest, StartArmsAndShowsThePanelCentredAboveTheRectangleWithoutGrabbing)
+TEST_F(ScrollCaptureServiceTest, StartArmsThePanelAboveTheRectangleAndItsButtonsFollowTheState)
 {
     service.startScrollCapture(QRectF(100, 200, 300, 150), 7);
     EXPECT_FALSE(service.isCapturing());
@@ -135,26 +135,15 @@ TEST_F(ScrollCaptureServiceTest, StartArmsAndShowsThePanelCentredAboveTheRectang
     ASSERT_NE(service.controlPanel(), nullptr);
     EXPECT_EQ(service.controlPanel()->geometry(), QRect(130, 146, 240, 44));
     EXPECT_EQ(ScrollCaptureService::panelFrameFor({10.25, 100.5, 100.5, 20}), QRect(-60, 47, 240, 44));
-
-    service.beginCapturing();
-    EXPECT_TRUE(service.isCapturing());
-    ASSERT_NE(service.captureTimer(), nullptr);
-    EXPECT_EQ(service.captureTimer()->interval(), 200);
-    EXPECT_TRUE(grabs.isEmpty()) << "no frame is taken at Start itself";
-    service.captureFrame();
-    ASSERT_EQ(grabs.size(), 1);
-    EXPECT_EQ(grabs.first(), std::make_pair(QRectF(100, 200, 300, 150), quint32(7)));
-}
-
-TEST_F(ScrollCaptureServiceTest, PanelButtonsAndLabelFollowTheState)
-{
-    service.startScrollCapture(QRectF(100, 200, 300, 150), 7);
     EXPECT_TRUE(view()->startButton()->isEnabled());
     EXPECT_FALSE(view()->doneButton()->isEnabled());
     EXPECT_TRUE(view()->frameCountLabel()->isHidden());
 
     view()->startButton()->click();
     EXPECT_TRUE(service.isCapturing());
+    ASSERT_NE(service.captureTimer(), nullptr);
+    EXPECT_EQ(service.captureTimer()->interval(), 200);
+    EXPECT_TRUE(grabs.isEmpty()) << "no frame is taken at Start itself";
     EXPECT_EQ(view()->startButton()->text(), QStringLiteral("Recording\u2026"));
     EXPECT_FALSE(view()->startButton()->isEnabled());
     EXPECT_TRUE(view()->doneButton()->isEnabled());
@@ -163,6 +152,7 @@ TEST_F(ScrollCaptureServiceTest, PanelButtonsAndLabelFollowTheState)
 
     // The label follows only its own timer.
     recordFrame(frame(qRgb(255, 0, 0)));
+    EXPECT_EQ(grabs, (QList{std::make_pair(QRectF(100, 200, 300, 150), quint32(7))}));
     EXPECT_EQ(label(), QStringLiteral("0 frames"));
     view()->updateFrameCountLabel();
     EXPECT_EQ(label(), QStringLiteral("1 frames"));
