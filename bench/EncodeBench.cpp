@@ -113,6 +113,7 @@ BENCHMARK(BM_JpegWriter)
     ->ArgsProduct({{0, 1}, {90}, {1, 2, 4, 8, 16, 32}, {0}})
     ->ArgsProduct({{0, 1}, {90}, {1}, {1}})
     ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime() // the CPU column counts every band's thread
     ->UseRealTime();
 
 // Args: size index, 0 for Qt's PNG writer or the JPEG quality in percent.

@@ -19,9 +19,10 @@ namespace {
 // no band but the last is padded.
 constexpr int mcuHeight = 16;
 
-// The largest width and height that a JPEG frame header can describe
-// (libjpeg's limit, a little under 16 bits).
-constexpr int maxDimension = 65500;
+// The largest height that libjpeg writes into a frame header (a little under
+// 16 bits). Each band is shorter, so the joined height is checked here; the
+// width is libjpeg's own to refuse.
+constexpr int maxHeight = 65500;
 
 // Bands per worker thread, so that a thread done with a cheap band (flat
 // UI) takes another while a busy one (text, photos) is still being coded.
@@ -87,7 +88,7 @@ QImage JpegWriter::prepareSource(const QImage &image)
 
 bool JpegWriter::write(const QImage &image, int quality, QIODevice &device)
 {
-    if (image.isNull() || image.width() > maxDimension || image.height() > maxDimension)
+    if (image.isNull() || image.height() > maxHeight)
         return false;
     const QImage source = prepareSource(image);
     if (source.isNull())
