@@ -4,13 +4,12 @@
 // road from screen to closed file as the file service runs it.
 #include "BenchSupport.h"
 
-#include "output/PngWriter.h"
+#include "output/ImageEncoder.h"
 #include "platform/x11/X11ScreenGrabber.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QImageWriter>
 #include <QTemporaryDir>
 
 #include <optional>
@@ -18,12 +17,12 @@
 namespace {
 
 enum Format { png = 0, jpeg = 1 };
-constexpr int jpegQuality = 90; // the default setting, 0.9
+constexpr double jpegQuality = 0.9; // the default setting
 
 struct Setup
 {
     X11ScreenGrabber grabber;
-    PngWriter pngWriter;
+    StandardImageEncoder encoder; // as the file service encodes
     // QUILLET_BENCH_DIR keeps the files for a look; otherwise they go with the run.
     QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quillet-bench-XXXXXX")};
     QString folder = qEnvironmentVariable("QUILLET_BENCH_DIR", dir.path());
@@ -50,11 +49,8 @@ Setup &setup()
 
 bool encode(Format format, const QImage &image, QIODevice &device)
 {
-    if (format == png)
-        return setup().pngWriter.write(image, device);
-    QImageWriter writer(&device, "jpeg");
-    writer.setQuality(jpegQuality);
-    return writer.write(image);
+    return setup().encoder.encode(
+        image, format == png ? ImageFormat::png : ImageFormat::jpeg, jpegQuality, device);
 }
 
 void label(benchmark::State &state, Format format)

@@ -1,8 +1,10 @@
 // Encoding alone, on synthetic screen content, with the candidates that
-// chose the PNG writer's settings: filter type, igzip level and band count
-// against libdeflate on the whole image, Qt's own PNG writer, and JPEG.
+// chose the writers' settings: for PNG filter type, igzip level and band
+// count against libdeflate on the whole image and Qt's own PNG writer; for
+// JPEG the band count of our writer against Qt's JPEG writer.
 #include "BenchSupport.h"
 
+#include "output/JpegWriter.h"
 #include "output/PngRows.h"
 #include "output/PngWriter.h"
 
@@ -89,6 +91,29 @@ void BM_LibdeflateWholeImage(benchmark::State &state)
 BENCHMARK(BM_LibdeflateWholeImage)
     ->ArgsProduct({{0, 1}, {1, 2, 4, 6}})
     ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Args: size index, quality in percent, bands (0: automatic), threads (0: one per core).
+void BM_JpegWriter(benchmark::State &state)
+{
+    const QImage image = Bench::content(Bench::screenSize(int(state.range(0))));
+    JpegWriter writer({int(state.range(2)), int(state.range(3))});
+    QBuffer buffer;
+    for (auto _ : state) {
+        buffer.close();
+        buffer.setData(QByteArray());
+        buffer.open(QIODevice::WriteOnly);
+        if (!writer.write(image, int(state.range(1)), buffer))
+            state.SkipWithError("write failed");
+    }
+    reportSize(state, buffer.size(), image.size());
+}
+BENCHMARK(BM_JpegWriter)
+    ->ArgsProduct({{0, 1}, {90}, {0}, {0}})
+    ->ArgsProduct({{0, 1}, {90}, {1, 2, 4, 8, 16, 32}, {0}})
+    ->ArgsProduct({{0, 1}, {90}, {1}, {1}})
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime() // the CPU column counts every band's thread
     ->UseRealTime();
 
 // Args: size index, 0 for Qt's PNG writer or the JPEG quality in percent.

@@ -1,7 +1,5 @@
 #include "output/ImageEncoder.h"
 
-#include <QImageWriter>
-
 #include <algorithm>
 #include <cmath>
 
@@ -13,11 +11,8 @@ bool StandardImageEncoder::encode(
     switch (format) {
     case ImageFormat::png:
         return m_pngWriter.write(image, device);
-    case ImageFormat::jpeg: {
-        QImageWriter writer(&device, "jpeg");
-        writer.setQuality(jpegQualityPercent(jpegQuality));
-        return writer.write(image);
-    }
+    case ImageFormat::jpeg:
+        return m_jpegWriter.write(image, jpegQualityPercent(jpegQuality), device);
     }
     return false;
 }

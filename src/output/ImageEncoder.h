@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ImageFormat.h"
+#include "output/JpegWriter.h"
 #include "output/PngWriter.h"
 
 class QImage;
@@ -16,7 +17,7 @@ public:
     virtual bool encode(const QImage &image, ImageFormat format, double jpegQuality, QIODevice &device) = 0;
 };
 
-// PNG through the project's PngWriter, JPEG through Qt's writer.
+// PNG and JPEG through the project's own writers, each kept for reuse.
 class StandardImageEncoder : public ImageEncoder
 {
 public:
@@ -28,4 +29,5 @@ public:
 
 private:
     PngWriter m_pngWriter;
+    JpegWriter m_jpegWriter;
 };

@@ -4,6 +4,9 @@ target_sources(quillet_core PRIVATE
     output/FileNames.cpp output/FileNames.h
     output/FileService.cpp output/FileService.h
     output/ImageEncoder.cpp output/ImageEncoder.h
+    output/JpegBand.cpp output/JpegBand.h
+    output/JpegSplice.cpp output/JpegSplice.h
+    output/JpegWriter.cpp output/JpegWriter.h
     output/PendingFile.cpp output/PendingFile.h
     output/PngChunks.cpp output/PngChunks.h
     output/PngRows.cpp output/PngRows.h
@@ -12,4 +15,4 @@ target_sources(quillet_core PRIVATE
     output/FileNamePromptPanel.cpp output/FileNamePromptPanel.h
     output/CapturePreviewController.cpp output/CapturePreviewController.h
     output/PreviewThumbnailView.cpp output/PreviewThumbnailView.h)
-target_link_libraries(quillet_core PRIVATE PkgConfig::ISAL)
+target_link_libraries(quillet_core PRIVATE PkgConfig::ISAL JPEG::JPEG)
