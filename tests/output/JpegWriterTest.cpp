@@ -1,5 +1,6 @@
 #include "output/JpegWriter.h"
 
+#include "support/RefusingDevice.h"
 #include "support/TestSupport.h"
 
 #include <QBuffer>
@@ -135,30 +136,6 @@ TEST(JpegWriter, PixelFormatsComeOutAsWithQt)
         EXPECT_LT(meanDifference(ours, decode(encodeWithQt(image, 90))), 0.5) << "format " << format;
     }
 }
-
-// Accepts a given number of bytes, then refuses every write.
-class RefusingDevice : public QIODevice
-{
-public:
-    explicit RefusingDevice(qint64 accept)
-        : m_accept(accept)
-    {
-        open(QIODevice::WriteOnly);
-    }
-
-protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *, qint64 length) override
-    {
-        if (length > m_accept)
-            return -1;
-        m_accept -= length;
-        return length;
-    }
-
-private:
-    qint64 m_accept;
-};
 
 TEST(JpegWriter, ReportsFailureAndStaysUsable)
 {

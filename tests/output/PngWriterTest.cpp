@@ -1,5 +1,6 @@
 #include "output/PngWriter.h"
 
+#include "support/RefusingDevice.h"
 #include "support/TestSupport.h"
 
 #include <QBuffer>
@@ -202,30 +203,6 @@ TEST(PngWriter, ImageMagickReadsTheSamePixels)
     const QImage decoded(reinterpret_cast<const uchar *>(rgba.constData()), 31, 17, QImage::Format_RGBA8888);
     EXPECT_LE(maxChannelDifference(decoded, image), 1);
 }
-
-// Accepts a given number of bytes, then refuses every write.
-class RefusingDevice : public QIODevice
-{
-public:
-    explicit RefusingDevice(qint64 accept)
-        : m_accept(accept)
-    {
-        open(QIODevice::WriteOnly);
-    }
-
-protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *, qint64 length) override
-    {
-        if (length > m_accept)
-            return -1;
-        m_accept -= length;
-        return length;
-    }
-
-private:
-    qint64 m_accept;
-};
 
 TEST(PngWriter, ReportsFailure)
 {
