@@ -56,8 +56,8 @@ qint64 pidFromXRes(xcb_connection_t *c, xcb_window_t w)
         return 0;
     for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem > 0;
          xcb_res_client_id_value_next(&it)) {
-        const xcb_res_client_id_spec_t &id = it.data->spec;
-        if ((id.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) && it.data->length == 4)
+        const auto &[id, length] = *it.data;
+        if ((id.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) && length == 4)
             return *xcb_res_client_id_value_value(it.data);
     }
     return 0;
