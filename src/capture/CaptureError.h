@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Error.h"
+#include "platform/Error.h"
 
 // Why a capture failed; each case carries the message the user is shown.
 enum class CaptureError {

@@ -1,6 +1,6 @@
 #include "capture/OverlayService.h"
 
-#include "app/Error.h"
+#include "platform/Error.h"
 #include "capture/DisplayLookup.h"
 #include "capture/SelectionOverlayView.h"
 #include "platform/CompositingManager.h"

@@ -1,7 +1,7 @@
 #include "capture/ScrollCaptureService.h"
 
 #include "app/AppSettings.h"
-#include "app/Error.h"
+#include "platform/Error.h"
 #include "capture/CaptureError.h"
 #include "capture/CaptureService.h"
 #include "capture/FrameStitcher.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Error.h"
+#include "platform/Error.h"
 
 // The two failures the file service raises itself. Platform failures (such
 // as a save folder that cannot be created) are plain `Error`s that carry the

@@ -1,7 +1,7 @@
 # Qt-only platform facilities and the interfaces the subsystems use, relative to src/.
 target_sources(quillet_core PRIVATE
     platform/CanberraSoundPlayer.cpp platform/CanberraSoundPlayer.h
-    platform/DefaultsStore.cpp platform/DefaultsStore.h
+    platform/DefaultsStore.cpp platform/DefaultsStore.h platform/Error.h
     platform/DisplayServer.h platform/ScreenGrabber.h platform/WindowList.h
     platform/CompositingManager.h platform/Platform.h platform/PlatformInterfaces.cpp
     platform/HotkeyBackend.h platform/KeyboardLayout.h

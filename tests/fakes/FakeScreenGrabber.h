@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Error.h"
+#include "platform/Error.h"
 #include "platform/ScreenGrabber.h"
 
 #include <QThread>

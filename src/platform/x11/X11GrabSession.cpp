@@ -1,6 +1,6 @@
 #include "platform/x11/X11GrabSession.h"
 
-#include "app/Error.h"
+#include "platform/Error.h"
 
 #include <xcb/shm.h>
 

@@ -1,6 +1,6 @@
 #include "platform/x11/X11Modifiers.h"
 
-#include "app/Error.h"
+#include "platform/Error.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "platform/x11/X11WindowGrab.h"
 
-#include "app/Error.h"
+#include "platform/Error.h"
 #include "platform/x11/X11Windows.h"
 
 #include <xcb/composite.h>

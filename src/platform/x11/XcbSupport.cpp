@@ -1,6 +1,6 @@
 #include "platform/x11/XcbSupport.h"
 
-#include "app/Error.h"
+#include "platform/Error.h"
 
 #include <cstring>
 
