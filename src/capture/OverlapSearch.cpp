@@ -119,6 +119,8 @@ int OverlapSearch::shift(const RowSignatures &a, const RowSignatures &b, const Q
     if (!s)
         s = nearlyEqualShift(p, frameA, frameB);
     if (!s)
+        s = m_thinExact;
+    if (!s)
         return m_content;
     if (*s > 0)
         m_lastShift = s;
@@ -147,15 +149,21 @@ int OverlapSearch::distinctContent(const QList<Row> &b, int overlap, int enough)
     return count;
 }
 
-// The largest overlap on which every row is equal. When it holds only
-// blank rows the search stops: smaller overlaps hold fewer still.
-std::optional<int> OverlapSearch::exactShift(Pair p) const
+// The largest overlap on which every row is equal. When it holds fewer
+// than two distinct content rows the search stops (smaller overlaps hold
+// fewer still); with one it is kept as the answer of last resort, since
+// appending the frame whole would repeat that row for certain.
+std::optional<int> OverlapSearch::exactShift(Pair p)
 {
+    m_thinExact.reset();
     for (int s = 1; s < m_content; ++s) {
         if (!agree(p, s))
             continue;
-        if (distinctContent(p.b, m_content - s, exactDistinctRows) >= exactDistinctRows)
+        const int distinct = distinctContent(p.b, m_content - s, exactDistinctRows);
+        if (distinct >= exactDistinctRows)
             return s;
+        if (distinct == 1)
+            m_thinExact = s;
         return std::nullopt;
     }
     return std::nullopt;

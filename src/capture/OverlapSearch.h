@@ -46,7 +46,7 @@ private:
 
     bool agree(Pair p, int s) const;
     int distinctContent(const QList<RowSignatures::Row> &b, int overlap, int enough) const;
-    std::optional<int> exactShift(Pair p) const;
+    std::optional<int> exactShift(Pair p);
     std::optional<int> tolerantShift(Pair p);
     std::optional<int> lastShift(Pair p) const;
     std::optional<int> nearlyEqualShift(Pair p, const QImage &frameA, const QImage &frameB) const;
@@ -55,5 +55,6 @@ private:
     int m_top;
     int m_content;
     std::optional<int> m_lastShift;
+    std::optional<int> m_thinExact;
     std::vector<quint64> m_scratch;
 };
