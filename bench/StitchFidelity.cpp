@@ -15,8 +15,9 @@
 // A sequence is readable when every shift between neighbours can be told
 // from the frames: less than the content's height, with two distinct
 // non-blank rows in the overlap, and no larger overlap that fits as well.
-// Columns: exact = output equal to the page (the caret and the scrollbar
-// column left out of the comparison); err = mean |output height − page
+// Columns: read = readable sequences; exact = output equal to the page (the
+// caret and the scrollbar columns left out of the comparison), of all
+// sequences and of the readable ones; err = mean |output height − page
 // height| in rows; rep = sequences whose output holds more content rows
 // than the page (content repeated).
 #include "OldStitcher.h"
@@ -345,9 +346,9 @@ int main(int argc, char **argv)
     const Font font = makeFont(fontRandom);
     std::printf("rectangle %d x %d, pages up to about %d rows, %d sequences per kind and speed\n\n", width,
         frameHeight, targetPageHeight, perCell);
-    std::printf("                                      current search                  || first search\n");
-    std::printf("kind     | speed      | seqs | read |  exact | exact of read |   err | rep ||  exact |     err | rep\n");
-    std::printf("---------|------------|------|------|--------|---------------|-------|-----||--------|---------|----\n");
+    std::printf("                                  current search                   || first search\n");
+    std::printf("kind     | speed      | seqs | read |   exact | of read |     err | rep ||   exact |     err | rep\n");
+    std::printf("---------|------------|------|------|---------|---------|---------|-----||---------|---------|----\n");
     Tally all;
     Tally textSteady;
     for (int k = 0; k < 6; ++k) {
