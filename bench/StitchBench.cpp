@@ -4,10 +4,16 @@
 //
 //   build/bench/quillet_stitch_bench [--benchmark_filter=...]
 //
-// Copy baselines, each allocating a fresh output as the stitcher does:
+// The argument is the shift between frames in rows; 900 (more than the
+// frame) never joins, so every pass of the search runs for every pair.
 //   CopyWholeFrames  every frame read once, whole, into the output at its place
 //   CopyVisibleRows  the output written once, each row from the frame it shows
+//   Stitch           the frames' row signatures made, then the search and the output
+//   StitchHashed     the search and the output alone, the signatures made
+//                    beforehand as the capture makes them while frames arrive
+//   RowSignatures    the signatures of the 300 frames alone
 #include "capture/FrameStitcher.h"
+#include "capture/RowSignatures.h"
 
 #include <benchmark/benchmark.h>
 
@@ -76,16 +82,37 @@ void report(benchmark::State &state, const QList<QImage> &frames, qint64 outputB
     state.counters["peak_RSS_MB"] = peakResidentMegabytes();
 }
 
-void BM_Stitch(benchmark::State &state, QImage::Format format)
+QList<RowSignatures> signaturesOf(const QList<QImage> &frames)
+{
+    QList<RowSignatures> signatures;
+    for (const QImage &frame : frames)
+        signatures.append(RowSignatures::of(frame));
+    return signatures;
+}
+
+void BM_Stitch(benchmark::State &state, QImage::Format format, bool hashedBeforehand)
 {
     const QList<QImage> frames = scrollFrames(int(state.range(0)), format);
+    const QList<RowSignatures> signatures = hashedBeforehand ? signaturesOf(frames) : QList<RowSignatures>{};
     qint64 outputBytes = 0;
     for (auto _ : state) {
-        const QImage output = FrameStitcher::stitchFrames(frames);
+        const QImage output = FrameStitcher::stitchFrames(frames, signatures);
         outputBytes = output.sizeInBytes();
         benchmark::DoNotOptimize(output.constBits());
     }
     report(state, frames, outputBytes);
+    if (hashedBeforehand) {
+        state.counters["signatures_MB"]
+            = megabytes(qint64(frameCount) * frameHeight * qint64(sizeof(RowSignatures::Row)));
+    }
+}
+
+void BM_RowSignatures(benchmark::State &state)
+{
+    const QList<QImage> frames = scrollFrames(int(state.range(0)), QImage::Format_RGB32);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(signaturesOf(frames).size());
+    state.SetBytesProcessed(state.iterations() * frameBytes(frames));
 }
 
 void copyBaseline(benchmark::State &state, bool wholeFrames)
@@ -93,13 +120,14 @@ void copyBaseline(benchmark::State &state, bool wholeFrames)
     const int shift = int(state.range(0));
     const QList<QImage> frames = scrollFrames(shift, QImage::Format_RGBA8888_Premultiplied);
     const qsizetype rowBytes = qsizetype(frameWidth) * 4;
-    const int outputHeight = frameHeight + (frameCount - 1) * shift;
+    const int advance = std::min(shift, frameHeight);
+    const int outputHeight = frameHeight + (frameCount - 1) * advance;
     for (auto _ : state) {
         QImage output(frameWidth, outputHeight, QImage::Format_RGBA8888_Premultiplied);
         uchar *out = output.bits();
         for (int i = 0; i < frameCount; ++i) {
-            const int rows = (wholeFrames || i == frameCount - 1) ? frameHeight : shift;
-            std::memcpy(out + qsizetype(i) * shift * rowBytes, frames[i].constBits(), rows * rowBytes);
+            const int rows = (wholeFrames || i == frameCount - 1) ? frameHeight : advance;
+            std::memcpy(out + qsizetype(i) * advance * rowBytes, frames[i].constBits(), rows * rowBytes);
         }
         benchmark::DoNotOptimize(output.constBits());
     }
@@ -115,20 +143,29 @@ void BM_CopyVisibleRows(benchmark::State &state)
     copyBaseline(state, false);
 }
 
-// Shifts: half the frame (the smallest that is stitched), three quarters.
+// Shifts: slow, half the frame, three quarters, more than the frame.
 void shifts(benchmark::internal::Benchmark *b)
 {
-    b->Arg(400)->Arg(600)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+    b->Arg(40)->Arg(400)->Arg(600)->Arg(900)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 }
 
 } // namespace
 
 BENCHMARK(BM_CopyWholeFrames)->Apply(shifts);
 BENCHMARK(BM_CopyVisibleRows)->Apply(shifts);
-BENCHMARK_CAPTURE(BM_Stitch, RGB32, QImage::Format_RGB32)->Apply(shifts);
-BENCHMARK_CAPTURE(BM_Stitch, ARGB32_Premultiplied, QImage::Format_ARGB32_Premultiplied)->Apply(shifts);
-BENCHMARK_CAPTURE(BM_Stitch, RGBA8888_Premultiplied, QImage::Format_RGBA8888_Premultiplied)->Apply(shifts);
-BENCHMARK_CAPTURE(BM_Stitch, RGB888_converted, QImage::Format_RGB888)->Apply(shifts);
+BENCHMARK(BM_RowSignatures)->Arg(400)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Stitch, RGB32, QImage::Format_RGB32, false)->Apply(shifts);
+BENCHMARK_CAPTURE(BM_Stitch, RGB32_hashed, QImage::Format_RGB32, true)->Apply(shifts);
+BENCHMARK_CAPTURE(BM_Stitch, ARGB32_Premultiplied, QImage::Format_ARGB32_Premultiplied, false)
+    ->Arg(400)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_Stitch, RGBA8888_Premultiplied, QImage::Format_RGBA8888_Premultiplied, false)
+    ->Arg(400)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->UseRealTime();
 
 int main(int argc, char **argv)
 {

@@ -1,219 +1,117 @@
 #include "capture/FrameStitcher.h"
 
 #include "capture/CaptureError.h"
+#include "capture/OverlapSearch.h"
 
 #include <QPainter>
 #include <QtNumeric>
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 
 namespace FrameStitcher {
 
 namespace {
 
-// Overlaps shorter than this are never reported: a few rows match by chance
-// too easily (a blank line, a rule).
-constexpr int minimumOverlap = 8;
-constexpr int sampleRowCount = 5;
-constexpr int requiredMatchingRun = 3;
-constexpr double matchThreshold = 10.0; // mean squared difference per channel
-
-// How a view's bytes hold a pixel: R, G, B, A bytes in that order, or one
-// host-order 32-bit word 0xAARRGGBB. Both carry premultiplied (or opaque)
-// colour, so their R, G, B values are what a premultiplied RGBA buffer holds.
-enum class Layout { rgbaBytes, argbWords };
-
-// Read-only access to a frame's pixels as premultiplied RGBA. Frames in the
-// formats the grabber delivers are read in place; any other format is
-// converted once.
-struct PixelView
+// Rows [top, top + rows) of a frame, drawn at row `at` of the output.
+struct Piece
 {
-    QImage image; // keeps the pixels alive
-    const uchar *bits = nullptr;
-    qsizetype stride = 0;
-    int width = 0;
-    int height = 0;
-    Layout layout = Layout::rgbaBytes;
-
-    const uchar *row(int y) const { return bits + y * stride; }
+    qsizetype frame = 0;
+    int top = 0;
+    int rows = 0;
+    qint64 at = 0;
 };
 
-struct Rgb
+struct Layout
 {
-    int r, g, b;
-};
-
-std::optional<Layout> directLayout(QImage::Format format)
-{
-    switch (format) {
-    case QImage::Format_RGBA8888_Premultiplied:
-    case QImage::Format_RGBX8888:
-        return Layout::rgbaBytes;
-    case QImage::Format_ARGB32_Premultiplied:
-    case QImage::Format_RGB32:
-        return Layout::argbWords;
-    default:
-        return std::nullopt;
-    }
-}
-
-std::optional<PixelView> viewOf(const QImage &image)
-{
-    if (image.isNull())
-        return std::nullopt;
-    QImage source = image;
-    std::optional<Layout> layout = directLayout(image.format());
-    if (!layout) {
-        source = image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
-        if (source.isNull())
-            return std::nullopt;
-        layout = Layout::rgbaBytes;
-    }
-    const uchar *bits = source.constBits();
-    return PixelView{source, bits, source.bytesPerLine(), source.width(), source.height(), *layout};
-}
-
-Rgb pixelAt(const PixelView &view, const uchar *row, int x)
-{
-    const uchar *p = row + qsizetype(x) * 4;
-    if (view.layout == Layout::rgbaBytes)
-        return {p[0], p[1], p[2]};
-    QRgb word;
-    std::memcpy(&word, p, sizeof word);
-    return {qRed(word), qGreen(word), qBlue(word)};
-}
-
-// The full premultiplied RGBA value, for telling identical frames apart.
-QRgb rgbaAt(const PixelView &view, const uchar *row, int x)
-{
-    const uchar *p = row + qsizetype(x) * 4;
-    if (view.layout == Layout::rgbaBytes)
-        return qRgba(p[0], p[1], p[2], p[3]);
-    QRgb word;
-    std::memcpy(&word, p, sizeof word);
-    return word;
-}
-
-bool rowsMatch(const PixelView &a, int rowA, const PixelView &b, int rowB, int step)
-{
-    const uchar *lineA = a.row(rowA);
-    const uchar *lineB = b.row(rowB);
-    double sum = 0.0;
-    int samples = 0;
-    for (int x = 0; x < a.width; x += step) {
-        const Rgb pa = pixelAt(a, lineA, x);
-        const Rgb pb = pixelAt(b, lineB, x);
-        const int dr = pa.r - pb.r, dg = pa.g - pb.g, db = pa.b - pb.b;
-        sum += double(dr * dr + dg * dg + db * db);
-        ++samples;
-    }
-    return samples > 0 && sum / (3.0 * samples) < matchThreshold;
-}
-
-// Compares five rows spread over the candidate band. The run of matches must
-// end on the last three samples, so a mismatch there rejects at once, while
-// the first two (the band's top, often a line being cut by the frame edge)
-// may differ.
-bool candidateMatches(const PixelView &a, const PixelView &b, int overlap, int step)
-{
-    int run = 0;
-    for (int k = 0; k < sampleRowCount; ++k) {
-        const int r = (k * overlap) / sampleRowCount;
-        if (rowsMatch(a, a.height - overlap + r, b, r, step)) {
-            ++run;
-        } else {
-            run = 0;
-            if (k >= sampleRowCount - requiredMatchingRun)
-                return false;
-        }
-    }
-    return run >= requiredMatchingRun;
-}
-
-int largestCandidate(int heightA, int heightB)
-{
-    return std::min(heightA / 2, std::min(heightA, heightB));
-}
-
-// The search stops at half the earlier frame. A larger overlap means the
-// page moved by less than half the rectangle between two grabs; such frames
-// are appended whole (their content repeats in the output) rather than
-// searched further, which keeps the work per pair small and avoids matching
-// the repetitive rows of slow-moving text at the wrong place.
-int overlapOf(const PixelView &a, const PixelView &b)
-{
-    if (a.width != b.width)
-        return 0;
-    const int step = std::max(1, a.width / std::min(a.width, 100));
-    for (int h = largestCandidate(a.height, b.height); h >= minimumOverlap; --h) {
-        if (candidateMatches(a, b, h, step))
-            return h;
-    }
-    return 0;
-}
-
-// A paused scroll gives frames equal to the one before; they add nothing
-// and would otherwise be appended whole (varied content matches no
-// candidate), repeating a screenful in the output.
-bool identical(const PixelView &a, const PixelView &b)
-{
-    if (a.width != b.width || a.height != b.height)
-        return false;
-    const qsizetype rowBytes = qsizetype(a.width) * 4;
-    for (int y = 0; y < a.height; ++y) {
-        const uchar *lineA = a.row(y);
-        const uchar *lineB = b.row(y);
-        if (a.layout == b.layout) {
-            if (std::memcmp(lineA, lineB, rowBytes) != 0)
-                return false;
-            continue;
-        }
-        for (int x = 0; x < a.width; ++x) {
-            if (rgbaAt(a, lineA, x) != rgbaAt(b, lineB, x))
-                return false;
-        }
-    }
-    return true;
-}
-
-struct FramePlacement
-{
-    QImage frame;
-    qint64 offset = 0; // rows from the top of the output
-};
-
-struct Layering
-{
-    QList<FramePlacement> placements;
+    QList<Piece> pieces;
     qint64 height = 0;
 };
 
-// Each frame is compared with its neighbour in the captured list, whether
-// or not that neighbour was placed. Views are made once per frame and only
-// two are alive at a time.
-Layering placeFrames(const QList<QImage> &frames)
+bool sameSize(const QList<QImage> &frames, qsizetype i, QSize size)
 {
-    Layering layering{{FramePlacement{frames.front(), 0}}, frames.front().height()};
-    std::optional<PixelView> previous = viewOf(frames.front());
-    for (qsizetype i = 1; i < frames.size(); ++i) {
-        std::optional<PixelView> next = viewOf(frames[i]);
-        const bool comparable = previous && next;
-        if (comparable && identical(*previous, *next)) {
-            previous = std::move(next);
-            continue;
-        }
-        const int overlap = comparable ? overlapOf(*previous, *next) : 0;
-        const qint64 newRows = qint64(frames[i].height()) - overlap;
-        if (newRows > 0) {
-            layering.placements.append(FramePlacement{frames[i], layering.height - overlap});
-            layering.height += newRows;
-        }
-        previous = std::move(next);
-    }
-    return layering;
+    return i >= 0 && i < frames.size() && frames[i].size() == size;
 }
+
+// Only frames with a neighbour of the first frame's size are ever matched,
+// so only they need signatures.
+QList<RowSignatures> signaturesFor(const QList<QImage> &frames, const QList<RowSignatures> &given)
+{
+    if (given.size() == frames.size())
+        return given;
+    const QSize size = frames.front().size();
+    QList<RowSignatures> made(frames.size());
+    for (qsizetype i = 0; i < frames.size(); ++i) {
+        if (sameSize(frames, i, size) && (sameSize(frames, i - 1, size) || sameSize(frames, i + 1, size)))
+            made[i] = RowSignatures::of(frames[i]);
+    }
+    return made;
+}
+
+// Frames of the first frame's size follow one another by the shift found
+// between neighbours: the top band of the first, the content of each, the
+// bottom band of the last. A frame of another size ends that run and is
+// appended whole; the next frame of the first size starts a new run.
+class Planner
+{
+public:
+    Planner(const QList<QImage> &frames, const QList<RowSignatures> &signatures)
+        : m_frames(frames)
+        , m_signatures(signatures)
+        , m_size(frames.front().size())
+        , m_bands(OverlapSearch::fixedBands(signatures))
+        , m_search(m_bands, m_size.height())
+    {
+    }
+
+    Layout plan()
+    {
+        for (qsizetype i = 0; i < m_frames.size(); ++i) {
+            if (m_frames[i].size() != m_size) {
+                closeRun();
+                place(i, 0, m_frames[i].height(), m_layout.height);
+                m_layout.height += m_frames[i].height();
+                continue;
+            }
+            if (m_runEnd < 0) {
+                place(i, 0, m_bands.top, m_layout.height);
+                m_contentTop = m_layout.height + m_bands.top;
+            } else {
+                m_contentTop += m_search.shift(m_signatures[i - 1], m_signatures[i], m_frames[i - 1], m_frames[i]);
+            }
+            place(i, m_bands.top, m_search.contentHeight(), m_contentTop);
+            m_runEnd = i;
+        }
+        closeRun();
+        return m_layout;
+    }
+
+private:
+    void place(qsizetype frame, int top, int rows, qint64 at)
+    {
+        if (rows > 0)
+            m_layout.pieces.append(Piece{frame, top, rows, at});
+    }
+
+    void closeRun()
+    {
+        if (m_runEnd < 0)
+            return;
+        const qint64 bottom = m_contentTop + m_search.contentHeight();
+        place(m_runEnd, m_size.height() - m_bands.bottom, m_bands.bottom, bottom);
+        m_layout.height = bottom + m_bands.bottom;
+        m_runEnd = -1;
+    }
+
+    const QList<QImage> &m_frames;
+    const QList<RowSignatures> &m_signatures;
+    QSize m_size;
+    OverlapSearch::Bands m_bands;
+    OverlapSearch m_search;
+    Layout m_layout;
+    qint64 m_contentTop = 0;
+    qsizetype m_runEnd = -1; // the last frame of the current run, if one is open
+};
 
 QImage allocateOutput(int width, qint64 height)
 {
@@ -227,94 +125,80 @@ QImage allocateOutput(int width, qint64 height)
     return output;
 }
 
-int drawnWidth(const QImage &frame, const QImage &output)
+class Painter
 {
-    return std::min(frame.width(), output.width());
-}
-
-// Rows of placement i that stay visible: an opaque later frame at least as
-// wide hides the rows it overlaps, so they need not be drawn at all.
-int visibleRows(const QList<FramePlacement> &placements, qsizetype i, const QImage &output)
-{
-    const FramePlacement &p = placements[i];
-    if (i + 1 >= placements.size() || p.frame.hasAlphaChannel())
-        return p.frame.height();
-    const FramePlacement &next = placements[i + 1];
-    if (next.frame.hasAlphaChannel() || drawnWidth(next.frame, output) < drawnWidth(p.frame, output))
-        return p.frame.height();
-    return int(std::min<qint64>(p.frame.height(), next.offset - p.offset));
-}
-
-bool needsClearing(const QList<FramePlacement> &placements, const QImage &output)
-{
-    return std::any_of(placements.begin(), placements.end(), [&](const FramePlacement &p) {
-        return p.frame.width() < output.width() || p.frame.hasAlphaChannel();
-    });
-}
-
-// Each frame is painted into a band of the output the frame's height tall,
-// so no painting coordinate grows with the output's height.
-void drawPlacements(QImage &output, const QList<FramePlacement> &placements)
-{
-    if (needsClearing(placements, output))
-        output.fill(Qt::transparent);
-    for (qsizetype i = 0; i < placements.size(); ++i) {
-        const FramePlacement &p = placements[i];
-        const int rows = visibleRows(placements, i, output);
-        if (rows <= 0 || p.frame.width() <= 0)
-            continue;
-        QImage band(
-            output.scanLine(int(p.offset)), output.width(), rows, output.bytesPerLine(), output.format());
-        QPainter painter(&band);
-        // Over the cleared output, an opaque frame painted as a plain copy
-        // looks exactly as it does composited, only faster.
-        painter.setCompositionMode(p.frame.hasAlphaChannel() ? QPainter::CompositionMode_SourceOver
-                                                             : QPainter::CompositionMode_Source);
-        painter.drawImage(QPoint(0, 0), p.frame, QRect(0, 0, p.frame.width(), rows));
+public:
+    Painter(QImage &output, const QList<QImage> &frames, const QList<Piece> &pieces)
+        : m_output(output)
+        , m_frames(frames)
+        , m_pieces(pieces)
+    {
     }
-}
+
+    // Each piece is painted into a band of the output as tall as the piece,
+    // so no painting coordinate grows with the output's height.
+    void draw()
+    {
+        if (needsClearing())
+            m_output.fill(Qt::transparent);
+        for (qsizetype i = 0; i < m_pieces.size(); ++i) {
+            const Piece &p = m_pieces[i];
+            const QImage &frame = m_frames[p.frame];
+            const int rows = visibleRows(i);
+            if (rows <= 0 || frame.width() <= 0)
+                continue;
+            QImage band(m_output.scanLine(int(p.at)), m_output.width(), rows, m_output.bytesPerLine(),
+                m_output.format());
+            QPainter painter(&band);
+            // Over the cleared output, an opaque frame painted as a plain
+            // copy looks exactly as it does composited, only faster.
+            painter.setCompositionMode(frame.hasAlphaChannel() ? QPainter::CompositionMode_SourceOver
+                                                               : QPainter::CompositionMode_Source);
+            painter.drawImage(QPoint(0, 0), frame, QRect(0, p.top, frame.width(), rows));
+        }
+    }
+
+private:
+    int drawnWidth(const Piece &p) const { return std::min(m_frames[p.frame].width(), m_output.width()); }
+    bool translucent(const Piece &p) const { return m_frames[p.frame].hasAlphaChannel(); }
+
+    // Pieces never end above the one before, so an opaque later piece at
+    // least as wide hides every row of this one from its top down.
+    int visibleRows(qsizetype i) const
+    {
+        const Piece &p = m_pieces[i];
+        if (i + 1 >= m_pieces.size() || translucent(p))
+            return p.rows;
+        const Piece &next = m_pieces[i + 1];
+        if (translucent(next) || drawnWidth(next) < drawnWidth(p))
+            return p.rows;
+        return int(std::clamp<qint64>(next.at - p.at, 0, p.rows));
+    }
+
+    bool needsClearing() const
+    {
+        return std::any_of(m_pieces.begin(), m_pieces.end(),
+            [&](const Piece &p) { return drawnWidth(p) < m_output.width() || translucent(p); });
+    }
+
+    QImage &m_output;
+    const QList<QImage> &m_frames;
+    const QList<Piece> &m_pieces;
+};
 
 } // namespace
 
-QImage stitchFrames(const QList<QImage> &frames)
+QImage stitchFrames(const QList<QImage> &frames, const QList<RowSignatures> &signatures)
 {
     if (frames.isEmpty())
         throw CaptureFailure(CaptureError::stitchingFailed);
     if (frames.size() == 1)
         return frames.front();
-    const Layering layering = placeFrames(frames);
-    QImage output = allocateOutput(frames.front().width(), layering.height);
-    drawPlacements(output, layering.placements);
+    const QList<RowSignatures> made = signaturesFor(frames, signatures);
+    const Layout layout = Planner(frames, made).plan();
+    QImage output = allocateOutput(frames.front().width(), layout.height);
+    Painter(output, frames, layout.pieces).draw();
     return output;
-}
-
-int findOverlap(const QImage &previous, const QImage &next)
-{
-    if (previous.width() != next.width()
-        || largestCandidate(previous.height(), next.height()) < minimumOverlap)
-        return 0;
-    const std::optional<PixelView> a = viewOf(previous);
-    const std::optional<PixelView> b = viewOf(next);
-    return (a && b) ? overlapOf(*a, *b) : 0;
-}
-
-std::optional<QByteArray> rgbaPixels(const QImage &image)
-{
-    if (image.isNull())
-        return std::nullopt;
-    const QImage converted = image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
-    if (converted.isNull())
-        return std::nullopt;
-    const qsizetype rowBytes = qsizetype(converted.width()) * 4;
-    QByteArray buffer;
-    try {
-        buffer = QByteArray(rowBytes * converted.height(), Qt::Uninitialized);
-    } catch (const std::bad_alloc &) {
-        return std::nullopt;
-    }
-    for (int y = 0; y < converted.height(); ++y)
-        std::memcpy(buffer.data() + y * rowBytes, converted.constScanLine(y), rowBytes);
-    return buffer;
 }
 
 } // namespace FrameStitcher

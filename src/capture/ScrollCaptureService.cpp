@@ -120,6 +120,7 @@ void ScrollCaptureService::appendFrame(const QImage &frame)
         return;
     }
     m_capturedFrames.append(frame);
+    m_frameSignatures.append(QtConcurrent::run(&RowSignatures::of, frame));
     m_framesBytes += bytes;
     setFrameCount(int(m_capturedFrames.size()));
 }
@@ -138,7 +139,7 @@ void ScrollCaptureService::finishCapture()
         runOutputSteps(frames.first());
         return;
     }
-    stitchAndOutput(frames);
+    stitchAndOutput(frames, m_frameSignatures);
 }
 
 void ScrollCaptureService::cancelCapture()
@@ -149,9 +150,16 @@ void ScrollCaptureService::cancelCapture()
     closeControlPanel();
 }
 
-void ScrollCaptureService::stitchAndOutput(const QList<QImage> &frames)
+void ScrollCaptureService::stitchAndOutput(
+    const QList<QImage> &frames, const QList<QFuture<RowSignatures>> &signatures)
 {
-    QtConcurrent::run(m_stitch, frames).then(this, [this](QFuture<QImage> stitched) {
+    const auto stitch = [stitcher = m_stitch, frames, signatures] {
+        QList<RowSignatures> ready;
+        for (const QFuture<RowSignatures> &hashing : signatures)
+            ready.append(hashing.result());
+        return stitcher(frames, ready);
+    };
+    QtConcurrent::run(stitch).then(this, [this](QFuture<QImage> stitched) {
         QImage image;
         try {
             image = stitched.result();
@@ -236,6 +244,7 @@ void ScrollCaptureService::stopTimer()
 void ScrollCaptureService::clearFrames()
 {
     m_capturedFrames.clear();
+    m_frameSignatures.clear();
     m_framesBytes = 0;
     setFrameCount(0);
     setMemoryFull(false);

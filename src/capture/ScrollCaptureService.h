@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/CaptureResult.h"
+#include "capture/RowSignatures.h"
 
 #include <QFuture>
 #include <QImage>
@@ -43,7 +44,8 @@ public:
     static constexpr int PanelGap = 10;
 
     using FrameSource = std::function<QFuture<CaptureResult>(QRectF rect, quint32 displayID)>;
-    using Stitcher = std::function<QImage(const QList<QImage> &frames)>;
+    using Stitcher
+        = std::function<QImage(const QList<QImage> &frames, const QList<RowSignatures> &signatures)>;
 
     // `grabRegion` takes one frame (CaptureService::captureRegion in the
     // application). The other objects must outlive the service.
@@ -104,7 +106,7 @@ private:
     void closeControlPanel();
     void frameArrived(quint64 generation, QFuture<CaptureResult> grab);
     void appendFrame(const QImage &frame);
-    void stitchAndOutput(const QList<QImage> &frames);
+    void stitchAndOutput(const QList<QImage> &frames, const QList<QFuture<RowSignatures>> &signatures);
     void runOutputSteps(const QImage &image);
     void save(const QImage &image, const std::optional<PromptResult> &choice);
     void alert(const QString &message);
@@ -120,6 +122,9 @@ private:
     int m_frameCount = 0;
     bool m_isMemoryFull = false;
     QList<QImage> m_capturedFrames;
+    // Each frame's rows are hashed on a worker as it arrives, so that Done
+    // does not wait for all of them at once.
+    QList<QFuture<RowSignatures>> m_frameSignatures;
     qint64 m_framesBytes = 0;
     qint64 m_memoryBudget;
     std::unique_ptr<QTimer> m_captureTimer;

@@ -9,7 +9,10 @@ target_sources(quillet_core PRIVATE
     capture/SelectionOverlayView.cpp capture/SelectionOverlayView.h
     capture/OverlayService.cpp capture/OverlayService.h
     capture/CountdownOverlay.cpp capture/CountdownOverlay.h)
-target_sources(quillet_core PRIVATE capture/FrameStitcher.cpp capture/FrameStitcher.h)
+target_sources(quillet_core PRIVATE
+    capture/RowSignatures.cpp capture/RowSignatures.h
+    capture/OverlapSearch.cpp capture/OverlapSearch.h
+    capture/FrameStitcher.cpp capture/FrameStitcher.h)
 target_sources(quillet_core PRIVATE
     capture/ScrollCaptureOutputs.cpp capture/ScrollCaptureOutputs.h
     capture/ScrollCaptureService.cpp capture/ScrollCaptureService.h

@@ -29,8 +29,9 @@ namespace {
 
 using TestSupport::waitUntil;
 
-// Frames of 10 × 10 pixels, one colour each: under 16 rows, so stitching
-// stacks them whole and the output's height counts the frames it holds.
+// Frames of 10 × 10 pixels, one colour each: nothing ties two of them
+// together, so stitching stacks them whole and the output's height counts
+// the frames it holds.
 QImage frame(QRgb colour, int height = 10)
 {
     QImage image(10, height, QImage::Format_RGB32);
@@ -52,9 +53,9 @@ protected:
         compositing.running = true; // the offscreen platform cannot shape windows
         settings.setSavePath(dir.filePath(QStringLiteral("shots")));
         settings.setShowPreviewThumbnail(false);
-        service.setStitcher([this](const QList<QImage> &frames) {
+        service.setStitcher([this](const QList<QImage> &frames, const QList<RowSignatures> &signatures) {
             ++stitchCalls;
-            return stitch(frames);
+            return stitch(frames, signatures);
         });
     }
 
@@ -346,10 +347,10 @@ TEST_F(ScrollCaptureServiceTest, StitchingAndSavingFailuresEndInOneAlert)
         outputs.alerts.clear();
         settings.setSavePath(failStitching ? dir.filePath(QStringLiteral("shots"))
                                            : blocker.fileName() + QStringLiteral("/shots"));
-        stitch = [&](const QList<QImage> &frames) {
+        stitch = [&](const QList<QImage> &frames, const QList<RowSignatures> &signatures) {
             if (failStitching)
                 throw CaptureFailure(CaptureError::stitchingFailed);
-            return FrameStitcher::stitchFrames(frames);
+            return FrameStitcher::stitchFrames(frames, signatures);
         };
         startRecording();
         recordFrame(frame(qRgb(255, 0, 0)));

@@ -105,6 +105,39 @@ protected:
         return scroll.controlPanel()->findChild<ScrollCaptureControlView *>();
     }
 
+    // Selects `area` (relative to the page's window), presses Start, turns
+    // the wheel down by each burst of notches in turn, letting two frames
+    // pass after each, presses Done and checks the saved image against the
+    // page over the span scrolled, pixel for pixel.
+    void recordAndCheck(QRect area, const QList<int> &bursts, int step)
+    {
+        const QRect onScreen = area.translated(pageOrigin);
+        selectWithTheOverlay(onScreen);
+        click(panelView()->startButton());
+        ASSERT_TRUE(waitUntil([&] { return scroll.isCapturing() && scroll.frameCount() >= 2; }));
+        EXPECT_TRUE(helper->hasFocus()) << "pressing Start took the focus from the page";
+
+        int notches = 0;
+        for (int burst : bursts) {
+            const int before = scroll.frameCount();
+            ASSERT_TRUE(xdotool(at(onScreen.center())
+                + QStringList{"click", "--repeat", QString::number(burst), "--delay", "1", "5"}));
+            notches += burst;
+            ASSERT_TRUE(waitUntil([&] { return scroll.frameCount() >= before + 2; })) << "after " << notches;
+        }
+        click(panelView()->doneButton());
+
+        const QDir shots(settings.savePath());
+        ASSERT_TRUE(waitUntil([&] { return shots.entryList(QDir::Files).size() == 1; }));
+        EXPECT_TRUE(outputs.alerts.isEmpty()) << outputs.alerts.join(' ').toStdString();
+        const QImage saved = QImage(shots.filePath(shots.entryList(QDir::Files).first()))
+                                 .convertToFormat(QImage::Format_RGB32);
+        const QImage expected = scrollTestPage(WindowSize.width(), PageHeight)
+                                    .copy(area.x(), area.y(), area.width(), area.height() + notches * step);
+        ASSERT_EQ(saved.size(), expected.size());
+        EXPECT_TRUE(saved == expected);
+    }
+
     QTemporaryDir dir;
     DefaultsStore store{dir.filePath(QStringLiteral("defaults.json"))};
     AppSettings settings{store};
@@ -126,33 +159,19 @@ protected:
 
 TEST_F(ScrollCaptureX11Test, ScrollingAPageGivesThePageOverTheScrolledSpan)
 {
-    // Each wheel step moves the page by between half the selection's
-    // height and that height minus 8 rows, so that neighbours overlap.
-    constexpr int Step = 130, Steps = 6;
+    // One notch at a time, each moving the page by about two thirds of the selection.
+    constexpr int Step = 130;
     startPage(Step);
-    const QRect area(pageOrigin + QPoint(50, 100), QSize(300, 200));
-    selectWithTheOverlay(area);
+    recordAndCheck(QRect(50, 100, 300, 200), {1, 1, 1, 1, 1, 1}, Step);
+}
 
-    click(panelView()->startButton());
-    ASSERT_TRUE(waitUntil([&] { return scroll.isCapturing() && scroll.frameCount() >= 2; }));
-    EXPECT_TRUE(helper->hasFocus()) << "pressing Start took the focus from the page";
-
-    for (int i = 0; i < Steps; ++i) {
-        const int before = scroll.frameCount();
-        ASSERT_TRUE(xdotool(at(area.center()) + QStringList{"click", "5"}));
-        ASSERT_TRUE(waitUntil([&] { return scroll.frameCount() >= before + 2; })) << "step " << i;
-    }
-    click(panelView()->doneButton());
-
-    const QDir shots(settings.savePath());
-    ASSERT_TRUE(waitUntil([&] { return shots.entryList(QDir::Files).size() == 1; }));
-    EXPECT_TRUE(outputs.alerts.isEmpty()) << outputs.alerts.join(' ').toStdString();
-    const QImage saved
-        = QImage(shots.filePath(shots.entryList(QDir::Files).first())).convertToFormat(QImage::Format_RGB32);
-    const QImage expected = scrollTestPage(WindowSize.width(), PageHeight)
-                                .copy(50, 100, area.width(), area.height() + Steps * Step);
-    ASSERT_EQ(saved.size(), expected.size());
-    EXPECT_TRUE(saved == expected);
+TEST_F(ScrollCaptureX11Test, UnevenWheelBurstsGiveThePageToo)
+{
+    // Bursts of 40, 130, 260 and 90 rows, sent as fast as xdotool can, so
+    // that grabs land anywhere within them.
+    constexpr int Step = 10;
+    startPage(Step);
+    recordAndCheck(QRect(50, 100, 300, 320), {4, 13, 26, 9, 4, 13, 26, 9}, Step);
 }
 
 } // namespace
