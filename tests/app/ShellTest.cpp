@@ -393,40 +393,30 @@ TEST_F(ShellTest, ACaptureChosenFromTheMenuStartsAfterTheMenuHasGone)
     EXPECT_EQ(overlaysUpAtSync, false);
 }
 
-TEST(AppDelegateTest, TheOnboardingOpensShortlyAfterLaunchingUntilItWasCompleted)
-{
-    QTemporaryDir dir;
-    for (const auto &[stored, scheduled] : {std::pair{QVariant(), true}, {false, true}, {true, false}}) {
-        SCOPED_TRACE(stored.toString().toStdString());
-        DefaultsStore store(dir.filePath(QStringLiteral("defaults.json")));
-        if (stored.isValid())
-            store.setValue(QStringLiteral("hasCompletedOnboarding"), stored);
-        AppDelegate delegate(store);
-        delegate.applicationDidFinishLaunching();
-        EXPECT_EQ(delegate.activationPolicy(), AppDelegate::ActivationPolicy::accessory);
-        EXPECT_EQ(delegate.onboardingTimer()->isActive(), scheduled);
-        EXPECT_EQ(delegate.onboardingTimer()->interval(), 300);
-        EXPECT_TRUE(delegate.onboardingTimer()->isSingleShot());
-    }
-}
-
 // The shortcuts are live once the application is built, before the main
-// loop runs; the delegate finishes launching from the loop.
-TEST(QuilletAppTest, BuildingTheApplicationMakesTheShortcutsLiveAndFillsTheSharedSlots)
+// loop runs; from the loop the delegate finishes launching and schedules the
+// onboarding shortly after, until it was completed.
+TEST(QuilletAppTest, StartUpMakesTheShortcutsLiveAndSchedulesTheOnboarding)
 {
-    auto hotkeys = std::make_shared<FakeHotkeyBackend>();
-    const Platform platform{std::make_shared<FakeDisplayServer>(), std::make_shared<FakeScreenGrabber>(),
-        std::make_shared<FakeWindowList>(), std::make_shared<FakeSoundPlayer>(), hotkeys,
-        std::make_shared<FakeKeyboardLayout>(), std::make_shared<FakeCompositingManager>(),
-        std::make_shared<FakeScreenCapturePermission>(), std::make_shared<FakeKeyboardFocus>(),
-        std::make_shared<FakeWindowActivator>()};
-    {
-        QuilletApp app(platform);
+    for (const bool completed : {false, true}) {
+        SCOPED_TRACE(completed);
+        DefaultsStore().setValue(QStringLiteral("hasCompletedOnboarding"), completed);
+        auto hotkeys = std::make_shared<FakeHotkeyBackend>();
+        QuilletApp app({std::make_shared<FakeDisplayServer>(), std::make_shared<FakeScreenGrabber>(),
+            std::make_shared<FakeWindowList>(), std::make_shared<FakeSoundPlayer>(), hotkeys,
+            std::make_shared<FakeKeyboardLayout>(), std::make_shared<FakeCompositingManager>(),
+            std::make_shared<FakeScreenCapturePermission>(), std::make_shared<FakeKeyboardFocus>(),
+            std::make_shared<FakeWindowActivator>()});
         EXPECT_EQ(hotkeys->grabs.size(), 4u);
         EXPECT_EQ(sharedSettings(), &app.settings());
         EXPECT_EQ(sharedPermissionService(), &app.permissionService());
-        EXPECT_FALSE(app.appDelegate().onboardingTimer()->isActive());
-        EXPECT_TRUE(waitUntil([&] { return app.appDelegate().onboardingTimer()->isActive(); }));
+        QTimer *onboarding = app.appDelegate().onboardingTimer();
+        EXPECT_FALSE(onboarding->isActive());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(app.appDelegate().activationPolicy(), AppDelegate::ActivationPolicy::accessory);
+        EXPECT_EQ(onboarding->isActive(), !completed);
+        EXPECT_EQ(onboarding->interval(), 300);
+        EXPECT_TRUE(onboarding->isSingleShot());
     }
     EXPECT_EQ(sharedSettings(), nullptr);
 }
