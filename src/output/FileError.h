@@ -23,12 +23,15 @@ inline QString message(FileError error)
 } // namespace FileErrors
 
 // A FileError thrown as an Error, so that one catch shows every failure,
-// while callers that care can still tell the case.
+// while callers that care can still tell the case. The message is the
+// case's fixed text; the detail names the cause, such as the folder and the
+// OS's reason ("/home/u/Shots: Permission denied") or the writer's reason
+// for refusing the image.
 class FileErrorException : public Error
 {
 public:
-    explicit FileErrorException(FileError error)
-        : Error(FileErrors::message(error))
+    explicit FileErrorException(FileError error, QString detail = {})
+        : Error(FileErrors::message(error), std::move(detail))
         , m_error(error)
     {
     }

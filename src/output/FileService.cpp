@@ -20,6 +20,12 @@ namespace {
 // Creates the folder and every missing parent; an existing folder is fine.
 void createFolder(const QString &folder)
 {
+    // The OS would read the path only up to the NUL and create that folder instead.
+    if (folder.contains(QChar(u'\0'))) {
+        throw Error(QStringLiteral("The save folder is not a valid path."),
+            QStringLiteral("The setting savePath contains a NUL character: %1")
+                .arg(QString(folder).replace(QChar(u'\0'), QStringLiteral("\\0"))));
+    }
     std::error_code error;
     std::filesystem::create_directories(
         std::filesystem::path(QFile::encodeName(folder).toStdString()), error);
@@ -76,10 +82,14 @@ QString FileService::save(
     createFolder(folder);
 
     const std::unique_ptr<PendingFile> file = PendingFile::create(folder);
-    if (!file)
-        throw FileErrorException(FileError::couldNotCreateDestination);
-    if (!m_encoder->encode(image, format, settings.jpegQuality(), file->device()) || !file->finish())
-        throw FileErrorException(FileError::writeFailed);
+    const auto inFolder = [&folder](const QString &reason) { return folder + QStringLiteral(": ") + reason; };
+    // The device's reason when the disk refused a write, else the encoder's
+    // for the image it refused.
+    if (!m_encoder->encode(image, format, settings.jpegQuality(), file->device()))
+        throw FileErrorException(FileError::writeFailed,
+            file->failed() ? inFolder(file->errorString()) : m_encoder->errorString());
+    if (!file->finish())
+        throw FileErrorException(FileError::writeFailed, inFolder(file->errorString()));
     const QString target = publish(*file, folder, base, format);
 
     if (settings.playSound())
@@ -101,7 +111,8 @@ QString FileService::publish(
         case PendingFile::Publication::nameTaken:
             continue;
         case PendingFile::Publication::failed:
-            throw FileErrorException(FileError::writeFailed);
+            throw FileErrorException(
+                FileError::writeFailed, folder + QStringLiteral(": ") + file.errorString());
         }
     }
 }

@@ -6,15 +6,18 @@
 bool StandardImageEncoder::encode(
     const QImage &image, ImageFormat format, double jpegQuality, QIODevice &device)
 {
-    if (image.isNull())
-        return false;
+    bool written = false;
     switch (format) {
     case ImageFormat::png:
-        return m_pngWriter.write(image, device);
+        written = m_pngWriter.write(image, device);
+        m_error = m_pngWriter.errorString();
+        break;
     case ImageFormat::jpeg:
-        return m_jpegWriter.write(image, jpegQualityPercent(jpegQuality), device);
+        written = m_jpegWriter.write(image, jpegQualityPercent(jpegQuality), device);
+        m_error = m_jpegWriter.errorString();
+        break;
     }
-    return false;
+    return written;
 }
 
 int StandardImageEncoder::jpegQualityPercent(double fraction)

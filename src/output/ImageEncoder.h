@@ -4,6 +4,8 @@
 #include "output/JpegWriter.h"
 #include "output/PngWriter.h"
 
+#include <QString>
+
 class QImage;
 class QIODevice;
 
@@ -15,6 +17,8 @@ public:
     // Writes the complete file to `device`; false when encoding or writing
     // fails. `jpegQuality` is a fraction, 1.0 the best; PNG ignores it.
     virtual bool encode(const QImage &image, ImageFormat format, double jpegQuality, QIODevice &device) = 0;
+    // Why the last encode failed, in words for the user; empty when unknown.
+    virtual QString errorString() const { return {}; }
 };
 
 // PNG and JPEG through the project's own writers, each kept for reuse.
@@ -22,6 +26,7 @@ class StandardImageEncoder : public ImageEncoder
 {
 public:
     bool encode(const QImage &image, ImageFormat format, double jpegQuality, QIODevice &device) override;
+    QString errorString() const override { return m_error; }
 
     // The encoder's 0-100 scale: the fraction rounded, clamped so that a
     // stored quality out of range still encodes.
@@ -30,4 +35,5 @@ public:
 private:
     PngWriter m_pngWriter;
     JpegWriter m_jpegWriter;
+    QString m_error;
 };

@@ -19,10 +19,10 @@ namespace {
 // no band but the last is padded.
 constexpr int mcuHeight = 16;
 
-// The largest height that libjpeg writes into a frame header (a little under
+// The largest side that libjpeg writes into a frame header (a little under
 // 16 bits). Each band is shorter, so the joined height is checked here; the
 // width is libjpeg's own to refuse.
-constexpr int maxHeight = 65500;
+constexpr int maxSide = 65500;
 
 // Bands per worker thread, so that a thread done with a cheap band (flat
 // UI) takes another while a busy one (text, photos) is still being coded.
@@ -88,16 +88,27 @@ QImage JpegWriter::prepareSource(const QImage &image)
 
 bool JpegWriter::write(const QImage &image, int quality, QIODevice &device)
 {
-    if (image.isNull() || image.height() > maxHeight)
+    const QString size = QStringLiteral("%1 \u00d7 %2 pixels").arg(image.width()).arg(image.height());
+    const QString tooLarge = QStringLiteral("The image is too large for JPEG: %1").arg(size);
+    m_error.clear();
+    if (image.isNull())
+        m_error = QStringLiteral("The image has no pixels");
+    else if (image.height() > maxSide)
+        m_error = tooLarge;
+    if (!m_error.isEmpty())
         return false;
     const QImage source = prepareSource(image);
-    if (source.isNull())
-        return false; // the conversion ran out of memory
-    const int count = bandCountFor(source);
-    const bool written = encodeBands(source, count, quality) && writeStream(source, count, device);
+    const int count = source.isNull() ? 0 : bandCountFor(source);
+    // Besides a width past the limit, libjpeg refuses only what does not fit in memory.
+    if (count == 0 || !encodeBands(source, count, quality))
+        m_error = image.width() > maxSide
+            ? tooLarge
+            : QStringLiteral("Not enough memory to encode the image: %1").arg(size);
+    else if (!writeStream(source, count, device))
+        m_error = device.errorString();
     for (auto &band : m_bands)
         band->releaseBuffersAbove(keptBufferBytes);
-    return written;
+    return m_error.isEmpty();
 }
 
 int JpegWriter::bandCountFor(const QImage &source) const

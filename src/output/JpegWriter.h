@@ -45,6 +45,8 @@ public:
     // larger than JPEG allows (65500 pixels a side), memory runs out, or the
     // device refuses a write.
     bool write(const QImage &image, int quality, QIODevice &device);
+    // Why the last write failed, in words for the user.
+    QString errorString() const { return m_error; }
 
     // The image in one of the three formats that the bands read directly
     // (RGB32, ARGB32, ARGB32_Premultiplied), converted only if needed.
@@ -59,4 +61,5 @@ private:
     std::unique_ptr<QThreadPool> m_pool;
     std::vector<std::unique_ptr<JpegBand>> m_bands;
     std::vector<std::optional<Jpeg::StreamLayout>> m_layouts;
+    QString m_error;
 };

@@ -14,7 +14,8 @@ class PendingFile
 public:
     enum class Publication { done, nameTaken, failed };
 
-    // Nothing when the folder refuses a new file.
+    // Throws FileErrorException (couldNotCreateDestination, naming the
+    // folder and the OS's reason) when the folder refuses a new file.
     static std::unique_ptr<PendingFile> create(const QString &folder);
     // Removes the hidden file unless it was published.
     ~PendingFile();
@@ -27,6 +28,10 @@ public:
     // Gives the finished file the name `path` unless something exists there.
     Publication publishAs(const QString &path);
 
+    // Whether writing, finishing or publishing failed, and the OS's reason.
+    bool failed() const { return !errorString().isEmpty(); }
+    QString errorString() const;
+
     QString hiddenPath() const { return m_path; }
 
 private:
@@ -34,5 +39,6 @@ private:
 
     QString m_path;
     QFile m_file;
+    QString m_error;
     bool m_published = false;
 };

@@ -3,6 +3,7 @@
 #include "output/PngChunks.h"
 #include "output/PngStrip.h"
 
+#include <QIODevice>
 #include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
@@ -47,16 +48,22 @@ PngWriter::~PngWriter() = default;
 
 bool PngWriter::write(const QImage &image, QIODevice &device)
 {
-    if (image.isNull())
+    const QString size = QStringLiteral("%1 \u00d7 %2 pixels").arg(image.width()).arg(image.height());
+    if (image.isNull()) {
+        m_error = QStringLiteral("The image has no pixels");
         return false;
+    }
+    m_error.clear();
     const Png::Source source = Png::prepareSource(image);
-    if (source.image.isNull())
-        return false; // the conversion ran out of memory
-    const int count = stripCountFor(source);
-    const bool written = encodeStrips(source, count) && writeStream(source, count, device);
+    if (source.image.isNull()) // the conversion ran out of memory
+        m_error = QStringLiteral("Not enough memory to encode the image: %1").arg(size);
+    else if (const int count = stripCountFor(source); !encodeStrips(source, count))
+        m_error = QStringLiteral("The PNG compressor failed (out of memory?): %1").arg(size);
+    else if (!writeStream(source, count, device))
+        m_error = device.errorString();
     for (auto &strip : m_strips)
         strip->releaseBuffersAbove(keptBufferBytes);
-    return written;
+    return m_error.isEmpty();
 }
 
 int PngWriter::stripCountFor(const Png::Source &source) const

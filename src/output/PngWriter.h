@@ -45,6 +45,8 @@ public:
     // Writes the whole PNG stream to `device`; false if the image is null or
     // the device refuses a write.
     bool write(const QImage &image, QIODevice &device);
+    // Why the last write failed, in words for the user.
+    QString errorString() const { return m_error; }
 
 private:
     int stripCountFor(const Png::Source &source) const;
@@ -54,4 +56,5 @@ private:
     Options m_options;
     std::unique_ptr<QThreadPool> m_pool;
     std::vector<std::unique_ptr<PngStrip>> m_strips;
+    QString m_error;
 };

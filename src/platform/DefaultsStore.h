@@ -7,28 +7,38 @@
 #include <memory>
 #include <optional>
 
-class QSettings;
-
-// The per-user defaults store: one flat JSON object of string, number and
-// boolean values in $XDG_CONFIG_HOME/quillet/defaults.json.
+// The per-user defaults store: one JSON object in
+// $XDG_CONFIG_HOME/quillet/defaults.json. Quillet writes string, number and
+// boolean members; members of any other kind, written by the user or by
+// another version, are kept as they are.
 //
 // Every write reaches the disk before the call returns, through an atomic
-// replace. Several stores on the same file may live in one process (the
-// settings and the shortcut storage): each write merges into what is on disk,
-// so no writer loses another's keys.
+// replace, and merges into what is on disk, so that a key another program
+// added is kept. Stores on the same file in one process (the settings and the
+// shortcut storage) share one copy of the values.
+//
+// Nothing the user set is lost to a bad file: a file that cannot be used (not
+// JSON, not a regular file, absurdly large) is moved aside byte for byte
+// before anything replaces it, and the next write carries every value held
+// in memory. A write that cannot reach the disk keeps the value in memory,
+// is tried again with the next write, and is reported once on standard error.
 class DefaultsStore
 {
 public:
+    // Far above any real settings file; a larger file is set aside unread.
+    static constexpr qint64 maxFileSize = qint64(16) << 20;
+
     explicit DefaultsStore(const QString &filePath = defaultFilePath());
     ~DefaultsStore();
     DefaultsStore(const DefaultsStore &) = delete;
     DefaultsStore &operator=(const DefaultsStore &) = delete;
 
     static QString defaultFilePath();
-    // Where an unreadable file is moved so that it is neither lost nor overwritten.
+    // Where an unusable file is moved so that it is neither lost nor
+    // overwritten; later ones get ".2", ".3", … after it.
     static QString corruptFilePath(const QString &filePath);
 
-    QString filePath() const { return m_filePath; }
+    QString filePath() const;
 
     bool contains(const QString &key) const;
     // Every key the store holds.
@@ -51,6 +61,6 @@ public:
     void reload();
 
 private:
-    QString m_filePath;
-    std::unique_ptr<QSettings> m_settings;
+    struct File;
+    std::shared_ptr<File> m_file;
 };

@@ -3,9 +3,11 @@
 #include "platform/DefaultsStore.h"
 
 #include "fakes/FakeSoundPlayer.h"
+#include "support/Unprivileged.h"
 
 #include <QDir>
 #include <QImageReader>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -74,6 +76,7 @@ TEST_F(FileServiceTest, TakenNamesAreNumberedFromTwoPerExtension)
 {
     ::umask(022);
     EXPECT_EQ(service.save(testImage(), settings), in(kStamp + ".png"));
+    EXPECT_EQ(QImage(in(kStamp + ".png")), testImage()); // every pixel, alpha included
     EXPECT_EQ(service.save(testImage(), settings), in(kStamp + " (2).png"));
     ASSERT_TRUE(QDir().mkpath(in(kStamp + " (3).png"))); // a folder is taken too
     EXPECT_EQ(service.save(testImage(), settings), in(kStamp + " (4).png"));
@@ -114,13 +117,6 @@ TEST_F(FileServiceTest, AGivenNameStaysInTheSaveFolderAndFitsTheFileSystem)
     EXPECT_EQ(everythingIn(dir.path()), QStringList({"defaults.json", "new"}));
 }
 
-TEST_F(FileServiceTest, PngKeepsEveryPixel)
-{
-    for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32})
-        EXPECT_EQ(
-            QImage(service.save(testImage(format), settings)).convertToFormat(format), testImage(format));
-}
-
 TEST_F(FileServiceTest, JpegSizeFallsWithQualityAndOutOfRangeQualitiesStillEncode)
 {
     QImage screen(320, 200, QImage::Format_RGB32);
@@ -152,34 +148,53 @@ struct FailingEncoder : ImageEncoder
     }
 };
 
-TEST_F(FileServiceTest, AFailedSaveLeavesNoFileAndPlaysNoSound)
+TEST_F(FileServiceTest, AFailedSaveNamesItsCauseAndLeavesNoFile)
 {
     QFile(dir.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly);
     const QString belowFile = dir.filePath(QStringLiteral("file/shots"));
+    const QString readOnly = dir.filePath(QStringLiteral("read-only"));
+    ASSERT_TRUE(QDir().mkpath(readOnly));
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
+    const QString withNul = dir.filePath(QStringView(u"a\0b", 3).toString());
+    const QString failed = QStringLiteral("Failed to write image to disk.");
     const struct
     {
         QString folder;
         ImageEncoder *encoder;
         QImage image;
+        ImageFormat format;
         QString message;
+        QString detail;
     } cases[] = {
-        {belowFile, new StandardImageEncoder, testImage(),
-            "Could not create folder " + belowFile + ": Not a directory"},
-        {folder(), new FailingEncoder, testImage(), "Failed to write image to disk."},
-        {folder(), new StandardImageEncoder, QImage(), "Failed to write image to disk."},
+        {belowFile, new StandardImageEncoder, testImage(), ImageFormat::png,
+            "Could not create folder " + belowFile + ": Not a directory", ""},
+        {readOnly, new StandardImageEncoder, testImage(), ImageFormat::png, "Could not create image file.",
+            readOnly + ": Permission denied"},
+        {folder(), new FailingEncoder, testImage(), ImageFormat::png, failed, ""},
+        {folder(), new StandardImageEncoder, QImage(), ImageFormat::png, failed, "The image has no pixels"},
+        {folder(), new StandardImageEncoder, QImage(70000, 16, QImage::Format_RGB32), ImageFormat::jpeg,
+            failed, "The image is too large for JPEG: 70000 × 16 pixels"},
+        // Cut at the NUL, the path would name another folder, which must not appear.
+        {withNul, new StandardImageEncoder, testImage(), ImageFormat::png,
+            "The save folder is not a valid path.",
+            "The setting savePath contains a NUL character: " + dir.filePath("a\\0b")},
     };
+    Unprivileged user({dir.path(), store.filePath()});
     for (const auto &c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
         settings.setSavePath(c.folder);
         FileService failing(
             sound, [] { return kFourPm; }, std::unique_ptr<ImageEncoder>(c.encoder));
         try {
-            failing.save(c.image, settings);
+            failing.save(c.image, QStringLiteral("x"), c.format, settings);
             ADD_FAILURE() << "saved in " << c.folder.toStdString();
         } catch (const Error &error) {
             EXPECT_EQ(error.message(), c.message);
+            EXPECT_EQ(error.detail(), c.detail);
         }
         EXPECT_EQ(everythingIn(c.folder), QStringList());
     }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("a"))));
     EXPECT_EQ(sound.playCount, 0);
 }
 
@@ -207,6 +222,54 @@ TEST_F(FileServiceTest, ANameTakenDuringTheWriteIsNeverReplaced)
     EXPECT_EQ(contentsOf(in(kStamp + ".png")), "theirs");
     EXPECT_EQ(everythingIn(folder()).size(), 2);
 }
+
+// File systems whose rename cannot refuse to replace, mounted by the test
+// itself (which needs root): a save must still never replace a file.
+struct Mount
+{
+    const char *name;
+    const char *command; // run in a fresh folder; mounts at ./mnt
+    friend void PrintTo(const Mount &mount, std::ostream *out) { *out << mount.name; }
+};
+
+class FileServiceOnMountTest : public FileServiceTest, public ::testing::WithParamInterface<Mount>
+{
+protected:
+    QTemporaryDir work;
+    QString mnt = work.filePath(QStringLiteral("mnt"));
+    void TearDown() override
+    {
+        QProcess umount; // quietly: most often nothing was mounted
+        umount.start(QStringLiteral("umount"), {mnt});
+        umount.waitForFinished();
+    }
+};
+
+TEST_P(FileServiceOnMountTest, TakenNamesAreNumberedAndNothingIsLeftBehind)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting " << GetParam().name << " needs root";
+    QProcess shell;
+    shell.setWorkingDirectory(work.path());
+    shell.setProcessChannelMode(QProcess::MergedChannels);
+    shell.start(QStringLiteral("sh"), {QStringLiteral("-c"), QString::fromLatin1(GetParam().command)});
+    if (!shell.waitForFinished(60000) || shell.exitCode() != 0)
+        GTEST_SKIP() << "cannot mount " << GetParam().name
+                     << " here: " << shell.readAll().trimmed().toStdString();
+
+    settings.setSavePath(mnt);
+    EXPECT_EQ(service.save(testImage(), settings), QDir(mnt).filePath(kStamp + ".png"));
+    EXPECT_EQ(service.save(testImage(), settings), QDir(mnt).filePath(kStamp + " (2).png"));
+    EXPECT_EQ(everythingIn(mnt).size(), 2) << everythingIn(mnt).join(u' ').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(FileSystems, FileServiceOnMountTest,
+    ::testing::Values(Mount{"vfat", "truncate -s 8M fs && mkfs.vfat fs && mkdir mnt && mount -o loop fs mnt"},
+        // Without hard links either.
+        Mount{"exfat_fuse",
+            "truncate -s 8M fs && mkfs.exfat fs && mkdir mnt && mount -t exfat-fuse -o loop fs mnt"},
+        Mount{"bindfs_fuse", "mkdir source mnt && bindfs source mnt"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(MostRecentScreenshotTest, IsTheNewestVisibleImageFileDirectlyInTheFolder)
 {

@@ -1,5 +1,7 @@
 #include "platform/DefaultsStore.h"
 
+#include "support/Unprivileged.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -7,53 +9,139 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
 
 QJsonObject readFileObject(const QString &path)
 {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    return QJsonDocument::fromJson(file.readAll()).object();
+    return QJsonDocument::fromJson(contentsOf(path)).object();
 }
 
-TEST(DefaultsStoreTest, TwoWritersInOneProcessKeepEachOthersKeys)
+// The kind of the entry itself: a link is not followed.
+mode_t typeOf(const QString &path)
 {
+    struct stat status
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & S_IFMT : 0;
+}
+
+// What the store says on standard error.
+class DefaultsStoreTest : public ::testing::Test
+{
+protected:
+    static inline QStringList warnings;
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("quillet/defaults.json"));
-    DefaultsStore settings(path);
-    DefaultsStore shortcuts(path);
-    settings.setValue(QStringLiteral("imageFormat"), QStringLiteral("jpeg"));
-    shortcuts.setValue(QStringLiteral("KeyboardShortcuts_captureRegion"), QStringLiteral("{}"));
-    settings.setValue(QStringLiteral("playSound"), true);
-    shortcuts.remove(QStringLiteral("KeyboardShortcuts_captureRegion"));
-    shortcuts.setValue(QStringLiteral("KeyboardShortcuts_captureWindow"), false);
+    const QString path = dir.filePath(QStringLiteral("defaults.json"));
 
-    const QJsonObject onDisk = readFileObject(path);
-    EXPECT_EQ(onDisk.value(QStringLiteral("imageFormat")), QJsonValue(QStringLiteral("jpeg")));
-    EXPECT_EQ(onDisk.value(QStringLiteral("playSound")), QJsonValue(true));
-    EXPECT_FALSE(onDisk.contains(QStringLiteral("KeyboardShortcuts_captureRegion")));
-    EXPECT_EQ(onDisk.value(QStringLiteral("KeyboardShortcuts_captureWindow")), QJsonValue(false));
-}
+    void SetUp() override
+    {
+        warnings.clear();
+        qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &, const QString &text) { warnings << text; });
+    }
+    void TearDown() override { qInstallMessageHandler(nullptr); }
+};
 
-TEST(DefaultsStoreTest, UnreadableFilesAreSetAsideNotOverwritten)
+TEST_F(DefaultsStoreTest, UnusableFilesAreSetAsideUntouchedAndNamed)
 {
-    for (const QByteArray &bytes :
-        {QByteArray(R"({"savePath": )"), QByteArray("[1, 2, 3]"), QByteArray("\"png\"")}) {
-        SCOPED_TRACE(bytes.constData());
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("defaults.json"));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
+    const std::pair<const char *, void (*)(const QString &)> unusable[] = {
+        {"unfinished JSON", [](const QString &p) { writeFile(p, R"({"savePath": )"); }},
+        {"not an object", [](const QString &p) { writeFile(p, "[1, 2, 3]"); }},
+        {"a pipe", [](const QString &p) { ASSERT_EQ(::mkfifo(QFile::encodeName(p).constData(), 0600), 0); }},
+        {"a link to an endless device", [](const QString &p) { ASSERT_TRUE(QFile::link("/dev/zero", p)); }},
+        {"over the size limit",
+            [](const QString &p) {
+                writeFile(p, "{}");
+                ASSERT_TRUE(QFile(p).resize(DefaultsStore::maxFileSize + 1));
+            }},
+    };
+    for (const auto &[what, make] : unusable) {
+        SCOPED_TRACE(what);
+        ASSERT_TRUE(QFile::remove(path) || typeOf(path) == 0);
+        QFile::remove(DefaultsStore::corruptFilePath(path));
+        warnings.clear();
+        make(path);
+        const mode_t type = typeOf(path);
+        const QByteArray bytes = S_ISREG(type) ? contentsOf(path) : QByteArray();
 
         DefaultsStore store(path);
-        EXPECT_FALSE(store.contains(QStringLiteral("savePath")));
+        EXPECT_TRUE(store.keys().isEmpty());
         store.setValue(QStringLiteral("playSound"), true);
 
-        QFile aside(DefaultsStore::corruptFilePath(path));
-        ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
-        EXPECT_EQ(aside.readAll(), bytes);
+        EXPECT_EQ(typeOf(DefaultsStore::corruptFilePath(path)), type);
+        if (S_ISREG(type)) {
+            EXPECT_EQ(contentsOf(DefaultsStore::corruptFilePath(path)), bytes);
+        }
         EXPECT_EQ(readFileObject(path).value(QStringLiteral("playSound")), QJsonValue(true));
+        EXPECT_EQ(warnings.filter(path).size(), 1) << warnings.join(u'\n').toStdString();
+    }
+}
+
+// Members that another version or the user added, and a file that an editor
+// or a dotfiles sync broke while Quillet runs, must not cost a setting; two
+// stores on one file (the settings and the shortcuts) keep each other's keys.
+TEST_F(DefaultsStoreTest, AWriteKeepsForeignMembersAndEverythingHeldInMemory)
+{
+    writeFile(path, R"({"savePath": "/keep/me", "imageFormat": "jpeg", "x": {"a": [1, "b"]}, "y": null,
+        "KeyboardShortcuts_captureRegion": "{\"carbonKeyCode\":21,\"carbonModifiers\":2816}"})");
+    QJsonObject expected = readFileObject(path);
+    DefaultsStore settings(path);
+    DefaultsStore shortcuts(path);
+    settings.setValue(QStringLiteral("copyToClipboard"), true);
+    expected.insert(QStringLiteral("copyToClipboard"), true);
+    EXPECT_EQ(readFileObject(path), expected);
+
+    shortcuts.setValue(QStringLiteral("KeyboardShortcuts_captureWindow"), false);
+    expected.insert(QStringLiteral("KeyboardShortcuts_captureWindow"), false);
+    shortcuts.remove(QStringLiteral("KeyboardShortcuts_captureRegion"));
+    expected.remove(QStringLiteral("KeyboardShortcuts_captureRegion"));
+    const QByteArray broken = R"({"savePath":"/x",})";
+    writeFile(path, broken);
+    settings.setValue(QStringLiteral("jpegQuality"), 0.5);
+    expected.insert(QStringLiteral("jpegQuality"), 0.5);
+    EXPECT_EQ(contentsOf(DefaultsStore::corruptFilePath(path)), broken);
+    EXPECT_EQ(readFileObject(path), expected);
+}
+
+TEST_F(DefaultsStoreTest, AChangeThatCannotBeStoredIsKeptReportedOnceAndStoredLater)
+{
+    for (const bool readOnlyFolder : {true, false}) {
+        SCOPED_TRACE(readOnlyFolder ? "read-only folder" : "read-only file");
+        warnings.clear();
+        writeFile(path, R"({"playSound": true})");
+        Unprivileged user({dir.path(), path});
+        if (!user.active())
+            GTEST_SKIP() << "cannot leave root, who may write anywhere";
+        QFile::setPermissions(readOnlyFolder ? dir.path() : path, QFile::ReadOwner | QFile::ExeOwner);
+
+        DefaultsStore store(path);
+        store.setValue(QStringLiteral("playSound"), false);
+        store.setValue(QStringLiteral("imageFormat"), QStringLiteral("jpeg"));
+        EXPECT_EQ(store.object(QStringLiteral("playSound")), QVariant(false));
+        EXPECT_EQ(contentsOf(path), R"({"playSound": true})");
+        EXPECT_EQ(warnings,
+            QStringList("Quillet: could not save settings to " + path
+                + ": Permission denied. Changes stay in effect until Quillet quits."));
+
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        store.setValue(QStringLiteral("copyToClipboard"), true);
+        EXPECT_EQ(
+            readFileObject(path).value(QStringLiteral("imageFormat")), QJsonValue(QStringLiteral("jpeg")));
     }
 }
 
