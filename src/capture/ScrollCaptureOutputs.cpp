@@ -21,8 +21,11 @@ void StandardScrollCaptureOutputs::showAlert(const QString &title, const QString
 {
     // The modal loop starts after the caller has returned, so the flow
     // that failed never waits for the user.
+    // The heading goes in the alert itself: without a window manager no
+    // title bar shows it.
     QTimer::singleShot(0, qApp, [title, message] {
-        QMessageBox alert(QMessageBox::Warning, title, message);
+        QMessageBox alert(QMessageBox::Warning, QStringLiteral("Quillet"), title);
+        alert.setInformativeText(message);
         alert.exec();
     });
 }
