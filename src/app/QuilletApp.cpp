@@ -32,8 +32,8 @@ QuilletApp::QuilletApp(Platform platform)
     m_permissionService = std::make_unique<PermissionService>(*m_platform.permission);
     m_fileService = std::make_unique<FileService>(*m_platform.sound);
     m_screenFreeze = std::make_unique<ScreenFreeze>();
-    m_captureService = std::make_unique<CaptureService>(
-        m_settings.get(), *m_platform.displays, *m_platform.grabber, *m_platform.windows);
+    m_captureService
+        = std::make_unique<CaptureService>(*m_platform.displays, *m_platform.grabber, *m_platform.windows);
     m_captureService->setScreenFreeze(m_screenFreeze.get());
     m_overlayService
         = std::make_unique<OverlayService>(*m_platform.grabber, *m_platform.compositing, *m_screenFreeze);

@@ -96,10 +96,9 @@ CaptureResult windowJob(
 
 } // namespace
 
-CaptureService::CaptureService(AppSettings *settings, DisplayServer &displays, ScreenGrabber &grabber,
-    WindowList &windows, QObject *parent)
+CaptureService::CaptureService(
+    DisplayServer &displays, ScreenGrabber &grabber, WindowList &windows, QObject *parent)
     : QObject(parent)
-    , m_settings(settings)
     , m_displays(displays)
     , m_grabber(grabber)
     , m_windows(windows)

@@ -8,7 +8,6 @@
 #include <QRectF>
 #include <QThreadPool>
 
-class AppSettings;
 class DisplayServer;
 class ScreenFreeze;
 class ScreenGrabber;
@@ -26,8 +25,8 @@ class CaptureService : public QObject
 public:
     // The platform objects must outlive the service; the grabber and the
     // window list are used from worker threads.
-    CaptureService(AppSettings *settings, DisplayServer &displays, ScreenGrabber &grabber,
-        WindowList &windows, QObject *parent = nullptr);
+    CaptureService(
+        DisplayServer &displays, ScreenGrabber &grabber, WindowList &windows, QObject *parent = nullptr);
     ~CaptureService() override;
 
     // `rect` in global points, as the region overlay reports it.
@@ -43,7 +42,6 @@ public:
     void setScreenFreeze(const ScreenFreeze *freeze) { m_freeze = freeze; }
 
 private:
-    [[maybe_unused]] AppSettings *m_settings; // read by nothing yet: no capture option is a setting
     DisplayServer &m_displays;
     ScreenGrabber &m_grabber;
     WindowList &m_windows;

@@ -33,7 +33,7 @@ protected:
     CaptureService &service()
     {
         if (!m_service)
-            m_service = std::make_unique<CaptureService>(nullptr, displays, grabber, windowList);
+            m_service = std::make_unique<CaptureService>(displays, grabber, windowList);
         return *m_service;
     }
 

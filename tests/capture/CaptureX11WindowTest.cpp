@@ -75,7 +75,7 @@ protected:
     X11DisplayServer displays;
     X11ScreenGrabber grabber;
     X11WindowList windows;
-    CaptureService service{nullptr, displays, grabber, windows};
+    CaptureService service{displays, grabber, windows};
     const qint64 ownPid = QCoreApplication::applicationPid();
 };
 
@@ -157,7 +157,9 @@ TEST_F(CaptureX11WindowTest, WindowTheCompositingManagerLeftUnredirectedIsStillR
     listWhere([&](const auto &l) {
         return !l.isEmpty() && l.front().number == target.id && frameExtents(target.id).size() == 4;
     });
-    const QImage image = service.captureWindow().result().image;
+    QFuture<CaptureResult> capture = service.captureWindow();
+    ASSERT_EQ(messageOf(capture).toStdString(), "(no error)");
+    const QImage image = capture.result().image;
     const QList<int> e = frameExtents(target.id);
     ASSERT_EQ(image.size(), QSize(200 + e[0] + e[1], 150 + e[2] + e[3]));
     EXPECT_EQ(clientMismatches(image, e, {200, 150}), 0);

@@ -194,7 +194,7 @@ TEST_F(OverlayServiceTest, DimsAroundAnUndimmedSelection)
 TEST_F(OverlayServiceTest, CaptureInTheCallbackReadsThePictureTheUserSaw)
 {
     FakeWindowList windows;
-    CaptureService capture(nullptr, displays, grabber, windows);
+    CaptureService capture(displays, grabber, windows);
     capture.setScreenFreeze(&freeze);
     QFuture<CaptureResult> inCallback;
     overlays.onSelectionComplete

@@ -50,7 +50,7 @@ protected:
     X11WindowList windows;
     X11CompositingManager compositing;
     ScreenFreeze freeze;
-    CaptureService capture{nullptr, displays, grabber, windows};
+    CaptureService capture{displays, grabber, windows};
     OverlayService overlays{grabber, compositing, freeze};
     TestSupport::HelperWindow helper{
         QStringLiteral(CAPTURE_TEST_WINDOW), {QStringLiteral("400x300+600+150")}};

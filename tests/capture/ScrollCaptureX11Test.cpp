@@ -115,7 +115,7 @@ protected:
     X11WindowList windows;
     X11CompositingManager compositing;
     ScreenFreeze freeze;
-    CaptureService capture{nullptr, displays, grabber, windows};
+    CaptureService capture{displays, grabber, windows};
     OverlayService overlays{grabber, compositing, freeze};
     FakeScrollCaptureOutputs outputs;
     ScrollCaptureService scroll{
