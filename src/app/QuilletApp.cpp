@@ -64,7 +64,7 @@ QuilletApp::QuilletApp(Platform platform)
     m_permissionService = std::make_unique<PermissionService>(*m_platform.permission);
     m_fileService = std::make_unique<FileService>(*m_platform.sound);
     m_captureService = std::make_unique<CaptureService>(
-        m_settings.get(), *m_platform.displays, *m_platform.grabber, *m_platform.windows);
+        *m_platform.displays, *m_platform.grabber, *m_platform.windows);
     m_overlayService = std::make_unique<OverlayService>(*m_platform.grabber, *m_platform.compositing);
     m_outputWindows = std::make_unique<StandardCaptureOutputs>();
     m_outputs = std::make_unique<CaptureOutputPipeline>(*m_fileService, *m_settings, *m_outputWindows);

@@ -24,8 +24,15 @@ ShareableDisplay findDisplay(ScreenGrabber &grabber, quint32 displayID)
     throw CaptureFailure(CaptureError::displayNotFound);
 }
 
-// The grabber reads a display at its own pixels; a caller that asked for
-// another size (a display Qt has no screen for) gets the image resampled.
+QImage nonEmpty(QImage image)
+{
+    if (image.isNull())
+        throw CaptureFailure(CaptureError::captureFailedNoImage);
+    return image;
+}
+
+// A region read from a display Qt has no screen for comes at the display's
+// own pixels and is resampled to the size asked for at the fallback scale.
 QImage sized(QImage image, const QSize &size)
 {
     if (image.isNull() || size.isEmpty())
@@ -56,13 +63,13 @@ CaptureResult regionJob(
     return finish(sized(image, plan.resultSize), CaptureMode::region, displayID);
 }
 
-CaptureResult fullscreenJob(ScreenGrabber &grabber, const DisplaySnapshot &snapshot, quint32 displayID)
+CaptureResult fullscreenJob(ScreenGrabber &grabber, quint32 displayID)
 {
+    // A whole display is every one of its pixels as they are. Its size in
+    // points is rounded at fractional scales, and scaling that back would
+    // come out a pixel short and resample (blur) the whole image.
     const ShareableDisplay display = findDisplay(grabber, displayID);
-    const ScreenSnapshot *screen = snapshot.screen(displayID);
-    const QSize points = screen ? screen->geometry.size() : display.geometry.size();
-    const QSize size = CaptureGeometry::pixelSize(points, CaptureGeometry::scaleFor(snapshot, displayID));
-    return finish(sized(grabber.grabArea(display.geometry), size), CaptureMode::fullscreen, displayID);
+    return finish(nonEmpty(grabber.grabArea(display.geometry)), CaptureMode::fullscreen, displayID);
 }
 
 CaptureResult windowJob(
@@ -80,19 +87,17 @@ CaptureResult windowJob(
     // Only the frontmost qualifying window is wanted; never a later one.
     if (target == shareable.end())
         throw CaptureFailure(CaptureError::windowNotFound);
-    const QRectF frame = CaptureGeometry::toPoints(target->frame, snapshot);
-    const quint32 displayID = CaptureGeometry::displayForFrame(frame, snapshot);
-    const QSize size
-        = CaptureGeometry::pixelSize(frame.size(), CaptureGeometry::scaleFor(snapshot, displayID));
-    return finish(sized(grabber.grabWindow(target->windowID), size), CaptureMode::window, displayID);
+    const quint32 displayID
+        = CaptureGeometry::displayForFrame(CaptureGeometry::toPoints(target->frame, snapshot), snapshot);
+    // The window at its own pixels, as for a whole display.
+    return finish(nonEmpty(grabber.grabWindow(target->windowID)), CaptureMode::window, displayID);
 }
 
 } // namespace
 
-CaptureService::CaptureService(AppSettings *settings, DisplayServer &displays, ScreenGrabber &grabber,
-    WindowList &windows, QObject *parent)
+CaptureService::CaptureService(
+    DisplayServer &displays, ScreenGrabber &grabber, WindowList &windows, QObject *parent)
     : QObject(parent)
-    , m_settings(settings)
     , m_displays(displays)
     , m_grabber(grabber)
     , m_windows(windows)
@@ -128,9 +133,8 @@ QFuture<CaptureResult> CaptureService::captureRegion(QRectF rect, quint32 displa
 
 QFuture<CaptureResult> CaptureService::captureFullscreen(quint32 displayID)
 {
-    return QtConcurrent::run(&m_pool, [&grabber = m_grabber, snapshot = snapshotDisplays(), displayID] {
-        return fullscreenJob(grabber, snapshot, displayID);
-    });
+    return QtConcurrent::run(
+        &m_pool, [&grabber = m_grabber, displayID] { return fullscreenJob(grabber, displayID); });
 }
 
 QFuture<CaptureResult> CaptureService::captureWindow()

@@ -9,7 +9,6 @@
 #include <QRectF>
 #include <QThreadPool>
 
-class AppSettings;
 class DisplayServer;
 class ScreenGrabber;
 class WindowList;
@@ -26,8 +25,8 @@ class CaptureService : public QObject
 public:
     // The platform objects must outlive the service; the grabber and the
     // window list are used from worker threads.
-    CaptureService(AppSettings *settings, DisplayServer &displays, ScreenGrabber &grabber,
-        WindowList &windows, QObject *parent = nullptr);
+    CaptureService(
+        DisplayServer &displays, ScreenGrabber &grabber, WindowList &windows, QObject *parent = nullptr);
     ~CaptureService() override;
 
     // `rect` in global points, as the region overlay reports it. Pixels that
@@ -41,7 +40,6 @@ public:
     DisplaySnapshot snapshotDisplays() const;
 
 private:
-    [[maybe_unused]] AppSettings *m_settings; // read by nothing yet: no capture option is a setting
     DisplayServer &m_displays;
     ScreenGrabber &m_grabber;
     WindowList &m_windows;

@@ -145,11 +145,3 @@ std::map<quint32, SelectionOverlayView *> OverlayService::overlayViews() const
     }
     return views;
 }
-
-std::map<quint32, QWidget *> OverlayService::overlayPanels() const
-{
-    std::map<quint32, QWidget *> panels;
-    for (const auto &[id, view] : overlayViews())
-        panels[id] = view;
-    return panels;
-}

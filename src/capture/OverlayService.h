@@ -44,9 +44,9 @@ public:
     // Takes every overlay down; the two callbacks stay as they are.
     void dismissOverlays();
 
-    // The overlays on screen, by display identifier. Each view is its own window.
+    // The overlays on screen, by display identifier. Each view is its own
+    // window, so it is also the panel.
     std::map<quint32, SelectionOverlayView *> overlayViews() const;
-    std::map<quint32, QWidget *> overlayPanels() const;
 
 private:
     FrozenScreens freezeDisplays(const QList<quint32> &displayIDs) const;

@@ -3,12 +3,17 @@
 #include "platform/Error.h"
 #include "capture/CaptureError.h"
 #include "capture/CaptureService.h"
+#include "capture/DisplayLookup.h"
 #include "capture/FrameStitcher.h"
 #include "capture/ScrollCaptureControlView.h"
 #include "output/CaptureOutputPipeline.h"
 #include "platform/CompositingManager.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
 
 #include <unistd.h>
 
@@ -49,11 +54,18 @@ qint64 ScrollCaptureService::defaultMemoryBudget()
     return qint64(pages) * pageSize / 4;
 }
 
-QRect ScrollCaptureService::panelFrameFor(QRectF rect)
+QRect ScrollCaptureService::panelFrameFor(QRectF rect, QRect available)
 {
     const int x = qRound(rect.center().x() - PanelWidth / 2.0);
-    const int y = qRound(rect.top() - PanelGap - PanelHeight);
-    return {x, y, PanelWidth, PanelHeight};
+    const int above = qRound(rect.top() - PanelGap - PanelHeight);
+    if (available.isEmpty())
+        return {x, above, PanelWidth, PanelHeight};
+    const int below = qRound(rect.bottom() + PanelGap);
+    const int lowest = available.y() + available.height() - PanelHeight;
+    const int y = above >= available.top() ? above : below <= lowest ? below : qRound(rect.top() + PanelGap);
+    const int rightmost = available.x() + available.width() - PanelWidth;
+    return {std::clamp(x, available.left(), std::max(available.left(), rightmost)),
+        std::clamp(y, available.top(), std::max(available.top(), lowest)), PanelWidth, PanelHeight};
 }
 
 void ScrollCaptureService::startScrollCapture(QRectF rect, quint32 displayID)
@@ -188,8 +200,11 @@ void ScrollCaptureService::alert(const Error &error)
 
 void ScrollCaptureService::showControlPanel(QRectF rect)
 {
+    const QScreen *screen = screenForDisplayID(m_captureDisplayID);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
     QWidget *panel = ScrollCaptureControlView::makePanel(this, m_compositing.isRunning());
-    panel->setGeometry(panelFrameFor(rect));
+    panel->setGeometry(panelFrameFor(rect, screen ? screen->availableGeometry() : QRect()));
     panel->show();
     m_controlPanel = panel;
 }

@@ -84,9 +84,12 @@ public:
     // Replaces the frame stitcher (FrameStitcher::stitchFrames).
     void setStitcher(Stitcher stitcher) { m_stitch = std::move(stitcher); }
 
-    // The panel's place for a selection: centred above it, its bottom edge
-    // PanelGap points above the selection's top, whatever the screen edges.
-    static QRect panelFrameFor(QRectF rect);
+    // The panel's place for a selection, inside `available` (the screen's
+    // area without panels and docks) so that its buttons stay in reach:
+    // centred above the selection, PanelGap points off its top edge; where
+    // that does not fit, as far below its bottom edge; else PanelGap points
+    // inside its top edge. An empty `available` leaves it above.
+    static QRect panelFrameFor(QRectF rect, QRect available);
 
 signals:
     void isCapturingChanged(bool isCapturing);

@@ -1,6 +1,9 @@
 #include "capture/SelectionOverlayView.h"
 
+#include "capture/DisplayLookup.h"
+
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -28,6 +31,7 @@ QFont labelFont()
 SelectionOverlayView::SelectionOverlayView(QWidget *parent)
     : QWidget(parent,
         Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool)
+    , displayID(displayIDOfScreen(QGuiApplication::primaryScreen()).value_or(0))
 {
     setCursor(Qt::CrossCursor);
     setMouseTracking(false);

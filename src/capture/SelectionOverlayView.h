@@ -23,7 +23,8 @@ public:
 
     explicit SelectionOverlayView(QWidget *parent = nullptr);
 
-    // The display of the screen this view covers.
+    // The display of the screen this view covers; the main display (the
+    // primary screen's) until the service sets it.
     quint32 displayID = 0;
     // The finished selection in global points. Called from the mouse release.
     std::function<void(QRectF)> onSelectionComplete;

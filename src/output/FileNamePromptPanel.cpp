@@ -195,7 +195,9 @@ bool FileNamePromptPanel::eventFilter(QObject *watched, QEvent *event)
         m_context.activate(*m_panel);
         return false;
     }
-    if (event->type() == QEvent::KeyPress && m_panel->isVisible()
+    // An open pop-up (the format list, a menu) holds the keyboard: its
+    // Escape closes only the pop-up, and the typed name stays.
+    if (event->type() == QEvent::KeyPress && m_panel->isVisible() && !QApplication::activePopupWidget()
         && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
         finish(defaults());
         return true;

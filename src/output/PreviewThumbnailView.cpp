@@ -1,5 +1,6 @@
 #include "output/PreviewThumbnailView.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPropertyAnimation>
@@ -56,9 +57,10 @@ void PreviewThumbnailView::paintEvent(QPaintEvent *)
     painter.drawPath(rounded);
 }
 
-void PreviewThumbnailView::mousePressEvent(QMouseEvent *)
+void PreviewThumbnailView::mousePressEvent(QMouseEvent *event)
 {
-    if (m_onClick)
+    // Other buttons are for menus and pasting; opening a file on them surprises.
+    if (event->button() == Qt::LeftButton && m_onClick)
         m_onClick();
 }
 

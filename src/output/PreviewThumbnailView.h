@@ -8,8 +8,8 @@
 #include <functional>
 
 // The thumbnail's content: the image scaled to fit with its aspect ratio,
-// rounded corners and a thin light border. Hovering dims it; every mouse
-// press calls `onClick`.
+// rounded corners and a thin light border. Hovering dims it; a press of the
+// primary button calls `onClick`.
 class PreviewThumbnailView : public QWidget
 {
     Q_OBJECT

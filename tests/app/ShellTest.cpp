@@ -135,7 +135,7 @@ protected:
     FakeScreenGrabber grabber;
     FakeWindowList windows;
     FakeCompositingManager compositing{true};
-    CaptureService capture{nullptr, displays, grabber, windows};
+    CaptureService capture{displays, grabber, windows};
     OverlayService overlays{grabber, compositing};
     FakeCaptureOutputs outputs;
     CaptureOutputPipeline pipeline{files, settings, outputs};

@@ -33,7 +33,7 @@ protected:
     CaptureService &service()
     {
         if (!m_service)
-            m_service = std::make_unique<CaptureService>(nullptr, displays, grabber, windowList);
+            m_service = std::make_unique<CaptureService>(displays, grabber, windowList);
         return *m_service;
     }
 
@@ -78,7 +78,7 @@ TEST_F(CaptureServiceTest, RegionsAndDisplaysAreReadAtTheDisplaysScale)
         {"no screen object: scale 2", QRectF{2250, 10, 100.7, 50.2}, IdC, {2250, 10, 100, 50}, {201, 100}},
         {"whole display at scale 2", {}, IdA, {0, 0, 1600, 1200}, {1600, 1200}},
         {"whole display at scale 1", {}, IdB, {1600, 0, 640, 480}, {640, 480}},
-        {"whole display, no screen object", {}, IdC, {2240, 0, 500, 400}, {1000, 800}},
+        {"whole display, no screen object: its own pixels", {}, IdC, {2240, 0, 500, 400}, {500, 400}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

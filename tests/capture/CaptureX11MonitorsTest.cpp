@@ -41,7 +41,7 @@ protected:
     X11DisplayServer displays;
     X11ScreenGrabber grabber;
     X11WindowList windows;
-    CaptureService service{nullptr, displays, grabber, windows};
+    CaptureService service{displays, grabber, windows};
 };
 
 TEST_F(CaptureX11MonitorsTest, EachMonitorHasItsOwnIdentifier)

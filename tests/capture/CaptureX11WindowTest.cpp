@@ -1,5 +1,6 @@
 #include "capture/CaptureError.h"
 #include "capture/CaptureService.h"
+#include "platform/x11/X11CompositingManager.h"
 #include "platform/x11/X11DisplayServer.h"
 #include "platform/x11/X11ScreenGrabber.h"
 #include "platform/x11/X11WindowList.h"
@@ -34,6 +35,18 @@ QList<int> frameExtents(quint32 window)
     return extents;
 }
 
+// Pixels of the helper's client area that differ from its pattern in a
+// capture of its frame with `extents`.
+qint64 clientMismatches(const QImage &image, const QList<int> &extents, const QSize &client)
+{
+    qint64 wrong = 0;
+    for (int y = 0; y < client.height(); ++y) {
+        for (int x = 0; x < client.width(); ++x)
+            wrong += image.pixel(extents[0] + x, extents[2] + y) != helperPattern(x, y);
+    }
+    return wrong;
+}
+
 class CaptureX11WindowTest : public ::testing::Test
 {
 protected:
@@ -62,7 +75,7 @@ protected:
     X11DisplayServer displays;
     X11ScreenGrabber grabber;
     X11WindowList windows;
-    CaptureService service{nullptr, displays, grabber, windows};
+    CaptureService service{displays, grabber, windows};
     const qint64 ownPid = QCoreApplication::applicationPid();
 };
 
@@ -103,12 +116,7 @@ TEST_F(CaptureX11WindowTest, FrontmostOtherWindowComesWithItsFrameAndItsCoveredP
     EXPECT_EQ(result.mode, CaptureMode::window);
     EXPECT_EQ(result.displayID, displays.mainDisplayID());
 
-    qint64 wrong = 0;
-    for (int y = 0; y < 200; ++y) {
-        for (int x = 0; x < 300; ++x)
-            wrong += result.image.pixel(e[0] + x, e[2] + y) != helperPattern(x, y);
-    }
-    EXPECT_EQ(wrong, 0) << "client pixels differ, the covered part included";
+    EXPECT_EQ(clientMismatches(result.image, e, {300, 200}), 0) << "the covered part included";
 
     // The title bar is not covered: it must be what the screen shows.
     const QRect frame = *list[2].bounds;
@@ -135,6 +143,26 @@ TEST_F(CaptureX11WindowTest, OnlyOwnWindowsLeaveNothingToCapture)
     EXPECT_EQ(windows.frontToBack()->front().ownerPid, ownPid);
     EXPECT_EQ(
         messageOf(service.captureWindow()), "No capturable window found. Make sure another app is in front.");
+}
+
+// Compositing managers unredirect full-screen windows for speed, leaving no
+// pixmap to read; the grab then redirects the window itself.
+TEST_F(CaptureX11WindowTest, WindowTheCompositingManagerLeftUnredirectedIsStillRead)
+{
+    if (X11CompositingManager().isRunning())
+        GTEST_SKIP() << "a real compositing manager runs";
+    HelperWindow compositor(QStringLiteral(IDLE_COMPOSITOR), {});
+    ASSERT_NE(compositor.id, 0u) << "the stand-in did not take the selection";
+    HelperWindow target(QStringLiteral(CAPTURE_TEST_WINDOW), {QStringLiteral("200x150+300+200")});
+    listWhere([&](const auto &l) {
+        return !l.isEmpty() && l.front().number == target.id && frameExtents(target.id).size() == 4;
+    });
+    QFuture<CaptureResult> capture = service.captureWindow();
+    ASSERT_EQ(messageOf(capture).toStdString(), "(no error)");
+    const QImage image = capture.result().image;
+    const QList<int> e = frameExtents(target.id);
+    ASSERT_EQ(image.size(), QSize(200 + e[0] + e[1], 150 + e[2] + e[3]));
+    EXPECT_EQ(clientMismatches(image, e, {200, 150}), 0);
 }
 
 } // namespace

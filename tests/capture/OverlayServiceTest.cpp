@@ -112,6 +112,11 @@ TEST(SelectionOverlayViewTest, SizeLabelIsTruncatedPixels)
     EXPECT_EQ(SelectionOverlayView::sizeLabel({99.99, 0.7}, 1.0), QStringLiteral("99 \u00d7 0"));
 }
 
+TEST_F(OverlayServiceTest, AViewStartsOnTheMainDisplay)
+{
+    EXPECT_EQ(SelectionOverlayView().displayID, IdA);
+}
+
 TEST_F(OverlayServiceTest, EscapeCancelsAndOtherKeysAreSwallowed)
 {
     overlays.showOverlays();

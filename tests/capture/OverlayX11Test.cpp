@@ -48,7 +48,7 @@ protected:
     X11ScreenGrabber grabber;
     X11WindowList windows;
     X11CompositingManager compositing;
-    CaptureService capture{nullptr, displays, grabber, windows};
+    CaptureService capture{displays, grabber, windows};
     OverlayService overlays{grabber, compositing};
     TestSupport::HelperWindow helper{
         QStringLiteral(CAPTURE_TEST_WINDOW), {QStringLiteral("400x300+600+150")}};

@@ -4,6 +4,7 @@
 #include "capture/FrameStitcher.h"
 #include "capture/ScrollCaptureControlView.h"
 #include "output/CaptureOutputPipeline.h"
+#include "output/CaptureOutputs.h"
 #include "output/FileService.h"
 #include "platform/DefaultsStore.h"
 
@@ -12,10 +13,12 @@
 #include "fakes/FakeSoundPlayer.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPromise>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -136,7 +139,6 @@ TEST_F(ScrollCaptureServiceTest, StartArmsThePanelAboveTheRectangleAndItsButtons
     EXPECT_EQ(service.captureTimer(), nullptr);
     ASSERT_NE(service.controlPanel(), nullptr);
     EXPECT_EQ(service.controlPanel()->geometry(), QRect(130, 146, 240, 44));
-    EXPECT_EQ(ScrollCaptureService::panelFrameFor({10.25, 100.5, 100.5, 20}), QRect(-60, 47, 240, 44));
     EXPECT_TRUE(view()->startButton()->isEnabled());
     EXPECT_FALSE(view()->doneButton()->isEnabled());
     EXPECT_TRUE(view()->frameCountLabel()->isHidden());
@@ -165,6 +167,54 @@ TEST_F(ScrollCaptureServiceTest, StartArmsThePanelAboveTheRectangleAndItsButtons
     stopped->updateFrameCountLabel();
     EXPECT_EQ(stopped->pollTimer(), nullptr);
     EXPECT_EQ(stopped->frameCountLabel()->text(), QStringLiteral("1 frames"));
+}
+
+TEST_F(ScrollCaptureServiceTest, ThePanelStaysOnItsScreen)
+{
+    const QRect screen(0, 24, 1280, 776); // below a 24-pixel top bar
+    const struct
+    {
+        const char *what;
+        QRectF selection;
+        QRect available;
+        QPoint panel;
+    } cases[] = {
+        {"above, centred", {100, 200, 300, 150}, screen, {130, 146}},
+        {"no screen known: above, even off screen", {10.25, 20.5, 100.5, 20}, {}, {-60, -34}},
+        {"no room above: below", {100, 40, 300, 150}, screen, {130, 200}},
+        {"no room above or below: inside the top edge", {100, 24, 300, 760}, screen, {130, 34}},
+        {"kept from the left edge", {0, 300, 100, 50}, screen, {0, 246}},
+        {"kept from the right edge", {1200, 300, 80, 50}, screen, {1040, 246}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(
+            ScrollCaptureService::panelFrameFor(c.selection, c.available), QRect(c.panel, QSize(240, 44)));
+    }
+    // A selection at the top of the screen the panel opens on.
+    service.startScrollCapture(QRectF(100, 0, 300, 150), 7);
+    EXPECT_EQ(service.controlPanel()->geometry(), QRect(130, 160, 240, 44));
+}
+
+// Without a window manager no title bar shows: the heading is in the alert.
+TEST(StandardCaptureOutputs, TheAlertShowsItsHeadingAndTheMessage)
+{
+    QString text;
+    QString informative;
+    QTimer reader;
+    QObject::connect(&reader, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            text = box->text();
+            informative = box->informativeText();
+            box->done(0);
+        }
+    });
+    reader.start(10);
+    StandardCaptureOutputs().showAlert(
+        QStringLiteral("Scroll Capture Failed"), QStringLiteral("Failed to stitch scroll capture frames."));
+    ASSERT_TRUE(waitUntil([&] { return !text.isEmpty(); }));
+    EXPECT_EQ(text, QStringLiteral("Scroll Capture Failed"));
+    EXPECT_EQ(informative, QStringLiteral("Failed to stitch scroll capture frames."));
 }
 
 TEST_F(ScrollCaptureServiceTest, CancelAndDoneCloseThePanel)

@@ -147,7 +147,7 @@ protected:
     X11ScreenGrabber grabber;
     X11WindowList windows;
     X11CompositingManager compositing;
-    CaptureService capture{nullptr, displays, grabber, windows};
+    CaptureService capture{displays, grabber, windows};
     OverlayService overlays{grabber, compositing};
     FakeCaptureOutputs outputs;
     CaptureOutputPipeline pipeline{files, settings, outputs};

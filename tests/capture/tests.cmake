@@ -25,11 +25,26 @@ endforeach()
 add_executable(capture-test-window capture/CaptureTestWindow.cpp)
 target_link_libraries(capture-test-window PRIVATE Qt6::Widgets quillet_warnings)
 
+# Fractional scales on a screen whose size in points is not whole.
+add_executable(CaptureX11ScaleTest capture/CaptureX11ScaleTest.cpp)
+target_link_libraries(CaptureX11ScaleTest PRIVATE quillet_test_support quillet_warnings)
+target_compile_definitions(CaptureX11ScaleTest PRIVATE CAPTURE_TEST_WINDOW="$<TARGET_FILE:capture-test-window>")
+foreach(scale 1.25 1.5 1.75)
+    add_test(NAME CaptureX11ScaleTest_${scale}
+        COMMAND ${QUILLET_WITH_X11} --size 1283x803x24 -- $<TARGET_FILE:CaptureX11ScaleTest>)
+    set_tests_properties(CaptureX11ScaleTest_${scale} PROPERTIES LABELS x11
+        ENVIRONMENT "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8;QT_SCALE_FACTOR=${scale}")
+endforeach()
+
+# Owns the compositing manager's selection and redirects nothing.
+add_executable(idle-compositor capture/IdleCompositor.cpp)
+target_link_libraries(idle-compositor PRIVATE PkgConfig::XCB quillet_warnings)
+
 # Under openbox, without and with a compositing manager.
 quillet_add_test(CaptureX11WindowTest LABEL x11
     SOURCES capture/CaptureX11WindowTest.cpp X11_OPTIONS --wm)
 target_compile_definitions(CaptureX11WindowTest PRIVATE
-    CAPTURE_TEST_WINDOW="$<TARGET_FILE:capture-test-window>")
+    CAPTURE_TEST_WINDOW="$<TARGET_FILE:capture-test-window>" IDLE_COMPOSITOR="$<TARGET_FILE:idle-compositor>")
 add_test(NAME CaptureX11WindowTest_composited
     COMMAND ${QUILLET_WITH_X11} --wm --compositor -- $<TARGET_FILE:CaptureX11WindowTest>)
 set_tests_properties(CaptureX11WindowTest_composited PROPERTIES LABELS x11

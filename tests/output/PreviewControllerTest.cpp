@@ -70,6 +70,11 @@ TEST_P(PreviewTest, ThumbnailSitsInTheCornerAndAClickOpensTheFileAndDismissesAtO
 
     UrlReceiver receiver;
     QPointer<QWidget> panel = controller.panel();
+    for (const Qt::MouseButton other : {Qt::RightButton, Qt::MiddleButton}) {
+        QTest::mouseClick(controller.view(), other, {}, QPoint(80, 80));
+        ASSERT_EQ(controller.panel(), panel) << "only the primary button opens the file";
+    }
+    EXPECT_TRUE(receiver.opened.isEmpty());
     QTest::mouseClick(controller.view(), Qt::LeftButton, {}, QPoint(80, 80));
     EXPECT_EQ(receiver.opened, QList<QUrl>{File});
     EXPECT_EQ(controller.panel(), nullptr);

@@ -3,6 +3,7 @@
 #include "fakes/FakeWindowActivator.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -86,6 +87,21 @@ TEST_F(PromptPanelTest, EscapeOrCloseGivesTheDefaults)
     } counter;
     QTest::keyClick(&counter, Qt::Key_Escape);
     EXPECT_EQ(counter.escapes, 1);
+}
+
+TEST_F(PromptPanelTest, EscapeInTheOpenFormatListClosesOnlyTheList)
+{
+    QFuture<PromptResult> answer = prompt.prompt(DefaultName, ImageFormat::png);
+    QTest::keyClicks(prompt.textField(), QStringLiteral("kept"));
+    prompt.formatPopup()->showPopup();
+    QWidget *list = QApplication::activePopupWidget();
+    ASSERT_TRUE(list);
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_FALSE(QApplication::activePopupWidget());
+    EXPECT_FALSE(answer.isFinished());
+    QTest::keyClick(prompt.textField(), Qt::Key_Return);
+    ASSERT_TRUE(answer.isFinished());
+    EXPECT_EQ(answer.result().name, QStringLiteral("kept"));
 }
 
 TEST_F(PromptPanelTest, ASecondPromptAnswersTheFirstWithItsOwnDefaults)

@@ -114,12 +114,19 @@ void TemporaryRedirect::waitForRepaint()
     }
 }
 
-QImage readPixmap(const Xcb::Connection &connection, xcb_window_t frame, const QRect &crop)
+// Nothing when the frame has no off-screen pixmap (BadMatch): nobody
+// redirects it.
+std::optional<QImage> readPixmap(const Xcb::Connection &connection, xcb_window_t frame, const QRect &crop)
 {
     xcb_connection_t *c = connection.get();
     const xcb_pixmap_t pixmap = xcb_generate_id(c);
-    Xcb::check(c, xcb_composite_name_window_pixmap_checked(c, frame, pixmap),
-        QStringLiteral("Could not read window ") + windowText(frame));
+    if (Xcb::ErrorPtr error{
+            xcb_request_check(c, xcb_composite_name_window_pixmap_checked(c, frame, pixmap))}) {
+        if (error->error_code == XCB_MATCH)
+            return std::nullopt;
+        throw Error(QStringLiteral("Could not read window ") + windowText(frame) + QStringLiteral(": ")
+            + Xcb::errorText(error.get()));
+    }
     xcb_generic_error_t *rawError = nullptr;
     Xcb::Reply<xcb_get_image_reply_t> reply{xcb_get_image_reply(c,
         xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, int16_t(crop.x()), int16_t(crop.y()),
@@ -153,8 +160,15 @@ QImage grabClientWindow(const Xcb::Connection &connection, xcb_window_t client)
     if (crop.isEmpty())
         throw Error(
             QStringLiteral("Could not read window ") + windowText(client) + QStringLiteral(": empty"));
-    std::optional<TemporaryRedirect> redirect;
-    if (!compositingManagerRunning(connection))
-        redirect.emplace(connection, *frame);
-    return readPixmap(connection, *frame, crop);
+    // A compositing manager keeps the frame's pixmap current, unless it has
+    // unredirected the window (as they do for full-screen windows, for
+    // speed); such a frame is redirected for the grab as without one.
+    if (compositingManagerRunning(connection)) {
+        if (std::optional<QImage> image = readPixmap(connection, *frame, crop))
+            return *image;
+    }
+    const TemporaryRedirect redirect(connection, *frame);
+    if (std::optional<QImage> image = readPixmap(connection, *frame, crop))
+        return *image;
+    throw Error(QStringLiteral("Could not read window ") + windowText(*frame) + QStringLiteral(": BadMatch"));
 }
