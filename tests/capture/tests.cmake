@@ -4,16 +4,15 @@ quillet_add_test(CaptureServiceTest LABEL unit
     LIBS quillet_fakes
     ENVIRONMENT QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_SOURCE_DIR}/capture/two-screens.json)
 
-quillet_add_test(CaptureX11RegionTest LABEL x11 SOURCES capture/CaptureX11RegionTest.cpp)
-
-# The same program on two RandR monitors, at scale 1 and at scale 2.
-add_executable(CaptureX11MonitorsTest capture/CaptureX11MonitorsTest.cpp)
-target_link_libraries(CaptureX11MonitorsTest PRIVATE quillet_test_support quillet_warnings)
+# One display, then the same program on two RandR monitors at scale 1 and 2.
+quillet_add_test(CaptureX11Test LABEL x11 SOURCES capture/CaptureX11Test.cpp)
+set_tests_properties(CaptureX11Test PROPERTIES ENVIRONMENT
+    "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8;GTEST_FILTER=CaptureX11Test.*")
 foreach(scale 1 2)
-    add_test(NAME CaptureX11MonitorsTest_scale${scale}
+    add_test(NAME CaptureX11Test_monitors_scale${scale}
         COMMAND ${QUILLET_WITH_X11} -- ${CMAKE_CURRENT_SOURCE_DIR}/capture/with-monitors
-                $<TARGET_FILE:CaptureX11MonitorsTest>)
-    set_tests_properties(CaptureX11MonitorsTest_scale${scale} PROPERTIES LABELS x11
+                $<TARGET_FILE:CaptureX11Test> --gtest_filter=Monitors.*)
+    set_tests_properties(CaptureX11Test_monitors_scale${scale} PROPERTIES LABELS x11
         ENVIRONMENT "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8;QT_SCALE_FACTOR=${scale}")
 endforeach()
 
