@@ -93,7 +93,7 @@ TEST_F(QuilletE2E, ADraggedRegionIsSavedWithoutTheOverlayAndEscapeSavesNothing)
     const QStringList saved = waitForFiles(1);
     ASSERT_EQ(saved.size(), 1) << "Escape saved a file";
     EXPECT_EQ(patternMismatches(rgb(saved[0]), {100, 100, 320, 240}), 0);
-    EXPECT_FALSE(findWindow(QStringLiteral("Capture Failed")));
+    EXPECT_FALSE(findAlert());
 }
 
 TEST_F(QuilletE2E, TheWindowShortcutSavesTheFrontWindowWithItsFrame)

@@ -125,9 +125,20 @@ std::optional<quint32> QuilletE2E::waitForWindow(const QString &title) const
     return window;
 }
 
+std::optional<quint32> QuilletE2E::findAlert() const
+{
+    for (const quint32 id : visibleWindows()) {
+        if (runProgram(QStringLiteral("xprop"), {"-id", QString::number(id), "_NET_WM_WINDOW_TYPE"})
+                .contains("_NET_WM_WINDOW_TYPE_DIALOG"))
+            return id;
+    }
+    return std::nullopt;
+}
+
 QString QuilletE2E::alertText() const
 {
-    const auto alert = waitForWindow(QStringLiteral("Capture Failed"));
+    std::optional<quint32> alert;
+    waitUntil([&] { return bool(alert = findAlert()); });
     if (!alert)
         return QStringLiteral("(no alert)");
     // A message box copies its texts with Ctrl+C, as a user would to report them.

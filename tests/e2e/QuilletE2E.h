@@ -23,7 +23,7 @@
 //       writeDefaults(text) before start({}, false) seeds a file as it is.
 //   key("shift+alt+super+3");           a combination pressed and released.
 //   waitForFiles(1);                    the save folder's files, oldest first.
-//   alertText();                        the text of a "Capture Failed" alert.
+//   alertText(), findAlert();           the text of a "Capture Failed" alert, or whether one shows.
 //   output(), storedDefaults();         what quillet printed and stored.
 // A "must not happen" check waits for a later event that must happen (the
 // next capture's file), never for a time to pass.
@@ -61,6 +61,8 @@ protected:
     // The visible window of quillet with this title, once there is one.
     std::optional<quint32> waitForWindow(const QString &title) const;
     std::optional<quint32> findWindow(const QString &title) const;
+    // An alert box of quillet on the screen, if there is one.
+    std::optional<quint32> findAlert() const;
     // Waits for the "Capture Failed" alert and returns its text as the alert
     // copies it (title, message, buttons), leaving it open.
     QString alertText() const;

@@ -80,13 +80,13 @@ TEST_F(QuilletE2E, ASaveFolderThatCannotBeMadeEndsInOneAlertAndTheNextCaptureWor
     EXPECT_TRUE(text.contains(folder) && text.contains(QLatin1String("Not a directory"))) << text.toStdString();
     EXPECT_TRUE(QFileInfo(blocker).isFile());
     key(QStringLiteral("Return"));
-    ASSERT_TRUE(TestSupport::waitUntil([&] { return !findWindow(QStringLiteral("Capture Failed")); }));
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return !findAlert(); }));
 
     QFile::remove(blocker);
     key(Fullscreen);
     EXPECT_EQ(waitForFiles(1, folder).size(), 1);
     EXPECT_TRUE(isRunning());
-    EXPECT_FALSE(findWindow(QStringLiteral("Capture Failed")));
+    EXPECT_FALSE(findAlert());
 }
 
 TEST_F(QuilletE2E, StoredShortcutsReplaceTheDefaults)
@@ -100,7 +100,7 @@ TEST_F(QuilletE2E, StoredShortcutsReplaceTheDefaults)
     const QStringList saved = waitForFiles(1);
     EXPECT_EQ(saved.size(), 1);
     EXPECT_EQ(QImage(saved.value(0)).size(), ScreenSize);
-    EXPECT_FALSE(findWindow(QStringLiteral("Capture Failed")));
+    EXPECT_FALSE(findAlert());
     EXPECT_EQ(storedDefaults().value(QLatin1String("KeyboardShortcuts_captureWindow")), QJsonValue(false));
 }
 
