@@ -4,4 +4,5 @@ target_sources(quillet_core PRIVATE
     app/CaptureMode.h app/ImageFormat.h app/SharedTypes.cpp
     app/QuilletApp.cpp app/QuilletApp.h
     app/MainScreen.cpp app/MainScreen.h
+    app/OnboardingWindow.cpp app/OnboardingWindow.h
     app/PanelContext.cpp app/PanelContext.h)

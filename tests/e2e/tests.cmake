@@ -13,3 +13,4 @@ endfunction()
 
 quillet_add_e2e_test(CaptureE2ETest)
 quillet_add_e2e_test(MenuE2ETest)
+quillet_add_e2e_test(OnboardingE2ETest)
