@@ -1,3 +1,8 @@
 # Sources of this subsystem, relative to src/.
 target_sources(quillet_core PRIVATE
-    setup/PermissionService.cpp setup/PermissionService.h)
+    setup/ElidedLabel.cpp setup/ElidedLabel.h
+    setup/FolderChooser.cpp setup/FolderChooser.h
+    setup/PermissionService.cpp setup/PermissionService.h
+    setup/PermissionStatusRow.cpp setup/PermissionStatusRow.h
+    setup/SettingsView.cpp setup/SettingsView.h
+    setup/SymbolImages.cpp setup/SymbolImages.h)
