@@ -1,6 +1,9 @@
 // The six pages of the onboarding: what each shows, top to bottom.
 
+#include "KeyboardShortcuts/Recorder.h"
 #include "app/AppSettings.h"
+#include "app/CaptureShortcuts.h"
+#include "setup/ElidedLabel.h"
 #include "setup/OnboardingView.h"
 #include "setup/PermissionService.h"
 #include "setup/SetupWidgets.h"
@@ -167,14 +170,6 @@ QWidget *OnboardingView::buildApplicationsPage()
     return page.page();
 }
 
-// Stands in for the shortcut recorder until the recorder control is merged.
-QWidget *OnboardingView::recorderFor(const QString &name)
-{
-    auto *placeholder = new QPushButton(name);
-    placeholder->setEnabled(false);
-    return placeholder;
-}
-
 QWidget *OnboardingView::buildShortcutsPage()
 {
     PageLayout page;
@@ -182,20 +177,21 @@ QWidget *OnboardingView::buildShortcutsPage()
     page.add(title(tr("Set Your Shortcuts")));
     page.add(SetupStyle::label(tr("These work globally — even when other apps are focused."), Font::body, Tone::secondary));
 
-    const std::pair<QString, const char *> shortcuts[] = {
-        {tr("Region Capture"), "captureRegion"},
-        {tr("Scroll Capture"), "captureScroll"},
-        {tr("Fullscreen"), "captureFullscreen"},
-        {tr("Window"), "captureWindow"},
+    const std::pair<QString, CaptureMode> shortcuts[] = {
+        {tr("Region Capture"), CaptureMode::region},
+        {tr("Scroll Capture"), CaptureMode::scroll},
+        {tr("Fullscreen"), CaptureMode::fullscreen},
+        {tr("Window"), CaptureMode::window},
     };
     auto *list = new QWidget;
     auto *rows = new QVBoxLayout(list);
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(12);
-    for (const auto &[text, name] : shortcuts) {
-        QLabel *label = leadingLabel(text, Font::body, Tone::primary);
-        label->setFixedWidth(140);
-        rows->addWidget(row({label, recorderFor(QLatin1String(name))}, 8));
+    for (const auto &[text, mode] : shortcuts) {
+        auto *recorder = new KeyboardShortcuts::Recorder(text, CaptureShortcuts::name(mode));
+        recorder->setLabelWidth(140);
+        recorder->label()->setFont(SetupStyle::font(Font::body));
+        rows->addWidget(recorder);
     }
     page.add(list, 8);
     page.add(SetupStyle::label(tr("You can change these anytime in Settings → Hotkeys."), Font::caption, Tone::tertiary));
@@ -211,8 +207,8 @@ QWidget *OnboardingView::buildSaveFolderPage()
 
     m_savePath = new ElidedLabel;
     m_savePath->setFont(SetupStyle::font(Font::body));
-    m_savePath->setText(m_settings.savePath());
-    connect(&m_settings, &AppSettings::savePathChanged, m_savePath, &ElidedLabel::setText);
+    m_savePath->setFullText(m_settings.savePath());
+    connect(&m_settings, &AppSettings::savePathChanged, m_savePath, &ElidedLabel::setFullText);
     auto *box = new RoundedBox(SetupStyle::tone(this, Tone::quaternary), 8);
     row({new SymbolView(QStringLiteral("folder-fill"), 14, SetupStyle::tone(this, Tone::secondary)), m_savePath}, 8,
         {12, 12, 12, 12}, box);

@@ -1,12 +1,13 @@
 #include "setup/OnboardingView.h"
 
 #include "app/AppSettings.h"
+#include "setup/FolderChooser.h"
 #include "setup/PermissionService.h"
 #include "setup/SetupWidgets.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -55,7 +56,7 @@ OnboardingView::OnboardingView(
     , m_onComplete(std::move(onComplete))
     , m_move(MoveToApplications::runningBundlePath(), ApplicationsFolders::standard(),
           MoveToApplications::detachedLauncher())
-    , m_chooseFolder(&OnboardingView::chooseFolderWithDialog)
+    , m_chooseFolder([this](QWidget *parent) { return FolderChooser::chooseFolder(parent, m_settings.savePath()); })
 {
     m_pages = new QStackedWidget;
     for (QWidget *page : {buildWelcomePage(), buildApplicationsPage(), buildShortcutsPage(), buildSaveFolderPage(),
@@ -200,17 +201,6 @@ void OnboardingView::chooseSaveFolder()
 {
     if (const std::optional<QString> folder = m_chooseFolder(this))
         m_settings.setSavePath(*folder);
-}
-
-std::optional<QString> OnboardingView::chooseFolderWithDialog(QWidget *parent)
-{
-    QFileDialog dialog(parent);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
-    dialog.setLabelText(QFileDialog::Accept, tr("Select"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().constFirst();
 }
 
 void OnboardingView::checkIfInApplications()

@@ -54,9 +54,6 @@ public:
     bool moveAttempted() const { return m_moveAttempted; }
     const std::optional<QString> &moveError() const { return m_moveError; }
 
-    // The system folder picker, titled for choosing where screenshots go.
-    static std::optional<QString> chooseFolderWithDialog(QWidget *parent);
-
 protected:
     void hideEvent(QHideEvent *event) override;
 
@@ -76,7 +73,6 @@ private:
     QWidget *buildSaveFolderPage();
     QWidget *buildPermissionPage();
     QWidget *buildMenuBarPage();
-    QWidget *recorderFor(const QString &name);
 
     AppSettings &m_settings;
     PermissionService &m_permissionService;

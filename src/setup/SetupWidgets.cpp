@@ -184,43 +184,6 @@ void SymbolView::paintEvent(QPaintEvent *)
     painter.drawImage(QPointF((width() - m_size) / 2.0, (height() - m_size) / 2.0), image);
 }
 
-ElidedLabel::ElidedLabel(QWidget *parent)
-    : QWidget(parent)
-{
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-}
-
-void ElidedLabel::setText(const QString &text)
-{
-    if (text == m_text)
-        return;
-    m_text = text;
-    updateGeometry();
-    update();
-}
-
-QString ElidedLabel::shownText() const
-{
-    return fontMetrics().elidedText(m_text, Qt::ElideMiddle, width());
-}
-
-QSize ElidedLabel::sizeHint() const
-{
-    return {fontMetrics().horizontalAdvance(m_text) + 1, fontMetrics().height()};
-}
-
-QSize ElidedLabel::minimumSizeHint() const
-{
-    return {fontMetrics().horizontalAdvance(QStringLiteral("…")) * 4, fontMetrics().height()};
-}
-
-void ElidedLabel::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, shownText());
-}
-
 RoundedBox::RoundedBox(const QColor &fill, int radius, QWidget *parent)
     : QWidget(parent)
     , m_fill(fill)

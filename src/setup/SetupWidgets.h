@@ -8,7 +8,7 @@
 class QPushButton;
 
 // The small building blocks of the setup screens: symbols drawn in one
-// colour, the platform's text styles, a middle-elided line and page dots.
+// colour, the platform's text styles, rounded boxes and page dots.
 namespace SetupStyle {
 
 // Pixel sizes, so that a size of 13 is 13 device-independent pixels
@@ -64,30 +64,6 @@ private:
     QString m_name;
     int m_size;
     QColor m_color;
-};
-
-// One line of text that gives up its middle, not its end, when too long:
-// the end of a path names the folder.
-class ElidedLabel : public QWidget
-{
-    Q_OBJECT
-
-public:
-    explicit ElidedLabel(QWidget *parent = nullptr);
-
-    QString text() const { return m_text; }
-    void setText(const QString &text);
-    // What is drawn at the current width.
-    QString shownText() const;
-
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-
-private:
-    QString m_text;
 };
 
 // A rounded rectangle filled with one colour, behind whatever its layout holds.

@@ -1,6 +1,10 @@
+#include "KeyboardShortcuts/Environment.h"
 #include "app/AppSettings.h"
+#include "fakes/FakeHotkeyBackend.h"
+#include "fakes/FakeKeyboardLayout.h"
 #include "fakes/FakeScreenCapturePermission.h"
 #include "platform/DefaultsStore.h"
+#include "setup/ElidedLabel.h"
 #include "setup/OnboardingView.h"
 #include "setup/PermissionService.h"
 
@@ -25,6 +29,13 @@ protected:
         QFile bundle(root.filePath(QStringLiteral("Downloads/quillet")));
         QDir().mkpath(root.filePath(QStringLiteral("Downloads")));
         ASSERT_TRUE(bundle.open(QIODevice::WriteOnly));
+        KeyboardShortcuts::resetState(
+            {store, std::make_shared<FakeHotkeyBackend>(), std::make_shared<FakeKeyboardLayout>()});
+    }
+    void TearDown() override
+    {
+        view.reset();
+        KeyboardShortcuts::resetState({store, nullptr, nullptr});
     }
 
     OnboardingView &makeView(std::function<void()> onComplete = {})
@@ -62,8 +73,8 @@ protected:
     }
 
     QTemporaryDir root;
-    DefaultsStore store{root.filePath(QStringLiteral("defaults.json"))};
-    AppSettings settings{store};
+    std::shared_ptr<DefaultsStore> store = std::make_shared<DefaultsStore>(root.filePath(QStringLiteral("defaults.json")));
+    AppSettings settings{*store};
     FakeScreenCapturePermission platform;
     PermissionService permissions{platform};
     std::unique_ptr<OnboardingView> view;
@@ -105,7 +116,7 @@ TEST_F(OnboardingViewTest, GetStartedRecordsCompletionThenCallsTheOwnerIfAny)
                            : std::function<void()>());
         goTo(5);
         button("Get Started")->click();
-        EXPECT_TRUE(AppSettings(store).hasCompletedOnboarding());
+        EXPECT_TRUE(AppSettings(*store).hasCompletedOnboarding());
         EXPECT_EQ(calls, withOwner ? 1 : 0);
         EXPECT_EQ(completedFirst, withOwner);
     }
@@ -121,6 +132,7 @@ TEST_F(OnboardingViewTest, ChoosingAFolderStoresItAndCancellingKeepsTheOldOne)
         goTo(OnboardingView::saveFolderPage);
         button("Choose Folder…")->click();
         EXPECT_EQ(settings.savePath(), answer.value_or(before));
+        EXPECT_EQ(view->findChild<ElidedLabel *>()->fullText(), settings.savePath());
     }
 }
 
