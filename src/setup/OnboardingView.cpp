@@ -92,7 +92,7 @@ void OnboardingView::setMoveToApplications(MoveToApplications move)
     m_move = std::move(move);
 }
 
-void OnboardingView::setFolderChooser(FolderChooser chooser)
+void OnboardingView::setFolderChooser(AskForFolder chooser)
 {
     m_chooseFolder = std::move(chooser);
 }

@@ -29,7 +29,7 @@ public:
     enum Page { welcomePage, applicationsPage, shortcutsPage, saveFolderPage, permissionPage, menuBarPage };
 
     // Asks the user for a folder; nothing when they cancel.
-    using FolderChooser = std::function<std::optional<QString>(QWidget *parent)>;
+    using AskForFolder = std::function<std::optional<QString>(QWidget *parent)>;
 
     OnboardingView(AppSettings &settings, PermissionService &permissionService, std::function<void()> onComplete = {},
         QWidget *parent = nullptr);
@@ -37,7 +37,7 @@ public:
 
     // Where the program is installed from and to, and how the copy starts.
     void setMoveToApplications(MoveToApplications move);
-    void setFolderChooser(FolderChooser chooser);
+    void setFolderChooser(AskForFolder chooser);
 
     int currentPage() const { return m_currentPage; }
     // Next, Skip and Back: one page at a time, with a brief fade.
@@ -78,7 +78,7 @@ private:
     PermissionService &m_permissionService;
     std::function<void()> m_onComplete;
     MoveToApplications m_move;
-    FolderChooser m_chooseFolder;
+    AskForFolder m_chooseFolder;
 
     int m_currentPage = welcomePage;
     bool m_isRunningFromApplications = false;
