@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QMenuBar>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -15,6 +16,7 @@ OnboardingWindow::OnboardingWindow(
     , m_view(new OnboardingView(settings, permissionService, std::move(onComplete)))
 {
     setWindowTitle(tr("Welcome to Quillet"));
+    setWindowIcon(QIcon(QStringLiteral(":/quillet.svg")));
     m_view->setFixedSize(ContentSize);
 
     auto *menuBar = new QMenuBar;

@@ -212,8 +212,8 @@ QWidget *OnboardingView::buildSaveFolderPage()
     auto *box = new RoundedBox(SetupStyle::tone(this, Tone::quaternary), 8);
     row({new SymbolView(QStringLiteral("folder-fill"), 14, SetupStyle::tone(this, Tone::secondary)), m_savePath}, 8,
         {12, 12, 12, 12}, box);
-    box->setMaximumWidth(QWIDGETSIZE_MAX);
-    page.add(box);
+    // As wide as the page, so that a long path keeps as much as fits.
+    page.add(box, 0, true);
 
     auto *choose = new QPushButton(tr("Choose Folder…"));
     connect(choose, &QPushButton::clicked, this, &OnboardingView::chooseSaveFolder);
