@@ -18,7 +18,17 @@ protected:
         sinceStart.start();
         if (!(again ? start({}, false) : start({{"hasCompletedOnboarding", false}})))
             return std::nullopt;
-        return waitForWindow(Title);
+        std::optional<quint32> window;
+        TestSupport::waitUntil([&] { return bool(window = onboardingWindow()); });
+        return window;
+    }
+
+    // Searched by title alone: on this private display only quillet has it.
+    static std::optional<quint32> onboardingWindow()
+    {
+        const QByteArray ids = TestSupport::runProgram(
+            QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", QLatin1Char('^') + Title + QLatin1Char('$')});
+        return ids.trimmed().isEmpty() ? std::nullopt : std::optional<quint32>(ids.split('\n').first().toUInt());
     }
 
     // The rightmost button of the bottom bar: Next, or Get Started on the last page.
@@ -70,7 +80,7 @@ TEST_F(OnboardingE2E, ANewUserSeesTheOnboardingOnceAndFinishingItKeepsItAway)
     sinceStart.start();
     ASSERT_TRUE(start({}, false));
     captureOnceTheOnboardingWasDue(2);
-    EXPECT_FALSE(findWindow(Title));
+    EXPECT_FALSE(onboardingWindow());
 }
 
 TEST_F(OnboardingE2E, ClosingTheOnboardingBringsItBackAtTheNextStart)

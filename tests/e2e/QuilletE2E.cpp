@@ -110,8 +110,7 @@ QStringList QuilletE2E::waitForFiles(int count, const QString &folder) const
 std::optional<quint32> QuilletE2E::findWindow(const QString &title) const
 {
     const QByteArray ids = runProgram(QStringLiteral("xdotool"),
-        // Without --all, xdotool matches a window that meets any one condition.
-        {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
             QString::number(m_process.processId()), QStringLiteral("--name"),
             QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')});
     if (ids.trimmed().isEmpty())
@@ -156,8 +155,7 @@ QList<quint32> QuilletE2E::visibleWindows() const
 {
     QList<quint32> windows;
     const QByteArray ids = runProgram(QStringLiteral("xdotool"),
-        // Without --all, xdotool matches a window that meets any one condition.
-        {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
             QString::number(m_process.processId())});
     for (const QByteArray &id : ids.split('\n')) {
         if (!id.isEmpty())

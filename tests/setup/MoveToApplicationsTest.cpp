@@ -103,20 +103,15 @@ TEST(MoveToApplicationsTest, AFailedCopyPutsTheOlderCopyBackAndStartsNothing)
     EXPECT_FALSE(QFileInfo::exists(root.systemCopy() + ".backup"));
 }
 
-TEST(MoveToApplicationsTest, RunningFromAnApplicationsFolderNeedsNoCopy)
+// The home folder's case goes through the onboarding page's own check.
+TEST(MoveToApplicationsTest, RunningFromTheSystemWideCopyCopiesNothing)
 {
     Root root;
     write(root.systemCopy(), "installed");
     int launches = 0;
-    const auto launch = [&](const QString &) { return ++launches > 0; };
-    const MoveToApplications system(root.systemCopy(), root.folders(), launch);
-    const MoveToApplications home(root.homeCopy(), root.folders(), launch);
-    const MoveToApplications elsewhere(root.bundle(), root.folders(), launch);
+    const MoveToApplications move(root.systemCopy(), root.folders(), [&](const QString &) { return ++launches > 0; });
 
-    EXPECT_TRUE(system.isRunningFromApplications());
-    EXPECT_TRUE(home.isRunningFromApplications());
-    EXPECT_FALSE(elsewhere.isRunningFromApplications());
-    EXPECT_EQ(system.moveToApplications().outcome, Outcome::alreadyInstalled);
+    EXPECT_EQ(move.moveToApplications().outcome, Outcome::alreadyInstalled);
     EXPECT_EQ(launches, 0);
     EXPECT_FALSE(QFileInfo::exists(root.systemCopy() + ".backup"));
 }
