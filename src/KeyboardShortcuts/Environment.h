@@ -4,6 +4,7 @@
 #include "platform/HotkeyBackend.h"
 #include "platform/KeyboardLayout.h"
 
+#include <functional>
 #include <memory>
 
 namespace KeyboardShortcuts {
@@ -14,6 +15,7 @@ struct Environment
     std::shared_ptr<DefaultsStore> store;
     std::shared_ptr<HotkeyBackend> hotkeyBackend; // none: every registration fails
     std::shared_ptr<KeyboardLayout> keyboardLayout; // none: no key prints a character
+    std::function<void()> beep = {}; // answers a refused key; none: the desktop's bell
 };
 
 // The defaults file and no backends: the composition root installs the

@@ -8,6 +8,9 @@ target_sources(quillet_core PRIVATE
     KeyboardShortcuts/ModifierFlags.h
     KeyboardShortcuts/Name.h
     KeyboardShortcuts/PhysicalKeys.cpp KeyboardShortcuts/PhysicalKeys.h
+    KeyboardShortcuts/Recorder.cpp KeyboardShortcuts/Recorder.h
+    KeyboardShortcuts/RecorderCocoa.cpp KeyboardShortcuts/RecorderCocoa.h
+    KeyboardShortcuts/RecorderConflicts.cpp KeyboardShortcuts/RecorderConflicts.h
     KeyboardShortcuts/Shortcut.cpp KeyboardShortcuts/Shortcut.h
     KeyboardShortcuts/SpecialKey.cpp KeyboardShortcuts/SpecialKey.h
     KeyboardShortcuts/State.cpp KeyboardShortcuts/State.h

@@ -1,6 +1,10 @@
 #include "app/AppDelegate.h"
 
+#include "app/AppSettings.h"
+#include "app/OnboardingWindow.h"
+#include "app/QuilletApp.h"
 #include "platform/DefaultsStore.h"
+#include "setup/PermissionService.h"
 
 #include <QApplication>
 
@@ -11,6 +15,17 @@ AppDelegate::AppDelegate(DefaultsStore &store, QObject *parent)
     m_onboardingTimer.setSingleShot(true);
     m_onboardingTimer.setInterval(OnboardingDelayMs);
     connect(&m_onboardingTimer, &QTimer::timeout, this, &AppDelegate::showOnboarding);
+}
+
+AppDelegate::~AppDelegate()
+{
+    delete onboardingWindow;
+}
+
+void AppDelegate::setPlatform(PanelContext panels, std::shared_ptr<ScreenCapturePermission> permission)
+{
+    m_panels = std::move(panels);
+    m_permission = std::move(permission);
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -24,8 +39,45 @@ void AppDelegate::applicationDidFinishLaunching()
 
 void AppDelegate::showOnboarding()
 {
-    // The onboarding window does not exist yet; until it does, launching
-    // shows the tray icon alone.
+    // Fresh services read and write the same store, so nothing is lost when
+    // the slots are empty.
+    AppSettings *settings = sharedSettings();
+    if (!settings)
+        settings = (m_ownSettings = std::make_unique<AppSettings>(m_store)).get();
+    PermissionService *permissionService = sharedPermissionService();
+    if (!permissionService && m_permission)
+        permissionService = (m_ownPermissionService = std::make_unique<PermissionService>(*m_permission)).get();
+    if (!permissionService)
+        return;
+
+    const QPointer<AppDelegate> self(this);
+    auto *window = new OnboardingWindow(*settings, *permissionService, [self] {
+        if (self)
+            self->onboardingFinished();
+    });
+    setActivationPolicy(ActivationPolicy::regular);
+    window->present(m_panels);
+    windowCloseObserver = connect(window, &OnboardingWindow::willClose, this, &AppDelegate::onboardingWindowClosing);
+    onboardingWindow = window;
+}
+
+void AppDelegate::onboardingFinished()
+{
+    if (!onboardingWindow)
+        return;
+    onboardingWindow->close();
+    // Later: the window's own button is still in the middle of its click.
+    onboardingWindow->deleteLater();
+    onboardingWindow = nullptr;
+}
+
+// A window closed before the end is kept, and the onboarding stays due: the
+// next launch shows it again.
+void AppDelegate::onboardingWindowClosing()
+{
+    setActivationPolicy(ActivationPolicy::accessory);
+    disconnect(windowCloseObserver);
+    windowCloseObserver = {};
 }
 
 void AppDelegate::setActivationPolicy(ActivationPolicy policy)

@@ -1,12 +1,19 @@
 #pragma once
 
+#include "app/PanelContext.h"
+
 #include <QMetaObject>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
+class AppSettings;
 class DefaultsStore;
+class PermissionService;
+class ScreenCapturePermission;
 
 // The application's side of start-up: keeps Quillet a tray utility and, on
 // every launch until the onboarding was completed once, opens the
@@ -26,6 +33,11 @@ public:
 
     // `store` is read directly for the onboarding flag and must outlive the delegate.
     explicit AppDelegate(DefaultsStore &store, QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    // Where the onboarding window opens and how it takes the keyboard, and
+    // the permission a fallback permission service reads.
+    void setPlatform(PanelContext panels, std::shared_ptr<ScreenCapturePermission> permission);
 
     // Launching has finished: the main loop runs and the shortcuts are live.
     void applicationDidFinishLaunching();
@@ -44,7 +56,15 @@ public:
     QMetaObject::Connection windowCloseObserver;
 
 private:
+    void onboardingFinished();
+    void onboardingWindowClosing();
+
     DefaultsStore &m_store;
+    PanelContext m_panels;
+    std::shared_ptr<ScreenCapturePermission> m_permission;
+    // Made only when no application value filled the shared slots.
+    std::unique_ptr<AppSettings> m_ownSettings;
+    std::unique_ptr<PermissionService> m_ownPermissionService;
     QTimer m_onboardingTimer;
     ActivationPolicy m_activationPolicy = ActivationPolicy::regular;
 };

@@ -29,4 +29,14 @@ public:
     virtual void ungrab(quint32 id) = 0;
     // Where presses and releases of grabbed combinations go, on the main thread.
     virtual void setCallback(Callback callback) = 0;
+
+    // Whether another program holds the combination on any of the keys, so
+    // that grabbing it would fail. Combinations we grabbed ourselves are not
+    // taken. A backend that cannot tell answers false.
+    virtual bool isTakenByOthers(const std::vector<int> &evdevCodes, KeyModifiers modifiers)
+    {
+        Q_UNUSED(evdevCodes);
+        Q_UNUSED(modifiers);
+        return false;
+    }
 };

@@ -7,6 +7,7 @@ class DisplayServer;
 class HotkeyBackend;
 class KeyboardFocus;
 class KeyboardLayout;
+class LoginItems;
 class ScreenCapturePermission;
 class ScreenGrabber;
 class SoundPlayer;
@@ -28,4 +29,5 @@ struct Platform
     std::shared_ptr<ScreenCapturePermission> permission;
     std::shared_ptr<KeyboardFocus> focus;
     std::shared_ptr<WindowActivator> activator;
+    std::shared_ptr<LoginItems> loginItems;
 };

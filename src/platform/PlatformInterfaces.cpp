@@ -1,5 +1,6 @@
 #include "platform/DisplayServer.h"
 #include "platform/KeyboardFocus.h"
+#include "platform/LoginItems.h"
 #include "platform/ScreenGrabber.h"
 #include "platform/WindowActivator.h"
 #include "platform/WindowList.h"
@@ -10,3 +11,4 @@ ScreenGrabber::~ScreenGrabber() = default;
 WindowList::~WindowList() = default;
 KeyboardFocus::~KeyboardFocus() = default;
 WindowActivator::~WindowActivator() = default;
+LoginItems::~LoginItems() = default;

@@ -8,5 +8,6 @@ target_sources(quillet_core PRIVATE
     platform/KeyboardFocus.h platform/WindowActivator.h
     platform/NotificationCenter.cpp platform/NotificationCenter.h
     platform/SoundPlayer.h
+    platform/LoginItems.h platform/XdgAutostartLoginItems.cpp platform/XdgAutostartLoginItems.h
     platform/ScreenCapturePermission.h)
 target_link_libraries(quillet_core PRIVATE PkgConfig::CANBERRA)

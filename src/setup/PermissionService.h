@@ -30,6 +30,8 @@ public:
     void requestPermission();
     // Restarts polling: at most one poll timer runs at a time.
     void startPolling();
+    // Ends polling, if it runs, whatever the answer.
+    void stopPolling();
     void openSystemSettings();
 
     // One poll: what the timer does each second.
@@ -41,7 +43,6 @@ signals:
 
 private:
     void setHasScreenCapturePermission(bool granted);
-    void stopPolling();
 
     ScreenCapturePermission &m_permission;
     bool m_hasScreenCapturePermission = false;

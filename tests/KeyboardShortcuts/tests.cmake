@@ -9,3 +9,6 @@ quillet_add_test(HotkeyDispatchTest LABEL unit
     SOURCES KeyboardShortcuts/HotkeyDispatchTest.cpp KeyboardShortcuts/ShortcutsTestSupport.h
     LIBS quillet_fakes)
 quillet_add_test(HotkeyX11Test LABEL x11 SOURCES KeyboardShortcuts/HotkeyX11Test.cpp)
+quillet_add_test(RecorderTest LABEL unit
+    SOURCES KeyboardShortcuts/RecorderTest.cpp KeyboardShortcuts/ShortcutsTestSupport.h
+    LIBS quillet_fakes)

@@ -2,6 +2,7 @@
 
 #include "platform/HotkeyBackend.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <vector>
@@ -30,6 +31,11 @@ public:
     }
     void ungrab(quint32 id) override { grabs.erase(id); }
     void setCallback(Callback c) override { callback = std::move(c); }
+    bool isTakenByOthers(const std::vector<int> &evdevCodes, KeyModifiers modifiers) override
+    {
+        const Combination combination{evdevCodes.empty() ? 0 : evdevCodes.front(), modifiers};
+        return std::find(takenByOthers.begin(), takenByOthers.end(), combination) != takenByOthers.end();
+    }
 
     std::optional<quint32> idOf(const Combination &combination) const
     {

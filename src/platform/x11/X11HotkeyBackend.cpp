@@ -213,3 +213,34 @@ void X11HotkeyBackend::setCallback(Callback callback)
 {
     d->callback = std::move(callback);
 }
+
+// A checked grab of every lock variant, released at once. Our own grabs are
+// left alone: the server would let us grab them again, and the release that
+// follows would drop the hotkey.
+bool X11HotkeyBackend::isTakenByOthers(const std::vector<int> &evdevCodes, KeyModifiers modifiers)
+{
+    const xcb_setup_t *setup = xcb_get_setup(d->connection->get());
+    Grab probe;
+    for (const int evdev : evdevCodes) {
+        const int keycode = evdev + 8;
+        if (keycode >= setup->min_keycode && keycode <= setup->max_keycode)
+            probe.keycodes.push_back(xcb_keycode_t(keycode));
+    }
+    if (probe.keycodes.empty() || (modifiers.alt && !d->masks.alt) || (modifiers.super && !d->masks.super))
+        return false;
+    probe.modifiers = (modifiers.shift ? d->masks.shift : 0) | (modifiers.control ? d->masks.control : 0)
+        | (modifiers.alt ? d->masks.alt : 0) | (modifiers.super ? d->masks.super : 0);
+    for (const auto &entry : d->grabs) {
+        const Grab &own = entry.second;
+        const bool sameKey = std::find_first_of(own.keycodes.begin(), own.keycodes.end(), probe.keycodes.begin(),
+                                                probe.keycodes.end()) != own.keycodes.end();
+        if (sameKey && own.modifiers == probe.modifiers)
+            return false;
+    }
+    const std::vector<Combination> combinations = d->combinationsOf(probe);
+    bool taken = false;
+    d->grabChecked(combinations, &taken);
+    d->ungrabAll(combinations);
+    QTimer::singleShot(0, d->notifier.get(), [raw = d.get()] { raw->readEvents(); });
+    return taken;
+}

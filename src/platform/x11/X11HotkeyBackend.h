@@ -16,6 +16,7 @@ public:
     Result grab(quint32 id, const std::vector<int> &evdevCodes, KeyModifiers modifiers) override;
     void ungrab(quint32 id) override;
     void setCallback(Callback callback) override;
+    bool isTakenByOthers(const std::vector<int> &evdevCodes, KeyModifiers modifiers) override;
 
 private:
     struct Private;

@@ -1,6 +1,7 @@
 #include "platform/x11/X11Platform.h"
 
 #include "platform/CanberraSoundPlayer.h"
+#include "platform/XdgAutostartLoginItems.h"
 #include "platform/x11/X11CompositingManager.h"
 #include "platform/x11/X11DisplayServer.h"
 #include "platform/x11/X11HotkeyBackend.h"
@@ -24,5 +25,6 @@ Platform makeX11Platform()
     platform.permission = std::make_shared<X11ScreenCapturePermission>();
     platform.focus = std::make_shared<X11KeyboardFocus>();
     platform.activator = std::make_shared<X11WindowActivator>();
+    platform.loginItems = std::make_shared<XdgAutostartLoginItems>();
     return platform;
 }

@@ -1,0 +1,103 @@
+#include "e2e/QuilletE2E.h"
+
+#include "support/TestSupport.h"
+
+#include <QElapsedTimer>
+
+// The first-run window of the real program, as a new user meets it.
+namespace {
+
+const QString Title = QStringLiteral("Welcome to Quillet");
+
+class OnboardingE2E : public QuilletE2E
+{
+protected:
+    // Starts as a new user would, or, with `again`, on what the last run stored.
+    std::optional<quint32> startAndWaitForOnboarding(bool again = false)
+    {
+        sinceStart.start();
+        if (!(again ? start({}, false) : start({{"hasCompletedOnboarding", false}})))
+            return std::nullopt;
+        std::optional<quint32> window;
+        TestSupport::waitUntil([&] { return bool(window = onboardingWindow()); });
+        return window;
+    }
+
+    // Searched by title alone: on this private display only quillet has it.
+    static std::optional<quint32> onboardingWindow()
+    {
+        const QByteArray ids = TestSupport::runProgram(
+            QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", QLatin1Char('^') + Title + QLatin1Char('$')});
+        return ids.trimmed().isEmpty() ? std::nullopt : std::optional<quint32>(ids.split('\n').first().toUInt());
+    }
+
+    // The rightmost button of the bottom bar: Next, or Get Started on the last page.
+    void clickForward(quint32 window)
+    {
+        const QRect area = geometryOf(window);
+        xdotool({"mousemove", QString::number(area.right() - 24 - 12), QString::number(area.bottom() - 24 - 8),
+            "click", "1"});
+    }
+
+    bool waitUntilGone(quint32 window)
+    {
+        return TestSupport::waitUntil([&] { return !visibleWindows().contains(window); });
+    }
+
+    // Later than the onboarding would open, then a capture that must work:
+    // once its file is there, a window that was due would be there too.
+    void captureOnceTheOnboardingWasDue(int files)
+    {
+        TestSupport::waitUntil([&] { return sinceStart.elapsed() > 1000; });
+        key(QLatin1String(Fullscreen));
+        EXPECT_EQ(waitForFiles(files).size(), files);
+    }
+
+    QElapsedTimer sinceStart;
+};
+
+TEST_F(OnboardingE2E, ANewUserSeesTheOnboardingOnceAndFinishingItKeepsItAway)
+{
+    const auto window = startAndWaitForOnboarding();
+    ASSERT_TRUE(window) << "no onboarding window";
+    EXPECT_GE(sinceStart.elapsed(), 300);
+    const QRect area = geometryOf(*window);
+    EXPECT_EQ(area.width(), 520);
+    // The content is 520 points high; the menu bar stands above it.
+    EXPECT_GT(area.height(), 520);
+    EXPECT_LT(area.height(), 560);
+    EXPECT_NEAR(area.center().x(), ScreenSize.width() / 2, 8);
+    EXPECT_NEAR(area.center().y(), ScreenSize.height() / 2, 40);
+
+    captureOnceTheOnboardingWasDue(1); // the shortcuts work while it is open
+    for (int page = 0; page < 6; ++page)
+        clickForward(*window);
+    ASSERT_TRUE(waitUntilGone(*window)) << "Get Started did not close the window";
+    EXPECT_TRUE(isRunning());
+    EXPECT_EQ(storedDefaults().value("hasCompletedOnboarding"), true);
+
+    stop();
+    sinceStart.start();
+    ASSERT_TRUE(start({}, false));
+    captureOnceTheOnboardingWasDue(2);
+    EXPECT_FALSE(onboardingWindow());
+}
+
+TEST_F(OnboardingE2E, ClosingTheOnboardingBringsItBackAtTheNextStart)
+{
+    const auto window = startAndWaitForOnboarding();
+    ASSERT_TRUE(window);
+    xdotool({"windowactivate", "--sync", QString::number(*window), "key", "alt+F4"});
+    ASSERT_TRUE(waitUntilGone(*window));
+    EXPECT_TRUE(isRunning()) << "closing the window ended the program";
+    EXPECT_EQ(storedDefaults().value("hasCompletedOnboarding"), false);
+
+    stop();
+    const auto again = startAndWaitForOnboarding(true);
+    ASSERT_TRUE(again) << "the onboarding did not come back";
+    // Its menu bar quits the program.
+    xdotool({"windowactivate", "--sync", QString::number(*again), "key", "ctrl+q"});
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return !isRunning(); }));
+}
+
+} // namespace

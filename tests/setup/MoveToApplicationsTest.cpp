@@ -1,0 +1,119 @@
+#include "setup/MoveToApplications.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using Outcome = MoveToApplications::Outcome;
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void write(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+
+// A root with the running program in Downloads and two Applications folders
+// that do not exist yet. A plain file where a folder's parent should be
+// makes that folder impossible to create, even for root.
+struct Root
+{
+    QTemporaryDir dir;
+    QString path(const char *relative) const { return dir.path() + u'/' + QLatin1String(relative); }
+    QString bundle() const { return path("Downloads/quillet"); }
+    ApplicationsFolders folders() const { return {path("sys/Applications"), path("home/Applications")}; }
+    QString systemCopy() const { return path("sys/Applications/quillet"); }
+    QString homeCopy() const { return path("home/Applications/quillet"); }
+    void block(const char *parent) const { write(path(parent), "not a folder"); }
+};
+
+TEST(MoveToApplicationsTest, CopiesIntoTheFirstFolderThatTakesItAndStartsTheCopy)
+{
+    struct Case
+    {
+        const char *name;
+        std::function<void(const Root &)> arrange;
+        bool launches;
+        Outcome outcome;
+        QString (Root::*destination)() const;
+    };
+    const Case cases[] = {
+        {"fresh install", [](const Root &) {}, true, Outcome::relaunched, &Root::systemCopy},
+        {"older copy and a leftover backup",
+            [](const Root &r) {
+                write(r.systemCopy(), "old");
+                write(r.systemCopy() + ".backup", "older");
+            },
+            true, Outcome::relaunched, &Root::systemCopy},
+        {"system folder cannot be made", [](const Root &r) { r.block("sys"); }, true, Outcome::relaunched,
+            &Root::homeCopy},
+        {"copy will not start", [](const Root &) {}, false, Outcome::installedNotStarted, &Root::systemCopy},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Root root;
+        write(root.bundle(), "new build");
+        ASSERT_TRUE(QFile::setPermissions(root.bundle(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        c.arrange(root);
+        QStringList launched;
+        const MoveToApplications move(root.bundle(), root.folders(), [&](const QString &program) {
+            launched << program;
+            return c.launches;
+        });
+
+        const MoveToApplications::Result result = move.moveToApplications();
+
+        const QString destination = (root.*c.destination)();
+        EXPECT_EQ(result.outcome, c.outcome);
+        EXPECT_EQ(result.destination, destination);
+        EXPECT_EQ(launched, QStringList{destination});
+        EXPECT_EQ(contents(destination), "new build");
+        EXPECT_TRUE(QFileInfo(destination).isExecutable());
+        EXPECT_FALSE(QFileInfo::exists(destination + ".backup"));
+        EXPECT_EQ(contents(root.bundle()), "new build"); // the source stays
+    }
+}
+
+TEST(MoveToApplicationsTest, AFailedCopyPutsTheOlderCopyBackAndStartsNothing)
+{
+    Root root;
+    write(root.systemCopy(), "old");
+    root.block("home");
+    int launches = 0;
+    // A program file that has gone away cannot be copied.
+    const MoveToApplications move(root.bundle(), root.folders(), [&](const QString &) { return ++launches > 0; });
+
+    EXPECT_EQ(move.moveToApplications().outcome, Outcome::failed);
+    EXPECT_EQ(launches, 0);
+    EXPECT_EQ(contents(root.systemCopy()), "old");
+    EXPECT_FALSE(QFileInfo::exists(root.systemCopy() + ".backup"));
+}
+
+// The home folder's case goes through the onboarding page's own check.
+TEST(MoveToApplicationsTest, RunningFromTheSystemWideCopyCopiesNothing)
+{
+    Root root;
+    write(root.systemCopy(), "installed");
+    int launches = 0;
+    const MoveToApplications move(root.systemCopy(), root.folders(), [&](const QString &) { return ++launches > 0; });
+
+    EXPECT_EQ(move.moveToApplications().outcome, Outcome::alreadyInstalled);
+    EXPECT_EQ(launches, 0);
+    EXPECT_FALSE(QFileInfo::exists(root.systemCopy() + ".backup"));
+}
+
+} // namespace

@@ -1,0 +1,279 @@
+#include "setup/SettingsView.h"
+
+#include "KeyboardShortcuts/Environment.h"
+#include "KeyboardShortcuts/Recorder.h"
+#include "KeyboardShortcuts/Storage.h"
+#include "app/AppSettings.h"
+#include "fakes/FakeHotkeyBackend.h"
+#include "fakes/FakeKeyboardLayout.h"
+#include "fakes/FakeScreenCapturePermission.h"
+#include "platform/DefaultsStore.h"
+#include "platform/XdgAutostartLoginItems.h"
+#include "setup/ElidedLabel.h"
+#include "setup/PermissionService.h"
+#include "setup/PermissionStatusRow.h"
+#include "support/TestSupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString program = QStringLiteral("/opt/My Apps/quillet");
+
+class SettingsViewTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        KeyboardShortcuts::resetState({store, std::make_shared<FakeHotkeyBackend>(),
+                                       std::make_shared<FakeKeyboardLayout>()});
+        QFile::remove(XdgAutostartLoginItems::entryPath());
+    }
+    void TearDown() override
+    {
+        view.reset();
+        KeyboardShortcuts::resetState({store, nullptr, nullptr});
+    }
+    SettingsView &open()
+    {
+        view = std::make_unique<SettingsView>(settings, permissions, loginItems, nullptr);
+        view->present();
+        return *view;
+    }
+
+    QTemporaryDir dir;
+    std::shared_ptr<DefaultsStore> store = std::make_shared<DefaultsStore>(dir.path() + QStringLiteral("/defaults.json"));
+    AppSettings settings{*store};
+    FakeScreenCapturePermission permission;
+    PermissionService permissions{permission};
+    std::shared_ptr<XdgAutostartLoginItems> loginItems = std::make_shared<XdgAutostartLoginItems>(program);
+    std::unique_ptr<SettingsView> view;
+};
+
+// A check box reacts to clicks on its box and text, not on the rest of the row.
+void clickToggle(QCheckBox *toggle)
+{
+    QTest::mouseClick(toggle, Qt::LeftButton, {}, QPoint(6, toggle->height() / 2));
+}
+
+// Runs `act`, and once a file dialog is up, lets `answer` close it.
+void withFileDialog(const std::function<void()> &act, const std::function<void(QFileDialog &)> &answer)
+{
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            poll.stop();
+            answer(*dialog);
+        }
+    });
+    poll.start(5);
+    act();
+}
+
+TEST_F(SettingsViewTest, IsAFixedWindowWithTwoTabs)
+{
+    SettingsView &v = open();
+    EXPECT_EQ(v.size(), QSize(460, 380));
+    EXPECT_EQ(v.minimumSize(), v.maximumSize());
+    EXPECT_EQ(v.windowTitle(), QStringLiteral("Quillet Settings"));
+    ASSERT_EQ(v.tabs()->count(), 2);
+    EXPECT_EQ(v.tabs()->tabText(0), QStringLiteral("General"));
+    EXPECT_EQ(v.tabs()->tabText(1), QStringLiteral("Hotkeys"));
+    EXPECT_FALSE(v.tabs()->tabIcon(0).isNull());
+    EXPECT_FALSE(v.tabs()->tabIcon(1).isNull());
+    EXPECT_FALSE(v.testAttribute(Qt::WA_QuitOnClose));
+}
+
+TEST_F(SettingsViewTest, TogglesFollowTheSettingsBothWays)
+{
+    SettingsView &v = open();
+    const std::pair<bool (AppSettings::*)() const, void (AppSettings::*)(bool)> flags[4] = {
+        {&AppSettings::copyToClipboard, &AppSettings::setCopyToClipboard},
+        {&AppSettings::showPreviewThumbnail, &AppSettings::setShowPreviewThumbnail},
+        {&AppSettings::playSound, &AppSettings::setPlaySound},
+        {&AppSettings::promptForFileName, &AppSettings::setPromptForFileName},
+    };
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(v.afterCaptureToggle(i)->text().toStdString());
+        const bool before = (settings.*flags[i].first)();
+        EXPECT_EQ(v.afterCaptureToggle(i)->isChecked(), before);
+        clickToggle(v.afterCaptureToggle(i));
+        EXPECT_EQ((settings.*flags[i].first)(), !before);
+        EXPECT_EQ((AppSettings(*store).*flags[i].first)(), !before); // stored, not just shown
+        (settings.*flags[i].second)(before);
+        EXPECT_EQ(v.afterCaptureToggle(i)->isChecked(), before);
+    }
+    const QString longPath = QStringLiteral("/home/someone") + QString(40, u'x') + QStringLiteral("/Screenshots");
+    settings.setSavePath(longPath);
+    EXPECT_EQ(v.savePathLabel()->fullText(), longPath);
+    const QString shown = v.savePathLabel()->text();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("/home/")) && shown.contains(u'…') && shown.endsWith(QStringLiteral("Screenshots")))
+        << shown.toStdString();
+}
+
+TEST_F(SettingsViewTest, QualityRowShowsOnlyForJpegAndKeepsItsValue)
+{
+    settings.setJpegQuality(0.7);
+    SettingsView &v = open();
+    EXPECT_FALSE(v.qualityRow()->isVisibleTo(&v));
+
+    QTest::mouseClick(v.formatButton(1), Qt::LeftButton);
+    EXPECT_EQ(settings.imageFormat(), ImageFormat::jpeg);
+    EXPECT_TRUE(v.qualityRow()->isVisibleTo(&v));
+    EXPECT_EQ(v.qualityValue()->text(), QStringLiteral("70%"));
+
+    settings.setImageFormat(ImageFormat::png);
+    EXPECT_TRUE(v.formatButton(0)->isChecked());
+    EXPECT_FALSE(v.qualityRow()->isVisibleTo(&v));
+    EXPECT_DOUBLE_EQ(settings.jpegQuality(), 0.7);
+}
+
+TEST_F(SettingsViewTest, EverySliderStepReadsItsOwnPercentage)
+{
+    SettingsView &v = open();
+    EXPECT_EQ(v.qualitySlider()->minimum(), 1);
+    EXPECT_EQ(v.qualitySlider()->maximum(), 10);
+    for (int step = 1; step <= 10; ++step) {
+        v.qualitySlider()->setValue(step);
+        EXPECT_EQ(v.qualityValue()->text(), QString::number(step * 10) + u'%');
+    }
+    // A value between two steps is shown, not rounded away, until moved.
+    settings.setJpegQuality(0.57);
+    EXPECT_EQ(v.qualityValue()->text(), QStringLiteral("57%"));
+    EXPECT_DOUBLE_EQ(settings.jpegQuality(), 0.57);
+}
+
+TEST_F(SettingsViewTest, PermissionRowFollowsThePoll)
+{
+    permission.grantOnCheck = 2; // construction, then the first tick
+    SettingsView &v = open();
+    EXPECT_FALSE(v.permissionRow()->showsGranted());
+    EXPECT_TRUE(v.permissionRow()->grantButton()->isVisibleTo(&v));
+    QTest::mouseClick(v.permissionRow()->grantButton(), Qt::LeftButton);
+    EXPECT_EQ(permission.settingsOpened, 1);
+
+    permissions.pollTick();
+    EXPECT_TRUE(v.permissionRow()->showsGranted());
+    EXPECT_FALSE(v.permissionRow()->grantButton()->isVisibleTo(&v));
+}
+
+TEST_F(SettingsViewTest, FolderChooserSetsTheFolderOnlyWhenConfirmed)
+{
+    settings.setSavePath(dir.path());
+    SettingsView &v = open();
+    QString acceptText;
+    withFileDialog([&] { QTest::mouseClick(v.chooseButton(), Qt::LeftButton); },
+                   [&](QFileDialog &dialog) {
+                       acceptText = dialog.labelText(QFileDialog::Accept);
+                       dialog.reject();
+                   });
+    EXPECT_EQ(acceptText, QStringLiteral("Select"));
+    EXPECT_EQ(settings.savePath(), dir.path());
+
+    const QString chosen = dir.path() + QStringLiteral("/shots");
+    ASSERT_TRUE(QDir().mkpath(chosen));
+    withFileDialog([&] { QTest::mouseClick(v.chooseButton(), Qt::LeftButton); },
+                   [&](QFileDialog &dialog) {
+                       dialog.selectFile(chosen);
+                       static_cast<QDialog &>(dialog).accept();
+                   });
+    EXPECT_EQ(settings.savePath(), chosen);
+    EXPECT_EQ(v.savePathLabel()->fullText(), chosen);
+}
+
+TEST_F(SettingsViewTest, RecordersEditTheCaptureShortcutsWithTheirDefaults)
+{
+    SettingsView &v = open();
+    const auto recorders = v.findChildren<KeyboardShortcuts::Recorder *>();
+    ASSERT_EQ(recorders.size(), 4);
+    QStringList labels;
+    for (const auto *recorder : recorders)
+        labels.append(recorder->label()->text());
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("Region Capture"), QStringLiteral("Scroll Capture"),
+                                   QStringLiteral("Fullscreen Capture"), QStringLiteral("Window Capture")}));
+    EXPECT_EQ(recorders[0]->field()->text(), QStringLiteral("⌥⇧⌘4"));
+    // Cleared, a name with a default remembers "none" instead of losing its
+    // entry, which would bring the default back at the next start.
+    const KeyboardShortcuts::Name region = recorders[0]->field()->shortcutName();
+    KeyboardShortcuts::writeShortcut(std::nullopt, region);
+    EXPECT_EQ(store->object(KeyboardShortcuts::storageKey(region)), QVariant(false));
+}
+
+// Launch at login, on the private XDG_CONFIG_HOME of the test run.
+TEST_F(SettingsViewTest, LaunchAtLoginShowsAndChangesTheAutostartEntry)
+{
+    const QString entry = XdgAutostartLoginItems::entryPath();
+    SettingsView &v = open();
+    QCheckBox *toggle = v.launchAtLoginToggle();
+    EXPECT_FALSE(toggle->isChecked());
+
+    clickToggle(toggle);
+    EXPECT_TRUE(toggle->isChecked());
+    QFile file(entry);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("\nExec=\"/opt/My Apps/quillet\"\n"));
+    file.close();
+
+    clickToggle(toggle);
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_FALSE(QFile::exists(entry));
+
+    // Changed elsewhere: an entry the desktop hid counts as off; re-opening reads it again.
+    ASSERT_TRUE(loginItems->setEnabled(true));
+    v.present();
+    EXPECT_TRUE(toggle->isChecked());
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("Hidden=true\n");
+    file.close();
+    v.present();
+    EXPECT_FALSE(toggle->isChecked());
+    QFile::remove(entry);
+}
+
+TEST_F(SettingsViewTest, ARefusedLaunchAtLoginShowsTheRealStateSilently)
+{
+    // A file where the autostart folder belongs: refused even to root,
+    // which a read-only folder is not.
+    const QString autostart = QFileInfo(XdgAutostartLoginItems::entryPath()).path();
+    QDir(autostart).removeRecursively();
+    QFile blocker(autostart);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    SettingsView &v = open();
+
+    clickToggle(v.launchAtLoginToggle());
+    EXPECT_FALSE(v.launchAtLoginToggle()->isChecked());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    QFile::remove(autostart);
+}
+
+TEST(XdgAutostartLoginItemsTest, ExecQuotesWhatTheDesktopWouldSplitOrExpand)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"/usr/bin/quillet", R"("/usr/bin/quillet")"},
+        {"/home/me/My Apps/Quillet.AppImage", R"("/home/me/My Apps/Quillet.AppImage")"},
+        {R"(/odd/a"b`c$d\e)", R"("/odd/a\\"b\\`c\\$d\\\\e")"},
+        {"/odd/100%", R"("/odd/100%%")"},
+    };
+    for (const auto &[path, exec] : cases)
+        EXPECT_EQ(XdgAutostartLoginItems::execArgument(QString::fromUtf8(path)), QString::fromUtf8(exec)) << path;
+}
+
+} // namespace
