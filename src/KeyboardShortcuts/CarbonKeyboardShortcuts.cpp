@@ -3,6 +3,7 @@
 #include "KeyboardShortcuts/PhysicalKeys.h"
 #include "KeyboardShortcuts/State.h"
 
+#include <algorithm>
 #include <iostream>
 #include <limits>
 
@@ -147,24 +148,37 @@ void applyEventHandlerState()
     s.rawKeyEventsEnabled = s.hotkeysEnabled;
 }
 
-bool handleRawKeyEvent(const Shortcut &pressed, bool isKeyDown)
+// Matched on the press: users often let go of the modifiers before the
+// key, so a release belongs to the press of the same key.
+bool handleRawKeyEvent(const Shortcut &event, bool isKeyDown)
 {
     State &s = state();
     if (!s.rawKeyEventsEnabled)
         return false;
-    const qint64 modifiers = normalizedCarbon(pressed.carbonModifiers);
-    for (const auto &entry : s.hotKeys) {
-        const std::shared_ptr<HotKey> hotKey = entry.second;
-        if (hotKey->shortcut.carbonKeyCode != pressed.carbonKeyCode
-            || hotKey->shortcut.carbonModifiers != modifiers)
-            continue;
-        if (isKeyDown)
-            hotKey->onKeyDown(hotKey->shortcut);
-        else
-            hotKey->onKeyUp(hotKey->shortcut);
+    std::shared_ptr<HotKey> hotKey;
+    if (isKeyDown) {
+        const qint64 modifiers = normalizedCarbon(event.carbonModifiers);
+        const auto it = std::find_if(s.hotKeys.begin(), s.hotKeys.end(), [&](const auto &entry) {
+            return entry.second->shortcut.carbonKeyCode == event.carbonKeyCode
+                && entry.second->shortcut.carbonModifiers == modifiers;
+        });
+        if (it == s.hotKeys.end())
+            return false;
+        hotKey = it->second;
+        s.rawKeysDown[event.carbonKeyCode] = hotKey->carbonHotKeyId;
+        hotKey->onKeyDown(hotKey->shortcut);
         return true;
     }
-    return false;
+    const auto held = s.rawKeysDown.find(event.carbonKeyCode);
+    if (held == s.rawKeysDown.end())
+        return false;
+    const auto it = s.hotKeys.find(held->second);
+    s.rawKeysDown.erase(held);
+    if (it == s.hotKeys.end())
+        return false;
+    hotKey = it->second; // held by value: the callback may unregister it
+    hotKey->onKeyUp(hotKey->shortcut);
+    return true;
 }
 
 std::vector<qint64> hotKeyIds()

@@ -26,10 +26,11 @@ void unregisterHotKey(const Shortcut &shortcut);
 // and isMenuOpen.
 void applyEventHandlerState();
 
-// A key event seen while a menu is open: runs the first registration with
-// this key code and these (normalised) modifiers. Returns whether one
-// matched, in which case the event is consumed.
-bool handleRawKeyEvent(const Shortcut &pressed, bool isKeyDown);
+// A key event seen while a menu is open: a press runs the first
+// registration with this key code and these (normalised) modifiers, a
+// release the registration its press ran, whatever modifiers remain.
+// Returns whether one matched, in which case the event is consumed.
+bool handleRawKeyEvent(const Shortcut &event, bool isKeyDown);
 
 // The ids of the live registrations, in order.
 std::vector<qint64> hotKeyIds();

@@ -5,6 +5,11 @@
 #include "KeyboardShortcuts/State.h"
 #include "KeyboardShortcuts/Storage.h"
 
+#include <QCoreApplication>
+#include <QPointer>
+
+#include <utility>
+
 namespace KeyboardShortcuts {
 
 namespace {
@@ -210,6 +215,14 @@ void initializeOnce()
     State &s = state();
     if (s.isInitialized)
         return;
+    // Menus are watched through the application object: a name made before
+    // it exists starts the watch from the application's constructor.
+    if (!QCoreApplication::instance()) {
+        static bool deferred = false;
+        if (!std::exchange(deferred, true))
+            qAddPreRoutine([] { initializeOnce(); });
+        return;
+    }
     s.menuTracker = std::make_unique<MenuTracker>();
     s.isInitialized = true;
 }
@@ -222,10 +235,18 @@ KeyEventStream::KeyEventStream(const Name &name, std::optional<EventType> only)
     static quint64 lastId = 0;
     m_id = ++lastId;
     State &s = state();
+    // Weak: a dispatch calls what it collected, and an earlier callback of
+    // the same press may have ended this stream by then.
+    const auto emitter = [self = QPointer<KeyEventStream>(this)](EventType type) -> Action {
+        return [self, type] {
+            if (self)
+                emit self->keyEvent(type);
+        };
+    };
     if (only != EventType::keyUp)
-        addStreamCallback(s.keyDownStreams, name, m_id, [this] { emit keyEvent(EventType::keyDown); });
+        addStreamCallback(s.keyDownStreams, name, m_id, emitter(EventType::keyDown));
     if (only != EventType::keyDown)
-        addStreamCallback(s.keyUpStreams, name, m_id, [this] { emit keyEvent(EventType::keyUp); });
+        addStreamCallback(s.keyUpStreams, name, m_id, emitter(EventType::keyUp));
     if (const auto shortcut = readShortcut(name))
         ensureRegistered(*shortcut);
 }

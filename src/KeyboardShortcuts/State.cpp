@@ -20,7 +20,17 @@ State::State(Environment env)
 {
 }
 
-State::~State() = default;
+// A later state hands out the same ids again: presses of combinations left
+// grabbed here would reach its hotkeys.
+State::~State()
+{
+    if (!environment.hotkeyBackend)
+        return;
+    for (const auto &[id, hotKey] : hotKeys) {
+        if (hotKey->isGrabbed)
+            environment.hotkeyBackend->ungrab(quint32(id));
+    }
+}
 
 State &state()
 {
@@ -40,7 +50,7 @@ Environment defaultEnvironment()
 void resetState(Environment environment)
 {
     std::unique_ptr<State> &current = instance();
-    // The old backend goes first, so its grabs are gone before new ones are made.
+    // The old state goes first and releases its grabs before new ones are made.
     current.reset();
     current = std::make_unique<State>(std::move(environment));
 }

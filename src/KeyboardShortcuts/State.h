@@ -47,10 +47,12 @@ struct State
     bool eventHandlerInstalled = false;
     bool hotKeyEventsEnabled = false; // grabbed combinations are delivered
     bool rawKeyEventsEnabled = false; // key events inside our menus are matched
+    std::map<qint64, qint64> rawKeysDown; // key code → hotkey id its press in a menu ran
     std::unique_ptr<MenuTracker> menuTracker;
 
     // Upper layer
     QSet<Shortcut> registeredShortcuts;
+    QSet<QString> declaredNames; // raw values of the names made in this run
     NameMap<std::vector<Action>> keyDownHandlers;
     NameMap<std::vector<Action>> keyUpHandlers;
     NameMap<StreamCallbacks> keyDownStreams;

@@ -19,6 +19,14 @@ void postChange(const Name &name)
                                              {{QStringLiteral("name"), QVariant::fromValue(name)}});
 }
 
+std::optional<Shortcut> storedShortcut(const QString &key)
+{
+    const auto text = store().string(key);
+    if (!text)
+        return std::nullopt;
+    return Shortcut::fromJson(text->toUtf8());
+}
+
 QList<Name> storedNames()
 {
     QList<Name> names;
@@ -31,15 +39,12 @@ QList<Name> storedNames()
 }
 
 // Several names may hold the same shortcut; its hotkey has to stay while
-// any of them still does.
+// any of them still does. Entries of names this run never made (left by a
+// name the program no longer has) hold nothing.
 bool heldByAnotherName(const Shortcut &shortcut, const Name &except)
 {
-    const QString prefix = QLatin1String(storageKeyPrefix);
-    for (const QString &key : store().keys()) {
-        if (!key.startsWith(prefix) || key == storageKey(except))
-            continue;
-        const auto text = store().string(key);
-        if (text && Shortcut::fromJson(text->toUtf8()) == shortcut)
+    for (const QString &raw : std::as_const(state().declaredNames)) {
+        if (raw != except.rawValue && storedShortcut(QLatin1String(storageKeyPrefix) + raw) == shortcut)
             return true;
     }
     return false;
@@ -78,10 +83,7 @@ bool hasStoredValue(const Name &name)
 
 std::optional<Shortcut> readShortcut(const Name &name)
 {
-    const auto text = store().string(storageKey(name));
-    if (!text)
-        return std::nullopt;
-    return Shortcut::fromJson(text->toUtf8());
+    return storedShortcut(storageKey(name));
 }
 
 void writeShortcut(const std::optional<Shortcut> &shortcut, const Name &name)
@@ -113,6 +115,7 @@ Name::Name(QString raw, std::optional<Shortcut> defaultValue)
     : rawValue(std::move(raw))
     , defaultShortcut(std::move(defaultValue))
 {
+    state().declaredNames.insert(rawValue);
     if (defaultShortcut && !hasStoredValue(*this))
         writeShortcut(defaultShortcut, *this);
     initializeOnce();

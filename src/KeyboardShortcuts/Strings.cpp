@@ -49,7 +49,12 @@ QString capitalized(const QString &text)
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     const qsizetype firstEnd = finder.toNextBoundary();
     const qsizetype split = firstEnd > 0 ? firstEnd : text.size();
-    return text.left(split).toUpper() + text.mid(split);
+    const QString first = text.left(split);
+    const QString upper = first.toUpper();
+    // "ß" upper-cases to "SS", which would read as two keys.
+    QTextBoundaryFinder upperFinder(QTextBoundaryFinder::Grapheme, upper);
+    const bool oneCharacter = upperFinder.toNextBoundary() == upper.size();
+    return (oneCharacter ? upper : first) + text.mid(split);
 }
 
 } // namespace KeyboardShortcuts

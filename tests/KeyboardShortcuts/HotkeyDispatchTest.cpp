@@ -61,10 +61,15 @@ TEST_F(HotkeyDispatch, OnePressRunsEveryNameHoldingTheShortcut)
     EXPECT_EQ(calls, (QStringList{"b down", "a up 1", "a up 2", "b up"}));
 }
 
-TEST_F(HotkeyDispatch, HandlersFollowTheStoredShortcut)
+TEST_F(HotkeyDispatch, HandlersFollowTheStoredShortcutAndPauseWhileRecording)
 {
     const Name name(QStringLiteral("captureRegion"), region);
     onKeyUp(name, [this] { calls << "up"; });
+    setRecorderActive(true);
+    tap(regionKeys);
+    EXPECT_TRUE(calls.isEmpty());
+    EXPECT_TRUE(isShortcutRegistered(name));
+    setRecorderActive(false);
 
     name.setShortcut(scroll);
     tap(regionKeys);
@@ -74,19 +79,6 @@ TEST_F(HotkeyDispatch, HandlersFollowTheStoredShortcut)
     // Another writer of the same file changes it: read afresh on the press.
     DefaultsStore(store->filePath()).setValue(storageKey(name), QString::fromUtf8(region.toJson()));
     tap(scrollKeys);
-    EXPECT_EQ(calls.size(), 1);
-}
-
-TEST_F(HotkeyDispatch, NothingRunsWhileRecording)
-{
-    const Name name(QStringLiteral("captureRegion"), region);
-    onKeyUp(name, [this] { calls << "up"; });
-    setRecorderActive(true);
-    tap(regionKeys);
-    EXPECT_TRUE(calls.isEmpty());
-    EXPECT_TRUE(isShortcutRegistered(name));
-    setRecorderActive(false);
-    tap(regionKeys);
     EXPECT_EQ(calls.size(), 1);
 }
 
@@ -114,12 +106,38 @@ TEST_F(HotkeyDispatch, AnOpenMenuTakesMatchingKeysInsteadOfTheGrabs)
     QCoreApplication::sendEvent(&menu, &other);
     EXPECT_EQ(calls, QStringList{"down"});
     EXPECT_EQ(reachedMenu.count, 1); // passed on
+    // The modifiers are let go first: the release still belongs to the press.
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_4, Qt::NoModifier, 5 + 8, 0, 0);
+    QCoreApplication::sendEvent(&menu, &release);
+    EXPECT_EQ(calls, (QStringList{"down", "up"}));
 
     menu.hide();
     EXPECT_FALSE(isMenuOpen());
     EXPECT_EQ(backend->ids(), ids); // grabbed again under the same ids
     tap(regionKeys);
-    EXPECT_EQ(calls, (QStringList{"down", "down", "up"}));
+    EXPECT_EQ(calls, (QStringList{"down", "up", "down", "up"}));
+}
+
+TEST_F(HotkeyDispatch, TheGrabStaysUntilTheLastHandlerOrStreamGoes)
+{
+    const Name name(QStringLiteral("captureRegion"), region);
+    auto downs = keyEvents(name, EventType::keyDown);
+    auto all = keyEvents(name);
+    QObject::connect(downs.get(), &KeyEventStream::keyEvent, [this](EventType) { calls << "downs"; });
+    QObject::connect(all.get(), &KeyEventStream::keyEvent, [this](EventType) { calls << "all"; });
+    // A handler of the same press ends a stream before the stream's turn.
+    onKeyDown(name, [&] { all.reset(); });
+    tap(regionKeys);
+    tap(regionKeys);
+    EXPECT_EQ(calls, (QStringList{"downs", "downs"})); // and no release
+
+    removeHandlers(name);
+    onKeyUp(name, [] {});
+    downs.reset();
+    EXPECT_TRUE(isShortcutRegistered(name)); // the handler still listens
+    clearAllHandlers();
+    EXPECT_TRUE(backend->grabs.empty());
+    EXPECT_TRUE(hasStoredValue(name));
 }
 
 TEST_F(HotkeyDispatch, ReEnablingKeepsIdsAndDropsWhatWasTakenMeanwhile)
@@ -153,17 +171,6 @@ TEST_F(HotkeyDispatch, RefusedRegistrationsAreLoggedAndStillUseAnId)
 
     const Name fine(QStringLiteral("fine"), scroll);
     EXPECT_EQ(backend->ids(), std::vector<quint32>{3});
-}
-
-TEST_F(HotkeyDispatch, RemovingTheLastHandlerReleasesTheGrabButKeepsTheShortcut)
-{
-    const Name name(QStringLiteral("captureRegion"), region);
-    onKeyUp(name, [this] { calls << "handler"; });
-    removeHandlers(name);
-    EXPECT_TRUE(backend->grabs.empty());
-    EXPECT_TRUE(hasStoredValue(name));
-    tap(regionKeys);
-    EXPECT_TRUE(calls.isEmpty());
 }
 
 } // namespace

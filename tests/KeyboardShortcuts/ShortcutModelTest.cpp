@@ -69,6 +69,7 @@ TEST_F(ShortcutText, Descriptions)
         {Shortcut(Key::keypadClear), "☒⃣"},
         {Shortcut(Key::returnKey, ModifierFlags::shift), "⇧↩"}, // the layout's "\r" is never used
         {Shortcut(Key::quote), "'"},
+        {Shortcut(Key::minus, ModifierFlags::command), "⌘ß"}, // not "SS", which reads as two keys
         {Shortcut(Key::a, ModifierFlags::function | ModifierFlags::command | ModifierFlags::control),
          "⌃⌘\U0001F310\uFE0EA"},
         {Shortcut(Key::z, ModifierFlags::command), "⌘\uFFFD"}, // nothing in this layout

@@ -55,11 +55,13 @@ TEST_F(ShortcutStorage, DefaultIsStoredOnceAndRegistered)
 TEST_F(ShortcutStorage, ClearingKeepsTheChoiceAcrossRuns)
 {
     const Name name(QStringLiteral("captureRegion"), region);
+    const Name other(QStringLiteral("other"), Shortcut(Key::five, commandOptionShift));
     name.setShortcut(std::nullopt);
     EXPECT_EQ(onDisk().value(regionKey), QJsonValue(false));
-    EXPECT_TRUE(backend->grabs.empty());
+    EXPECT_EQ(backend->grabs.size(), 1u);
 
     resetState({std::make_shared<DefaultsStore>(store->filePath()), backend, layout}); // a later run
+    EXPECT_TRUE(backend->grabs.empty()); // the earlier run's grabs go with it
     const Name later(QStringLiteral("captureRegion"), region);
     EXPECT_EQ(later.shortcut(), std::nullopt);
     EXPECT_EQ(onDisk().value(regionKey), QJsonValue(false));
@@ -112,6 +114,8 @@ TEST_F(ShortcutStorage, WhatIsNoShortcutReadsAsNone)
 
 TEST_F(ShortcutStorage, NamesSharingAShortcutShareOneHotkey)
 {
+    // Left behind by a name this program no longer declares: it holds nothing.
+    store->setValue(QStringLiteral("KeyboardShortcuts_removed"), QString::fromUtf8(region.toJson()));
     const Name first(QStringLiteral("first"), region);
     const Name second(QStringLiteral("second"), region);
     EXPECT_EQ(backend->grabs.size(), 1u);

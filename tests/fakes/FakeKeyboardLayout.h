@@ -16,7 +16,7 @@ public:
     static constexpr quint32 superMask = 0x40;
 
     QHash<int, QString> characters{
-        {30, QStringLiteral("a")}, {16, QStringLiteral("q")}, {40, QStringLiteral("'")},
+        {30, QStringLiteral("a")}, {16, QStringLiteral("q")}, {40, QStringLiteral("'")}, {12, QStringLiteral("ß")},
         {2, QStringLiteral("1")},  {4, QStringLiteral("3")}, {5, QStringLiteral("4")}, {6, QStringLiteral("5")}, {7, QStringLiteral("6")},  {57, QStringLiteral(" ")},
         {28, QStringLiteral("\r")}, // a layout may print something even for special keys
     };

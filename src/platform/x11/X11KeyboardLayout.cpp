@@ -9,6 +9,8 @@
 #include "platform/x11/X11Xkb.h"
 #include <xkbcommon/xkbcommon-x11.h>
 
+#include <utility>
+
 namespace {
 
 struct ContextDeleter
@@ -24,13 +26,9 @@ struct StateDeleter
     void operator()(xkb_state *state) const { xkb_state_unref(state); }
 };
 
-// Letter keys (evdev Q, A, Z) that tell a Latin layout from another script.
-constexpr int letterProbes[] = {16, 30, 44};
-
-bool isLatinLetter(xkb_keysym_t keysym)
-{
-    return (keysym >= XKB_KEY_A && keysym <= XKB_KEY_Z) || (keysym >= XKB_KEY_a && keysym <= XKB_KEY_z);
-}
+// The three letter rows (evdev Q to "]", A to "'", Z to "/"): wherever a
+// layout puts its alphabet (Dvorak, BÉPO, Neo...), it lies in these.
+constexpr std::pair<int, int> letterRows[] = {{16, 27}, {30, 40}, {44, 53}};
 
 // Dead keys are shown as the accent they put on the next letter.
 std::optional<char32_t> spacingFormOfDeadKey(xkb_keysym_t keysym)
@@ -81,11 +79,13 @@ struct X11KeyboardLayout::Private
     std::unique_ptr<xkb_state, StateDeleter> state;
     X11::ModifierMasks masks;
     std::unique_ptr<QSocketNotifier> notifier;
+    int builds = 0;
 
     bool rebuild();
     void selectEvents();
     void readEvents();
-    std::optional<xkb_layout_index_t> asciiCapableLayout() const;
+    void updateState(const xcb_xkb_state_notify_event_t *event);
+    xkb_layout_index_t asciiCapableLayout() const;
     bool isLatin(xkb_layout_index_t layout) const;
     std::optional<xkb_keysym_t> baseKeysym(xkb_keycode_t keycode, xkb_layout_index_t layout) const;
 };
@@ -103,45 +103,71 @@ bool X11KeyboardLayout::Private::rebuild()
     keymap = std::move(newKeymap);
     state = std::move(newState);
     masks = X11::readModifierMasks(connection->get());
+    ++builds;
     return true;
 }
 
+// A new keyboard or mapping needs a new keymap. Of the state only the group
+// matters (characters are read without modifiers): modifier presses, far
+// more frequent, are not even sent to us.
 void X11KeyboardLayout::Private::selectEvents()
 {
     const uint16_t events = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY
         | XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
     const uint16_t mapParts = XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS
         | XCB_XKB_MAP_PART_MODIFIER_MAP | XCB_XKB_MAP_PART_VIRTUAL_MODS;
-    xcb_xkb_select_events(connection->get(), uint16_t(deviceId), events, 0, events, mapParts, mapParts, nullptr);
+    const uint16_t groupParts = XCB_XKB_STATE_PART_GROUP_STATE | XCB_XKB_STATE_PART_GROUP_BASE
+        | XCB_XKB_STATE_PART_GROUP_LATCH | XCB_XKB_STATE_PART_GROUP_LOCK;
+    xcb_xkb_select_events_details_t details{};
+    details.affectNewKeyboard = details.newKeyboardDetails = XCB_XKB_NKN_DETAIL_KEYCODES;
+    details.affectState = details.stateDetails = groupParts;
+    xcb_xkb_select_events_aux(connection->get(), uint16_t(deviceId), events, 0, 0, mapParts, mapParts, &details);
     xcb_flush(connection->get());
 }
 
-// Any keyboard change rebuilds everything: changes are rare, and a fresh
-// keymap and state are simpler to trust than patched ones.
 void X11KeyboardLayout::Private::readEvents()
 {
-    bool changed = false;
+    bool mappingChanged = false;
     while (X11::Reply<xcb_generic_event_t> event{xcb_poll_for_event(connection->get())}) {
-        const uint8_t type = event->response_type & 0x7f;
-        if (type == xkbFirstEvent || type == XCB_MAPPING_NOTIFY)
-            changed = true;
+        if ((event->response_type & 0x7f) != xkbFirstEvent)
+            continue;
+        const auto *xkbEvent = reinterpret_cast<const xcb_xkb_state_notify_event_t *>(event.get());
+        if (xkbEvent->xkbType == XCB_XKB_STATE_NOTIFY)
+            updateState(xkbEvent);
+        else
+            mappingChanged = true;
     }
-    if (changed)
-        rebuild();
+    if (mappingChanged)
+        rebuild(); // reads the state afresh as well
 }
 
+void X11KeyboardLayout::Private::updateState(const xcb_xkb_state_notify_event_t *event)
+{
+    xkb_state_update_mask(state.get(), event->baseMods, event->latchedMods, event->lockedMods,
+                          xkb_layout_index_t(event->baseGroup), xkb_layout_index_t(event->latchedGroup),
+                          event->lockedGroup);
+}
+
+// Decided on the whole alphabet, not on a few keys: Dvorak's Q and Z
+// positions type punctuation, yet its letters are Latin.
 bool X11KeyboardLayout::Private::isLatin(xkb_layout_index_t layout) const
 {
-    for (const int evdev : letterProbes) {
-        const auto keysym = baseKeysym(xkb_keycode_t(evdev + 8), layout);
-        if (!keysym || !isLatinLetter(*keysym))
-            return false;
+    int latin = 0;
+    int other = 0;
+    for (const auto &[first, last] : letterRows) {
+        for (int evdev = first; evdev <= last; ++evdev) {
+            const auto keysym = baseKeysym(xkb_keycode_t(evdev + 8), layout);
+            const char32_t character = keysym ? xkb_keysym_to_utf32(*keysym) : 0;
+            if (QChar::isLetter(character))
+                ++(QChar::script(character) == QChar::Script_Latin ? latin : other);
+        }
     }
-    return true;
+    return latin > other;
 }
 
-// The active group when it types Latin letters, else the first group that does.
-std::optional<xkb_layout_index_t> X11KeyboardLayout::Private::asciiCapableLayout() const
+// The active group when its letters are Latin, else the first group whose
+// letters are; when none is, the active group still names most keys.
+xkb_layout_index_t X11KeyboardLayout::Private::asciiCapableLayout() const
 {
     const xkb_layout_index_t active = xkb_state_serialize_layout(state.get(), XKB_STATE_LAYOUT_EFFECTIVE);
     if (isLatin(active))
@@ -151,7 +177,7 @@ std::optional<xkb_layout_index_t> X11KeyboardLayout::Private::asciiCapableLayout
         if (isLatin(layout))
             return layout;
     }
-    return std::nullopt;
+    return active;
 }
 
 std::optional<xkb_keysym_t> X11KeyboardLayout::Private::baseKeysym(xkb_keycode_t keycode,
@@ -200,10 +226,7 @@ X11KeyboardLayout::~X11KeyboardLayout() = default;
 std::optional<QString> X11KeyboardLayout::characterForKey(int evdevCode)
 {
     d->readEvents(); // a change may have arrived since the event loop last ran
-    const auto layout = d->asciiCapableLayout();
-    if (!layout)
-        return std::nullopt;
-    const auto keysym = d->baseKeysym(xkb_keycode_t(evdevCode + 8), *layout);
+    const auto keysym = d->baseKeysym(xkb_keycode_t(evdevCode + 8), d->asciiCapableLayout());
     if (!keysym)
         return std::nullopt;
     return textOfKeysym(*keysym);
@@ -218,4 +241,9 @@ std::optional<PhysicalKeyEvent> X11KeyboardLayout::decodeKeyEvent(quint32 native
     const auto has = [nativeModifiers](uint16_t mask) { return mask != 0 && (nativeModifiers & mask) != 0; };
     return PhysicalKeyEvent{int(nativeScanCode) - 8,
                             KeyModifiers{has(m.shift), has(m.control), has(m.alt), has(m.super)}};
+}
+
+int X11KeyboardLayout::keymapBuilds() const
+{
+    return d->builds;
 }

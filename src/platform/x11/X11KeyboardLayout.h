@@ -16,6 +16,10 @@ public:
     std::optional<QString> characterForKey(int evdevCode) override;
     std::optional<PhysicalKeyEvent> decodeKeyEvent(quint32 nativeScanCode, quint32 nativeModifiers) override;
 
+    // How often the keymap was downloaded and compiled: it is costly, so
+    // only a new mapping should cause it, never a modifier or group change.
+    int keymapBuilds() const;
+
 private:
     struct Private;
     explicit X11KeyboardLayout(std::unique_ptr<Private> d);

@@ -30,6 +30,8 @@ struct ModifierMasks
 
     // Every combination of the lock modifiers, the empty one included.
     std::vector<uint16_t> lockCombinations() const;
+
+    friend bool operator==(const ModifierMasks &, const ModifierMasks &) = default;
 };
 
 ModifierMasks readModifierMasks(xcb_connection_t *connection);
