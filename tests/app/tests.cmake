@@ -2,3 +2,4 @@
 quillet_add_test(AppSettingsTest LABEL unit SOURCES app/AppSettingsTest.cpp)
 quillet_add_test(MainScreenTest LABEL unit SOURCES app/MainScreenTest.cpp LIBS quillet_fakes
     ENVIRONMENT QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_SOURCE_DIR}/capture/two-screens.json)
+quillet_add_test(CommandLineTest LABEL unit SOURCES app/CommandLineTest.cpp)
