@@ -1,10 +1,9 @@
-#include "X11CaptureSupport.h"
-
 #include "capture/CaptureService.h"
 #include "capture/DisplayLookup.h"
 #include "platform/x11/X11DisplayServer.h"
 #include "platform/x11/X11ScreenGrabber.h"
 #include "platform/x11/X11WindowList.h"
+#include "support/X11TestSupport.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -15,12 +14,12 @@
 // device pixels, at the scale QT_SCALE_FACTOR gives (1 or 2).
 namespace {
 
-using X11CaptureSupport::patternMismatches;
+using X11TestSupport::patternMismatches;
 
 class CaptureX11MonitorsTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(X11CaptureSupport::paintRootPattern({1280, 800})); }
+    static void SetUpTestSuite() { ASSERT_TRUE(X11TestSupport::paintRootPattern({1280, 800})); }
 
     static QScreen *screenNamed(const QString &name)
     {

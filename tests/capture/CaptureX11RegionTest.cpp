@@ -1,11 +1,10 @@
-#include "X11CaptureSupport.h"
-
 #include "capture/CaptureError.h"
 #include "capture/CaptureService.h"
 #include "capture/DisplayLookup.h"
 #include "platform/x11/X11DisplayServer.h"
 #include "platform/x11/X11ScreenGrabber.h"
 #include "platform/x11/X11WindowList.h"
+#include "support/X11TestSupport.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -15,12 +14,12 @@
 // One 1280×800 display at scale 1, its root painted with a known pattern.
 namespace {
 
-using X11CaptureSupport::patternMismatches;
+using X11TestSupport::patternMismatches;
 
 class CaptureX11RegionTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(X11CaptureSupport::paintRootPattern({1280, 800})); }
+    static void SetUpTestSuite() { ASSERT_TRUE(X11TestSupport::paintRootPattern({1280, 800})); }
 
     quint32 primaryID() const { return displayIDOfScreen(QGuiApplication::primaryScreen()).value_or(0); }
 

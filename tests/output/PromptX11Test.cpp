@@ -5,6 +5,7 @@
 #include "platform/KeyboardFocus.h"
 #include "platform/x11/X11Platform.h"
 #include "support/TestSupport.h"
+#include "support/X11TestSupport.h"
 
 #include <QLineEdit>
 
@@ -21,8 +22,7 @@ WId focusedWindow()
 
 TEST(PromptX11, TypingReachesThePromptThatOpensWhileAnotherApplicationHasFocus)
 {
-    const TestSupport::HelperWindow other(
-        QStringLiteral(CAPTURE_TEST_WINDOW), {QStringLiteral("300x200+40+40")});
+    const X11TestSupport::HelperWindow other(QStringLiteral("300x200+40+40"));
     const WId window = other.id;
     ASSERT_NE(window, 0u);
     // Activation needs a window manager; without one the focus is set directly.
