@@ -72,6 +72,11 @@ CaptureBusAdaptor::CaptureBusAdaptor(QObject *parent)
 {
 }
 
+void CaptureBusAdaptor::setCoordinator(HotkeyService *coordinator)
+{
+    m_coordinator = coordinator;
+}
+
 void CaptureBusAdaptor::start(CaptureMode mode, int delaySeconds)
 {
     if (!m_coordinator)

@@ -49,7 +49,7 @@ public:
 
     // Requests that arrive before the coordinator exists wait in the bus
     // connection until the event loop runs, by which time it is set.
-    void setCoordinator(HotkeyService *coordinator) { m_coordinator = coordinator; }
+    void setCoordinator(HotkeyService *coordinator);
     void start(CaptureMode mode, int delaySeconds);
 
 public Q_SLOTS:
