@@ -7,6 +7,7 @@ target_sources(quillet_core PRIVATE
     app/AppDelegate.cpp app/AppDelegate.h
     app/HotkeyService.cpp app/HotkeyService.h
     app/MenuBarView.cpp app/MenuBarView.h
+    app/CaptureBus.cpp app/CaptureBus.h app/CommandLine.cpp app/CommandLine.h
     app/MainScreen.cpp app/MainScreen.h
     app/OnboardingWindow.cpp app/OnboardingWindow.h
     app/PanelContext.cpp app/PanelContext.h)

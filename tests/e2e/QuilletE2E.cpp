@@ -45,7 +45,7 @@ bool QuilletE2E::start(const QJsonObject &extra, bool seed)
              {"XDG_CACHE_HOME", ".cache"}})
         environment.insert(QLatin1String(name), m_home.filePath(QLatin1String(sub)));
     m_process.setProcessEnvironment(environment);
-    m_process.start(QStringLiteral(QUILLET_BINARY), {});
+    m_process.start(QStringLiteral(QUILLET_BINARY), m_arguments);
     m_process.waitForStarted();
     // The icon is embedded after every service is built, so the shortcuts are live.
     const bool ready = waitUntil([this] { return !isRunning() || trayIcon(); }) && isRunning();

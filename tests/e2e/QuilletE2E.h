@@ -40,6 +40,8 @@ protected:
     // Seeds defaults.json with the keys every case starts from, which `extra`
     // adds to or replaces; with `seed` false the file is left as it is.
     [[nodiscard]] bool start(const QJsonObject &extra = {}, bool seed = true);
+    // Command-line arguments of the quillet that start() runs.
+    void setArguments(const QStringList &arguments) { m_arguments = arguments; }
     void stop();
     bool isRunning() const { return m_process.state() == QProcess::Running; }
 
@@ -83,5 +85,6 @@ protected:
 private:
     QTemporaryDir m_home;
     QProcess m_process;
+    QStringList m_arguments;
     QByteArray m_output;
 };

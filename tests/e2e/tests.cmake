@@ -3,7 +3,7 @@
 # on a display of its own; QuilletE2E.h says how to add a case.
 add_library(quillet_e2e_support STATIC e2e/QuilletE2E.cpp e2e/QuilletE2E.h)
 target_link_libraries(quillet_e2e_support PUBLIC quillet_test_support PRIVATE quillet_warnings)
-target_compile_definitions(quillet_e2e_support PRIVATE QUILLET_BINARY="$<TARGET_FILE:quillet>")
+target_compile_definitions(quillet_e2e_support PUBLIC QUILLET_BINARY="$<TARGET_FILE:quillet>")
 add_dependencies(quillet_e2e_support quillet)
 
 function(quillet_add_e2e_test name)
@@ -15,3 +15,4 @@ quillet_add_e2e_test(CaptureE2ETest)
 quillet_add_e2e_test(MenuE2ETest)
 quillet_add_e2e_test(SettingsE2ETest)
 quillet_add_e2e_test(OnboardingE2ETest)
+quillet_add_e2e_test(CommandLineE2ETest)
