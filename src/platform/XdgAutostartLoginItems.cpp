@@ -67,7 +67,7 @@ bool XdgAutostartLoginItems::setEnabled(bool enabled)
                                         "Name=Quillet\n"
                                         "Comment=Screenshots from the system tray\n"
                                         "Exec=%1\n"
-                                        "Icon=quillet\n"
+                                        "Icon=io.quillet.Quillet\n"
                                         "Terminal=false\n"
                                         "X-GNOME-Autostart-enabled=true\n")
                              .arg(execArgument(m_program));
