@@ -1,23 +1,55 @@
 #include "app/QuilletApp.h"
 
 #include "KeyboardShortcuts/Environment.h"
+#include "app/AppDelegate.h"
 #include "app/AppSettings.h"
+#include "app/HotkeyService.h"
+#include "app/MenuBarView.h"
 #include "app/PanelContext.h"
 #include "capture/CaptureService.h"
 #include "capture/CountdownOverlay.h"
+#include "capture/DisplayLookup.h"
 #include "capture/OverlayService.h"
-#include "capture/ScreenFreeze.h"
-#include "capture/ScrollCaptureOutputs.h"
 #include "capture/ScrollCaptureService.h"
+#include "output/CaptureOutputPipeline.h"
+#include "output/CaptureOutputs.h"
 #include "output/CapturePreviewController.h"
 #include "output/FileNamePromptPanel.h"
 #include "output/FileService.h"
 #include "platform/DefaultsStore.h"
+#include "platform/DisplayServer.h"
 #include "setup/PermissionService.h"
+
+#include <QPointer>
+#include <QTimer>
+
+namespace {
+
+QPointer<AppSettings> g_sharedSettings;
+QPointer<PermissionService> g_sharedPermissionService;
+
+} // namespace
+
+AppSettings *sharedSettings()
+{
+    return g_sharedSettings;
+}
+
+PermissionService *sharedPermissionService()
+{
+    return g_sharedPermissionService;
+}
+
+void setSharedServices(AppSettings *settings, PermissionService *permissionService)
+{
+    g_sharedSettings = settings;
+    g_sharedPermissionService = permissionService;
+}
 
 QuilletApp::QuilletApp(Platform platform)
     : m_platform(std::move(platform))
     , m_store(std::make_shared<DefaultsStore>())
+    , m_appDelegate(std::make_unique<AppDelegate>(*m_store))
 {
     // The shortcut library keeps its shortcuts in the same store, so that
     // the settings and the shortcuts live in one file.
@@ -31,28 +63,39 @@ QuilletApp::QuilletApp(Platform platform)
     m_settings = std::make_unique<AppSettings>(*m_store);
     m_permissionService = std::make_unique<PermissionService>(*m_platform.permission);
     m_fileService = std::make_unique<FileService>(*m_platform.sound);
-    m_screenFreeze = std::make_unique<ScreenFreeze>();
     m_captureService = std::make_unique<CaptureService>(
         m_settings.get(), *m_platform.displays, *m_platform.grabber, *m_platform.windows);
-    m_captureService->setScreenFreeze(m_screenFreeze.get());
-    m_overlayService
-        = std::make_unique<OverlayService>(*m_platform.grabber, *m_platform.compositing, *m_screenFreeze);
-    m_scrollOutputs = std::make_unique<StandardScrollCaptureOutputs>();
-    m_scrollCaptureService
-        = std::make_unique<ScrollCaptureService>(ScrollCaptureService::regionsOf(*m_captureService),
-            *m_fileService, *m_settings, *m_scrollOutputs, *m_platform.compositing);
+    m_overlayService = std::make_unique<OverlayService>(*m_platform.grabber, *m_platform.compositing);
+    m_outputWindows = std::make_unique<StandardCaptureOutputs>();
+    m_outputs = std::make_unique<CaptureOutputPipeline>(*m_fileService, *m_settings, *m_outputWindows);
+    m_scrollCaptureService = std::make_unique<ScrollCaptureService>(
+        ScrollCaptureService::regionsOf(*m_captureService), *m_outputs, *m_platform.compositing);
+    const auto mainDisplay = [panels, displays = m_platform.displays]() -> std::optional<quint32> {
+        if (const std::optional<quint32> id = displayIDOfScreen(panels.mainScreen()))
+            return id;
+        return displays->mainDisplayID();
+    };
+    m_hotkeyService = std::make_unique<HotkeyService>(
+        *m_captureService, *m_overlayService, *m_scrollCaptureService, *m_outputs, *m_permissionService, mainDisplay);
+    setSharedServices(m_settings.get(), m_permissionService.get());
+    m_menuBarView = std::make_unique<MenuBarView>(*m_settings, *m_permissionService, m_hotkeyService.get());
+    QTimer::singleShot(0, m_appDelegate.get(), &AppDelegate::applicationDidFinishLaunching);
 }
 
 // Services go in the reverse order of their making; the capture service
 // waits for its workers before the grabber they use goes.
 QuilletApp::~QuilletApp()
 {
+    m_menuBarView.reset();
+    setSharedServices(nullptr, nullptr);
+    m_hotkeyService.reset();
     m_scrollCaptureService.reset();
-    m_scrollOutputs.reset();
+    m_outputs.reset();
+    m_outputWindows.reset();
     m_overlayService.reset();
     m_captureService.reset();
-    m_screenFreeze.reset();
     m_fileService.reset();
     m_permissionService.reset();
     m_settings.reset();
+    m_appDelegate.reset();
 }

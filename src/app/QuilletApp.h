@@ -4,18 +4,23 @@
 
 #include <memory>
 
+class AppDelegate;
 class AppSettings;
+class CaptureOutputPipeline;
+class CaptureOutputs;
 class CaptureService;
 class DefaultsStore;
 class FileService;
+class HotkeyService;
+class MenuBarView;
 class OverlayService;
 class PermissionService;
-class ScreenFreeze;
-class ScrollCaptureOutputs;
 class ScrollCaptureService;
 
 // The composition root: builds every long-lived service once, in a fixed
 // order, hands each the ones it needs, and keeps them until the process ends.
+// Building the coordinator makes the global shortcuts live; then the tray
+// icon appears, and once the main loop runs the delegate finishes launching.
 class QuilletApp
 {
 public:
@@ -24,23 +29,36 @@ public:
     QuilletApp(const QuilletApp &) = delete;
     QuilletApp &operator=(const QuilletApp &) = delete;
 
+    AppDelegate &appDelegate() const { return *m_appDelegate; }
     AppSettings &settings() const { return *m_settings; }
     PermissionService &permissionService() const { return *m_permissionService; }
     FileService &fileService() const { return *m_fileService; }
     CaptureService &captureService() const { return *m_captureService; }
     OverlayService &overlayService() const { return *m_overlayService; }
     ScrollCaptureService &scrollCaptureService() const { return *m_scrollCaptureService; }
+    HotkeyService &hotkeyService() const { return *m_hotkeyService; }
+    MenuBarView &menuBarView() const { return *m_menuBarView; }
 
 private:
     Platform m_platform;
     std::shared_ptr<DefaultsStore> m_store;
+    std::unique_ptr<AppDelegate> m_appDelegate;
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<PermissionService> m_permissionService;
     std::unique_ptr<FileService> m_fileService;
-    // The overlay's pictures of the screens, read by the capture service.
-    std::unique_ptr<ScreenFreeze> m_screenFreeze;
     std::unique_ptr<CaptureService> m_captureService;
     std::unique_ptr<OverlayService> m_overlayService;
-    std::unique_ptr<ScrollCaptureOutputs> m_scrollOutputs;
+    // Where every capture ends: the name prompt, the file, the clipboard and the preview.
+    std::unique_ptr<CaptureOutputs> m_outputWindows;
+    std::unique_ptr<CaptureOutputPipeline> m_outputs;
     std::unique_ptr<ScrollCaptureService> m_scrollCaptureService;
+    std::unique_ptr<HotkeyService> m_hotkeyService;
+    std::unique_ptr<MenuBarView> m_menuBarView;
 };
+
+// Process-wide slots, empty until a QuilletApp is built (and again once it
+// is gone): they let windows that are made on their own, such as the
+// onboarding, reach the same settings and permission service.
+AppSettings *sharedSettings();
+PermissionService *sharedPermissionService();
+void setSharedServices(AppSettings *settings, PermissionService *permissionService);

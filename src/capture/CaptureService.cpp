@@ -2,7 +2,6 @@
 
 #include "capture/CaptureError.h"
 #include "capture/DisplayLookup.h"
-#include "capture/ScreenFreeze.h"
 #include "platform/DisplayServer.h"
 #include "platform/ScreenGrabber.h"
 #include "platform/WindowList.h"
@@ -116,13 +115,11 @@ DisplaySnapshot CaptureService::snapshotDisplays() const
     return snapshot;
 }
 
-QFuture<CaptureResult> CaptureService::captureRegion(QRectF rect, quint32 displayID)
+QFuture<CaptureResult> CaptureService::captureRegion(QRectF rect, quint32 displayID, const FrozenScreens &seen)
 {
-    // The frozen images are taken now, on the main thread: the freeze may be
-    // released before the worker starts.
     std::shared_ptr<ScreenGrabber> frozen;
-    if (m_freeze && !m_freeze->frozen().isEmpty())
-        frozen = std::make_shared<FrozenScreenGrabber>(m_grabber, m_freeze->frozen());
+    if (!seen.isEmpty())
+        frozen = std::make_shared<FrozenScreenGrabber>(m_grabber, seen);
     return QtConcurrent::run(
         &m_pool, [&grabber = m_grabber, frozen, snapshot = snapshotDisplays(), rect, displayID] {
             return regionJob(frozen ? *frozen : grabber, snapshot, rect, displayID);

@@ -2,6 +2,7 @@
 
 #include "capture/CaptureGeometry.h"
 #include "capture/CaptureResult.h"
+#include "capture/FrozenScreens.h"
 
 #include <QFuture>
 #include <QObject>
@@ -10,7 +11,6 @@
 
 class AppSettings;
 class DisplayServer;
-class ScreenFreeze;
 class ScreenGrabber;
 class WindowList;
 
@@ -30,23 +30,20 @@ public:
         WindowList &windows, QObject *parent = nullptr);
     ~CaptureService() override;
 
-    // `rect` in global points, as the region overlay reports it.
-    QFuture<CaptureResult> captureRegion(QRectF rect, quint32 displayID);
+    // `rect` in global points, as the region overlay reports it. Pixels that
+    // lie within a display of `seen` are read from its picture rather than
+    // from the live screen.
+    QFuture<CaptureResult> captureRegion(QRectF rect, quint32 displayID, const FrozenScreens &seen = {});
     QFuture<CaptureResult> captureFullscreen(quint32 displayID);
     QFuture<CaptureResult> captureWindow();
 
     // Every screen as the workers will see it. Main thread.
     DisplaySnapshot snapshotDisplays() const;
 
-    // While `freeze` holds images, regions are read from them instead of the
-    // live screen. Null (the default) reads the screen always.
-    void setScreenFreeze(const ScreenFreeze *freeze) { m_freeze = freeze; }
-
 private:
     [[maybe_unused]] AppSettings *m_settings; // read by nothing yet: no capture option is a setting
     DisplayServer &m_displays;
     ScreenGrabber &m_grabber;
     WindowList &m_windows;
-    const ScreenFreeze *m_freeze = nullptr;
     QThreadPool m_pool;
 };

@@ -9,12 +9,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-OverlayService::OverlayService(
-    ScreenGrabber &grabber, CompositingManager &compositing, ScreenFreeze &freeze, QObject *parent)
+OverlayService::OverlayService(ScreenGrabber &grabber, CompositingManager &compositing, QObject *parent)
     : QObject(parent)
     , m_grabber(grabber)
     , m_compositing(compositing)
-    , m_freeze(freeze)
 {
 }
 
@@ -36,7 +34,7 @@ void OverlayService::showOverlays()
         ids.append(entry.second);
     // Taken before any overlay maps, so no overlay is in the pictures. They
     // are also what the selection is captured from: even a translucent
-    // overlay is still on the screen while the completion callback runs.
+    // overlay is still on the screen when the selection completes.
     m_frozen = freezeDisplays(ids);
     // Without a compositing manager alpha means nothing, so the overlay
     // shows the picture itself instead of dimming the live screen.
@@ -52,9 +50,9 @@ void OverlayService::showOverlays()
     grabInputOnActiveScreen();
 }
 
-QList<FrozenDisplay> OverlayService::freezeDisplays(const QList<quint32> &displayIDs) const
+FrozenScreens OverlayService::freezeDisplays(const QList<quint32> &displayIDs) const
 {
-    QList<FrozenDisplay> frozen;
+    FrozenScreens frozen;
     try {
         for (const ShareableDisplay &display : m_grabber.displays()) {
             if (displayIDs.contains(display.displayID))
@@ -106,13 +104,12 @@ void OverlayService::grabInputOnActiveScreen()
 
 void OverlayService::complete(QRectF rect, quint32 displayID)
 {
-    // The capture the callback starts reads the pictures the user saw
-    // rather than the screen, which still shows the overlays.
-    m_freeze.hold(m_frozen);
+    // The pictures go with the selection, so the capture reads what the user
+    // saw whenever it is made, not the screen, which still shows the overlays.
+    const FrozenScreens seen = m_frozen;
     const SelectionCallback callback = onSelectionComplete;
     if (callback)
-        callback(rect, displayID);
-    m_freeze.release();
+        callback(rect, displayID, seen);
     dismissOverlays();
 }
 

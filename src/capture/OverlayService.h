@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/ScreenFreeze.h"
+#include "capture/FrozenScreens.h"
 
 #include <QObject>
 #include <QPointer>
@@ -24,18 +24,18 @@ class OverlayService : public QObject
     Q_OBJECT
 
 public:
-    using SelectionCallback = std::function<void(QRectF rect, quint32 displayID)>;
+    // The region in global points, the display it was dragged on, and the
+    // pictures of the displays the user saw while dragging it: capture the
+    // region from `seen`, for the screen itself still shows the overlay.
+    using SelectionCallback = std::function<void(QRectF rect, quint32 displayID, const FrozenScreens &seen)>;
     using CancelCallback = std::function<void()>;
 
     // Each screen is read with `grabber` just before its overlay appears;
     // without a compositing manager the overlay shows that picture, dimmed.
-    // `freeze` holds the pictures while the completion callback runs, so a
-    // capture started there reads them. All three must outlive the service.
-    OverlayService(ScreenGrabber &grabber, CompositingManager &compositing, ScreenFreeze &freeze,
-        QObject *parent = nullptr);
+    // Both must outlive the service.
+    OverlayService(ScreenGrabber &grabber, CompositingManager &compositing, QObject *parent = nullptr);
     ~OverlayService() override;
 
-    // The region in global points and the display it was dragged on.
     SelectionCallback onSelectionComplete;
     CancelCallback onSelectionCancelled;
 
@@ -49,7 +49,7 @@ public:
     std::map<quint32, QWidget *> overlayPanels() const;
 
 private:
-    QList<FrozenDisplay> freezeDisplays(const QList<quint32> &displayIDs) const;
+    FrozenScreens freezeDisplays(const QList<quint32> &displayIDs) const;
     SelectionOverlayView *makeView(QScreen *screen, quint32 displayID, const QImage &frozen);
     void complete(QRectF rect, quint32 displayID);
     void cancel();
@@ -57,7 +57,6 @@ private:
 
     ScreenGrabber &m_grabber;
     CompositingManager &m_compositing;
-    ScreenFreeze &m_freeze;
     std::map<quint32, QPointer<SelectionOverlayView>> m_views;
-    QList<FrozenDisplay> m_frozen;
+    FrozenScreens m_frozen;
 };

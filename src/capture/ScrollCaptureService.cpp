@@ -1,13 +1,11 @@
 #include "capture/ScrollCaptureService.h"
 
-#include "app/AppSettings.h"
 #include "platform/Error.h"
 #include "capture/CaptureError.h"
 #include "capture/CaptureService.h"
 #include "capture/FrameStitcher.h"
 #include "capture/ScrollCaptureControlView.h"
-#include "capture/ScrollCaptureOutputs.h"
-#include "output/FileService.h"
+#include "output/CaptureOutputPipeline.h"
 #include "platform/CompositingManager.h"
 
 #include <QtConcurrent/QtConcurrentRun>
@@ -20,12 +18,10 @@ const QString FailureTitle = QStringLiteral("Scroll Capture Failed");
 
 } // namespace
 
-ScrollCaptureService::ScrollCaptureService(FrameSource grabRegion, FileService &fileService,
-    AppSettings &settings, ScrollCaptureOutputs &outputs, CompositingManager &compositing, QObject *parent)
+ScrollCaptureService::ScrollCaptureService(
+    FrameSource grabRegion, CaptureOutputPipeline &outputs, CompositingManager &compositing, QObject *parent)
     : QObject(parent)
     , m_grabRegion(std::move(grabRegion))
-    , m_fileService(fileService)
-    , m_settings(settings)
     , m_outputs(outputs)
     , m_compositing(compositing)
     , m_stitch(&FrameStitcher::stitchFrames)
@@ -156,10 +152,10 @@ void ScrollCaptureService::stitchAndOutput(const QList<QImage> &frames)
         try {
             image = stitched.result();
         } catch (const Error &error) {
-            alert(error.message());
+            alert(error);
             return;
         } catch (...) {
-            alert(CaptureErrors::message(CaptureError::stitchingFailed));
+            alert(CaptureFailure(CaptureError::stitchingFailed));
             return;
         }
         runOutputSteps(image);
@@ -168,45 +164,18 @@ void ScrollCaptureService::stitchAndOutput(const QList<QImage> &frames)
 
 void ScrollCaptureService::runOutputSteps(const QImage &image)
 {
-    if (!m_settings.promptForFileName()) {
-        save(image, std::nullopt);
-        return;
-    }
-    const QString defaultName = m_fileService.defaultFileName();
-    m_outputs.promptForFileName(defaultName, m_settings.imageFormat())
-        .then(this, [this, image](const PromptResult &choice) { save(image, choice); });
-}
-
-void ScrollCaptureService::save(const QImage &image, const std::optional<PromptResult> &choice)
-{
-    const ImageFormat chosen = choice ? choice->format : m_settings.imageFormat();
-    // A JPEG cannot be that tall: rather than lose the capture, write a PNG.
-    const bool tooTallForJpeg = chosen == ImageFormat::jpeg && image.height() > MaximumJpegHeight;
-    QString path;
-    try {
-        if (choice || tooTallForJpeg) {
-            const QString name = choice ? choice->name : m_fileService.defaultFileName();
-            path = m_fileService.save(image, name, tooTallForJpeg ? ImageFormat::png : chosen, m_settings);
-        } else {
-            path = m_fileService.save(image, m_settings);
+    m_outputs.run(image).then(this, [this](QFuture<QString> saved) {
+        try {
+            saved.waitForFinished();
+        } catch (const Error &error) {
+            alert(error);
         }
-    } catch (const Error &error) {
-        alert(error.message());
-        return;
-    }
-    if (m_settings.copyToClipboard())
-        m_fileService.copyImageToClipboard(image);
-    if (m_settings.showPreviewThumbnail())
-        m_outputs.showPreview(image, path);
-    if (tooTallForJpeg) {
-        m_outputs.showNotice(
-            QStringLiteral("Saved as PNG: at %1 pixels the image is too tall for JPEG.").arg(image.height()));
-    }
+    });
 }
 
-void ScrollCaptureService::alert(const QString &message)
+void ScrollCaptureService::alert(const Error &error)
 {
-    m_outputs.showAlert(FailureTitle, message);
+    m_outputs.reportFailure(FailureTitle, error);
 }
 
 void ScrollCaptureService::showControlPanel(QRectF rect)

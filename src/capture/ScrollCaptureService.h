@@ -15,12 +15,10 @@
 #include <memory>
 #include <optional>
 
-class AppSettings;
+class CaptureOutputPipeline;
 class CaptureService;
 class CompositingManager;
-class FileService;
-class ScrollCaptureOutputs;
-struct PromptResult;
+class Error;
 
 // Records a long page as one tall image: while the user scrolls, it grabs
 // one fixed rectangle five times a second, and on Done stitches the frames
@@ -36,8 +34,6 @@ class ScrollCaptureService : public QObject
 
 public:
     static constexpr int FrameIntervalMs = 200;
-    // JPEG stores each side in 16 bits, and encoders stop short of that.
-    static constexpr int MaximumJpegHeight = 65500;
     static constexpr int PanelWidth = 240;
     static constexpr int PanelHeight = 44;
     static constexpr int PanelGap = 10;
@@ -46,9 +42,10 @@ public:
     using Stitcher = std::function<QImage(const QList<QImage> &frames)>;
 
     // `grabRegion` takes one frame (CaptureService::captureRegion in the
-    // application). The other objects must outlive the service.
-    ScrollCaptureService(FrameSource grabRegion, FileService &fileService, AppSettings &settings,
-        ScrollCaptureOutputs &outputs, CompositingManager &compositing, QObject *parent = nullptr);
+    // application); `outputs` writes the result. The other objects must
+    // outlive the service.
+    ScrollCaptureService(FrameSource grabRegion, CaptureOutputPipeline &outputs,
+        CompositingManager &compositing, QObject *parent = nullptr);
     ~ScrollCaptureService() override;
 
     // The region capture of `captureService`, as a frame source.
@@ -106,13 +103,10 @@ private:
     void appendFrame(const QImage &frame);
     void stitchAndOutput(const QList<QImage> &frames);
     void runOutputSteps(const QImage &image);
-    void save(const QImage &image, const std::optional<PromptResult> &choice);
-    void alert(const QString &message);
+    void alert(const Error &error);
 
     FrameSource m_grabRegion;
-    FileService &m_fileService;
-    AppSettings &m_settings;
-    ScrollCaptureOutputs &m_outputs;
+    CaptureOutputPipeline &m_outputs;
     CompositingManager &m_compositing;
     Stitcher m_stitch;
 

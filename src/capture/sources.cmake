@@ -5,12 +5,11 @@ target_sources(quillet_core PRIVATE
     capture/DisplayLookup.cpp capture/DisplayLookup.h
     capture/CaptureGeometry.cpp capture/CaptureGeometry.h
     capture/CaptureService.cpp capture/CaptureService.h
-    capture/ScreenFreeze.cpp capture/ScreenFreeze.h
+    capture/FrozenScreens.cpp capture/FrozenScreens.h
     capture/SelectionOverlayView.cpp capture/SelectionOverlayView.h
     capture/OverlayService.cpp capture/OverlayService.h
     capture/CountdownOverlay.cpp capture/CountdownOverlay.h)
 target_sources(quillet_core PRIVATE capture/FrameStitcher.cpp capture/FrameStitcher.h)
 target_sources(quillet_core PRIVATE
-    capture/ScrollCaptureOutputs.cpp capture/ScrollCaptureOutputs.h
     capture/ScrollCaptureService.cpp capture/ScrollCaptureService.h
     capture/ScrollCaptureControlView.cpp capture/ScrollCaptureControlView.h)

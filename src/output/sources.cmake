@@ -14,5 +14,7 @@ target_sources(quillet_core PRIVATE
     output/PngWriter.cpp output/PngWriter.h
     output/FileNamePromptPanel.cpp output/FileNamePromptPanel.h
     output/CapturePreviewController.cpp output/CapturePreviewController.h
-    output/PreviewThumbnailView.cpp output/PreviewThumbnailView.h)
+    output/PreviewThumbnailView.cpp output/PreviewThumbnailView.h
+    output/CaptureOutputs.cpp output/CaptureOutputs.h
+    output/CaptureOutputPipeline.cpp output/CaptureOutputPipeline.h)
 target_link_libraries(quillet_core PRIVATE PkgConfig::ISAL JPEG::JPEG)

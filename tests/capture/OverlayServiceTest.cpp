@@ -1,11 +1,9 @@
 #include "capture/OverlayService.h"
-#include "capture/CaptureService.h"
 #include "capture/DisplayLookup.h"
 #include "capture/SelectionOverlayView.h"
 #include "fakes/FakeCompositingManager.h"
 #include "fakes/FakeDisplayServer.h"
 #include "fakes/FakeScreenGrabber.h"
-#include "fakes/FakeWindowList.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -51,7 +49,8 @@ protected:
         grabber.shareableDisplays = {{IdA, QRect(0, 0, 1600, 1200)}, {IdB, QRect(1600, 0, 640, 480)}};
         grabber.areaColor = Screen;
         installDisplayIdentifiers(displays, &context);
-        overlays.onSelectionComplete = [this](QRectF rect, quint32 id) { selections.append({rect, id}); };
+        overlays.onSelectionComplete
+            = [this](QRectF rect, quint32 id, const FrozenScreens &) { selections.append({rect, id}); };
         overlays.onSelectionCancelled = [this] { ++cancels; };
     }
 
@@ -66,8 +65,7 @@ protected:
     FakeDisplayServer displays;
     FakeScreenGrabber grabber;
     FakeCompositingManager compositing;
-    ScreenFreeze freeze;
-    OverlayService overlays{grabber, compositing, freeze};
+    OverlayService overlays{grabber, compositing};
     QList<Selection> selections;
     int cancels = 0;
 };
@@ -184,28 +182,6 @@ TEST_F(OverlayServiceTest, DimsAroundAnUndimmedSelection)
             EXPECT_NEAR(qBlue(seen), qBlue(expected), 1);
         }
     }
-}
-
-TEST_F(OverlayServiceTest, CaptureInTheCallbackReadsThePictureTheUserSaw)
-{
-    FakeWindowList windows;
-    CaptureService capture(nullptr, displays, grabber, windows);
-    capture.setScreenFreeze(&freeze);
-    QFuture<CaptureResult> inCallback;
-    overlays.onSelectionComplete
-        = [&](QRectF rect, quint32 id) { inCallback = capture.captureRegion(rect, id); };
-
-    overlays.showOverlays();
-    // From here the live screen shows the overlay.
-    grabber.areaColor = qRgb(0, 0, 0);
-    drag(view(IdA), {10, 20}, {110, 70});
-
-    const QImage image = inCallback.result().image;
-    ASSERT_EQ(image.size(), QSize(200, 100));
-    EXPECT_EQ(image.pixel(0, 0), Screen | 0xff000000u);
-    EXPECT_EQ(image.pixel(199, 99), Screen | 0xff000000u);
-    // Later captures, the frames of a scroll capture, read the live screen.
-    EXPECT_EQ(capture.captureRegion({10, 20, 100, 50}, IdA).result().image.pixel(0, 0), qRgb(0, 0, 0));
 }
 
 } // namespace

@@ -28,7 +28,6 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(QGuiApplication::screens().size(), 2);
-        capture.setScreenFreeze(&freeze);
         ASSERT_TRUE(helper.waitForFocus()) << "the other application never took the focus";
     }
 
@@ -49,9 +48,8 @@ protected:
     X11ScreenGrabber grabber;
     X11WindowList windows;
     X11CompositingManager compositing;
-    ScreenFreeze freeze;
     CaptureService capture{nullptr, displays, grabber, windows};
-    OverlayService overlays{grabber, compositing, freeze};
+    OverlayService overlays{grabber, compositing};
     TestSupport::HelperWindow helper{
         QStringLiteral(CAPTURE_TEST_WINDOW), {QStringLiteral("400x300+600+150")}};
 };
@@ -62,10 +60,10 @@ TEST_F(OverlayX11Test, ADragOnTheRightMonitorCapturesWhatWasThereBeforeTheOverla
     const QImage before = grabber.grabArea(area);
     std::optional<quint32> display;
     QFuture<CaptureResult> captured;
-    overlays.onSelectionComplete = [&](QRectF rect, quint32 id) {
+    overlays.onSelectionComplete = [&](QRectF rect, quint32 id, const FrozenScreens &seen) {
         EXPECT_EQ(rect, QRectF(area));
         display = id;
-        captured = capture.captureRegion(rect, id);
+        captured = capture.captureRegion(rect, id, seen);
     };
 
     showAndWaitForOverlays();

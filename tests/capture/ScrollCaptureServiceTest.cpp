@@ -3,11 +3,12 @@
 #include "capture/CaptureError.h"
 #include "capture/FrameStitcher.h"
 #include "capture/ScrollCaptureControlView.h"
+#include "output/CaptureOutputPipeline.h"
 #include "output/FileService.h"
 #include "platform/DefaultsStore.h"
 
 #include "fakes/FakeCompositingManager.h"
-#include "fakes/FakeScrollCaptureOutputs.h"
+#include "fakes/FakeCaptureOutputs.h"
 #include "fakes/FakeSoundPlayer.h"
 #include "support/TestSupport.h"
 
@@ -117,14 +118,14 @@ protected:
     AppSettings settings{store};
     FakeSoundPlayer sound;
     FileService files{sound};
-    FakeScrollCaptureOutputs outputs;
+    FakeCaptureOutputs outputs;
+    CaptureOutputPipeline pipeline{files, settings, outputs};
     FakeCompositingManager compositing;
     QList<std::pair<QRectF, quint32>> grabs;
     std::deque<std::unique_ptr<QPromise<CaptureResult>>> pending;
     int stitchCalls = 0;
     ScrollCaptureService::Stitcher stitch = &FrameStitcher::stitchFrames;
-    ScrollCaptureService service{
-        [this](QRectF r, quint32 d) { return grab(r, d); }, files, settings, outputs, compositing};
+    ScrollCaptureService service{[this](QRectF r, quint32 d) { return grab(r, d); }, pipeline, compositing};
 };
 
 TEST_F(ScrollCaptureServiceTest, StartArmsThePanelAboveTheRectangleAndItsButtonsFollowTheState)
@@ -304,37 +305,6 @@ TEST_F(ScrollCaptureServiceTest, DoneWithoutFramesIsSilentAndOneFrameIsSavedUnst
     EXPECT_EQ(savedFiles().size(), 1);
 }
 
-TEST_F(ScrollCaptureServiceTest, WithThePromptOnTheSaveWaitsForTheAnswerThenClipboardThenPreview)
-{
-    settings.setPromptForFileName(true);
-    settings.setCopyToClipboard(true);
-    settings.setShowPreviewThumbnail(true);
-    settings.setImageFormat(ImageFormat::jpeg);
-    QGuiApplication::clipboard()->clear();
-    bool clipboardHeldImageAtPreview = false;
-    outputs.onPreview = [&] {
-        clipboardHeldImageAtPreview = QGuiApplication::clipboard()->image().size() == QSize(10, 20);
-    };
-    startRecording();
-    recordFrame(frame(qRgb(255, 0, 0)));
-    recordFrame(frame(qRgb(0, 255, 0)));
-    service.finishCapture();
-
-    ASSERT_TRUE(waitUntil([&] { return outputs.prompts.size() == 1; }));
-    EXPECT_TRUE(outputs.prompts.first().defaultName.startsWith(QStringLiteral("Screenshot ")));
-    EXPECT_EQ(outputs.prompts.first().defaultFormat, ImageFormat::jpeg);
-    processEvents();
-    EXPECT_TRUE(savedFiles().isEmpty());
-    EXPECT_TRUE(QGuiApplication::clipboard()->image().isNull());
-
-    outputs.answerPrompt({QStringLiteral("Long page"), ImageFormat::png});
-    ASSERT_TRUE(waitForFile());
-    EXPECT_EQ(savedFiles(), QStringList{QStringLiteral("Long page.png")});
-    ASSERT_EQ(outputs.previews.size(), 1);
-    EXPECT_EQ(outputs.previews.first().filePath, QDir(settings.savePath()).filePath("Long page.png"));
-    EXPECT_TRUE(clipboardHeldImageAtPreview);
-}
-
 TEST_F(ScrollCaptureServiceTest, StitchingAndSavingFailuresEndInOneAlert)
 {
     settings.setCopyToClipboard(true);
@@ -365,25 +335,6 @@ TEST_F(ScrollCaptureServiceTest, StitchingAndSavingFailuresEndInOneAlert)
             << outputs.alerts.first().toStdString();
         EXPECT_TRUE(savedFiles().isEmpty());
         EXPECT_TRUE(outputs.previews.isEmpty());
-    }
-}
-
-TEST_F(ScrollCaptureServiceTest, AnImageTooTallForJpegIsSavedAsPngWithANotice)
-{
-    settings.setImageFormat(ImageFormat::jpeg);
-    settings.setShowPreviewThumbnail(true);
-    for (const int extra : {1, 0}) {
-        SCOPED_TRACE(extra);
-        QDir(settings.savePath()).removeRecursively();
-        startRecording();
-        recordFrame(frame(qRgb(0, 0, 255), ScrollCaptureService::MaximumJpegHeight + extra));
-        service.finishCapture();
-        ASSERT_TRUE(waitForFile());
-        const QString suffix = extra ? QStringLiteral(".png") : QStringLiteral(".jpeg");
-        EXPECT_TRUE(savedFiles().first().endsWith(suffix));
-        EXPECT_TRUE(outputs.previews.last().filePath.endsWith(suffix));
-        ASSERT_EQ(outputs.notices.size(), 1) << "a notice only when PNG stands in";
-        EXPECT_TRUE(outputs.notices.first().contains(QStringLiteral("PNG")));
     }
 }
 

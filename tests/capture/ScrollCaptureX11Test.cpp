@@ -6,6 +6,7 @@
 #include "capture/ScrollCaptureControlView.h"
 #include "capture/ScrollCaptureService.h"
 #include "capture/SelectionOverlayView.h"
+#include "output/CaptureOutputPipeline.h"
 #include "output/FileService.h"
 #include "platform/DefaultsStore.h"
 #include "platform/x11/X11CompositingManager.h"
@@ -13,7 +14,7 @@
 #include "platform/x11/X11ScreenGrabber.h"
 #include "platform/x11/X11WindowList.h"
 
-#include "fakes/FakeScrollCaptureOutputs.h"
+#include "fakes/FakeCaptureOutputs.h"
 #include "fakes/FakeSoundPlayer.h"
 #include "support/TestSupport.h"
 
@@ -62,9 +63,8 @@ protected:
         settings.setSavePath(dir.filePath(QStringLiteral("shots")));
         settings.setPlaySound(false);
         settings.setShowPreviewThumbnail(false);
-        capture.setScreenFreeze(&freeze);
         overlays.onSelectionComplete
-            = [this](QRectF rect, quint32 id) { scroll.startScrollCapture(rect, id); };
+            = [this](QRectF rect, quint32 id, const FrozenScreens &) { scroll.startScrollCapture(rect, id); };
     }
 
     // Starts the page window and waits until it is placed and focused.
@@ -114,12 +114,11 @@ protected:
     X11ScreenGrabber grabber;
     X11WindowList windows;
     X11CompositingManager compositing;
-    ScreenFreeze freeze;
     CaptureService capture{nullptr, displays, grabber, windows};
-    OverlayService overlays{grabber, compositing, freeze};
-    FakeScrollCaptureOutputs outputs;
-    ScrollCaptureService scroll{
-        ScrollCaptureService::regionsOf(capture), files, settings, outputs, compositing};
+    OverlayService overlays{grabber, compositing};
+    FakeCaptureOutputs outputs;
+    CaptureOutputPipeline pipeline{files, settings, outputs};
+    ScrollCaptureService scroll{ScrollCaptureService::regionsOf(capture), pipeline, compositing};
     std::optional<TestSupport::HelperWindow> helper;
     QPoint pageOrigin;
 };

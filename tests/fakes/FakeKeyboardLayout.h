@@ -17,7 +17,7 @@ public:
 
     QHash<int, QString> characters{
         {30, QStringLiteral("a")}, {16, QStringLiteral("q")}, {40, QStringLiteral("'")},
-        {2, QStringLiteral("1")},  {5, QStringLiteral("4")}, {6, QStringLiteral("5")},  {57, QStringLiteral(" ")},
+        {2, QStringLiteral("1")},  {4, QStringLiteral("3")}, {5, QStringLiteral("4")}, {6, QStringLiteral("5")}, {7, QStringLiteral("6")},  {57, QStringLiteral(" ")},
         {28, QStringLiteral("\r")}, // a layout may print something even for special keys
     };
 

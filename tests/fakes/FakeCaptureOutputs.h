@@ -1,15 +1,15 @@
 #pragma once
 
-#include "capture/ScrollCaptureOutputs.h"
+#include "output/CaptureOutputs.h"
 
 #include <QPromise>
 
 #include <functional>
 #include <optional>
 
-// Records what a scroll capture showed. The name prompt stays open until
-// the test answers it with `answerPrompt`.
-class FakeScrollCaptureOutputs : public ScrollCaptureOutputs
+// Records what a capture showed. The name prompt stays open until the test
+// answers it with `answerPrompt`.
+class FakeCaptureOutputs : public CaptureOutputs
 {
 public:
     struct Prompt
@@ -25,7 +25,7 @@ public:
 
     QList<Prompt> prompts;
     QList<Preview> previews;
-    QStringList alerts; // "title: message"
+    QStringList alerts; // "title: text"
     QStringList notices;
     // Runs inside showPreview, to look at the world as the preview finds it.
     std::function<void()> onPreview;
@@ -50,9 +50,9 @@ public:
         if (onPreview)
             onPreview();
     }
-    void showAlert(const QString &title, const QString &message) override
+    void showAlert(const QString &title, const QString &text) override
     {
-        alerts.append(title + QStringLiteral(": ") + message);
+        alerts.append(title + QStringLiteral(": ") + text);
     }
     void showNotice(const QString &message) override { notices.append(message); }
 

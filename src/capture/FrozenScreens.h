@@ -14,20 +14,12 @@ struct FrozenDisplay
     QImage image; // geometry.size() pixels
 };
 
-// Images of the displays that stand in for the live screen while they are
-// held. The overlay holds the images it showed the user while its selection
-// is being captured, so the capture reads what the user saw, not the
-// overlay itself. Main thread; shared by the overlay and the capture service.
-class ScreenFreeze
-{
-public:
-    void hold(QList<FrozenDisplay> displays) { m_displays = std::move(displays); }
-    void release() { m_displays.clear(); }
-    const QList<FrozenDisplay> &frozen() const { return m_displays; }
-
-private:
-    QList<FrozenDisplay> m_displays;
-};
+// The pictures of the displays that a region selection showed the user,
+// taken before its overlays appeared. They travel with the selection to the
+// capture request, so the region is read from what the user saw, however
+// late the request comes: the live screen may still show the overlay, or
+// may have changed since.
+using FrozenScreens = QList<FrozenDisplay>;
 
 // A grabber that serves areas lying inside a frozen display from its image
 // and passes everything else to the live grabber. Safe on any thread: it
@@ -35,7 +27,7 @@ private:
 class FrozenScreenGrabber : public ScreenGrabber
 {
 public:
-    FrozenScreenGrabber(ScreenGrabber &live, QList<FrozenDisplay> frozen);
+    FrozenScreenGrabber(ScreenGrabber &live, FrozenScreens frozen);
 
     QList<ShareableDisplay> displays() override;
     QList<ShareableWindow> windows() override;
@@ -44,5 +36,5 @@ public:
 
 private:
     ScreenGrabber &m_live;
-    QList<FrozenDisplay> m_frozen;
+    FrozenScreens m_frozen;
 };

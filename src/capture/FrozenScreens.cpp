@@ -1,6 +1,6 @@
-#include "capture/ScreenFreeze.h"
+#include "capture/FrozenScreens.h"
 
-FrozenScreenGrabber::FrozenScreenGrabber(ScreenGrabber &live, QList<FrozenDisplay> frozen)
+FrozenScreenGrabber::FrozenScreenGrabber(ScreenGrabber &live, FrozenScreens frozen)
     : m_live(live)
     , m_frozen(std::move(frozen))
 {

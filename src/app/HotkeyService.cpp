@@ -1,0 +1,203 @@
+#include "app/HotkeyService.h"
+
+#include "KeyboardShortcuts/Hotkeys.h"
+#include "KeyboardShortcuts/Name.h"
+#include "capture/CaptureError.h"
+#include "capture/CaptureService.h"
+#include "capture/CountdownOverlay.h"
+#include "capture/OverlayService.h"
+#include "capture/ScrollCaptureService.h"
+#include "output/CaptureOutputPipeline.h"
+#include "platform/Error.h"
+#include "setup/PermissionService.h"
+
+#include <QPointer>
+#include <QTimer>
+
+namespace ShortcutNames {
+
+namespace {
+
+KeyboardShortcuts::Name named(const char *rawValue, KeyboardShortcuts::Key digit)
+{
+    using KeyboardShortcuts::ModifierFlags;
+    return KeyboardShortcuts::Name(QLatin1String(rawValue),
+        KeyboardShortcuts::Shortcut(digit, ModifierFlags::shift | ModifierFlags::option | ModifierFlags::command));
+}
+
+} // namespace
+
+KeyboardShortcuts::Name captureRegion()
+{
+    return named("captureRegion", KeyboardShortcuts::Key::four);
+}
+
+KeyboardShortcuts::Name captureScroll()
+{
+    return named("captureScroll", KeyboardShortcuts::Key::five);
+}
+
+KeyboardShortcuts::Name captureFullscreen()
+{
+    return named("captureFullscreen", KeyboardShortcuts::Key::three);
+}
+
+KeyboardShortcuts::Name captureWindow()
+{
+    return named("captureWindow", KeyboardShortcuts::Key::six);
+}
+
+} // namespace ShortcutNames
+
+namespace {
+
+const QString FailureTitle = QStringLiteral("Capture Failed");
+
+} // namespace
+
+HotkeyService::HotkeyService(CaptureService &captureService, OverlayService &overlayService,
+    ScrollCaptureService &scrollCaptureService, CaptureOutputPipeline &outputs,
+    PermissionService &permissionService, MainDisplay mainDisplay, QObject *parent)
+    : QObject(parent)
+    , m_captureService(captureService)
+    , m_overlayService(overlayService)
+    , m_scrollCaptureService(scrollCaptureService)
+    , m_outputs(outputs)
+    , m_permissionService(permissionService)
+    , m_mainDisplay(std::move(mainDisplay))
+{
+    attachShortcutHandlers();
+}
+
+void HotkeyService::attachShortcutHandlers()
+{
+    // The flows start when the shortcut is released, so the keys the user
+    // still holds never reach the overlay or the window being captured.
+    const std::pair<KeyboardShortcuts::Name, CaptureMode> bindings[] = {
+        {ShortcutNames::captureRegion(), CaptureMode::region},
+        {ShortcutNames::captureScroll(), CaptureMode::scroll},
+        {ShortcutNames::captureFullscreen(), CaptureMode::fullscreen},
+        {ShortcutNames::captureWindow(), CaptureMode::window},
+    };
+    const QPointer<HotkeyService> self(this);
+    for (const auto &[name, mode] : bindings) {
+        KeyboardShortcuts::onKeyUp(name, [self, mode = mode] {
+            if (self)
+                self->start(mode);
+        });
+    }
+}
+
+bool HotkeyService::hasPermission()
+{
+    if (m_permissionService.hasScreenCapturePermission())
+        return true;
+    // The platform asks the user; the capture is triggered again once granted.
+    m_permissionService.requestPermission();
+    return false;
+}
+
+void HotkeyService::start(CaptureMode mode)
+{
+    switch (mode) {
+    case CaptureMode::region:
+        startRegionCapture();
+        break;
+    case CaptureMode::scroll:
+        startScrollSelection();
+        break;
+    case CaptureMode::fullscreen:
+        startFullscreenCapture();
+        break;
+    case CaptureMode::window:
+        startWindowCapture();
+        break;
+    }
+}
+
+void HotkeyService::startRegionCapture()
+{
+    if (!hasPermission())
+        return;
+    const QPointer<HotkeyService> self(this);
+    m_overlayService.onSelectionComplete = [self](QRectF rect, quint32 displayID, const FrozenScreens &seen) {
+        if (self)
+            self->captureSelection(rect, displayID, seen);
+    };
+    m_overlayService.onSelectionCancelled = nullptr;
+    m_overlayService.showOverlays();
+}
+
+void HotkeyService::captureSelection(QRectF rect, quint32 displayID, const FrozenScreens &seen)
+{
+    finish(m_captureService.captureRegion(rect, displayID, seen));
+}
+
+void HotkeyService::startScrollSelection()
+{
+    if (!hasPermission())
+        return;
+    const QPointer<HotkeyService> self(this);
+    // The scrolling frames are read live: the pictures of the selection are not wanted.
+    m_overlayService.onSelectionComplete = [self](QRectF rect, quint32 displayID, const FrozenScreens &) {
+        if (self)
+            self->m_scrollCaptureService.startScrollCapture(rect, displayID);
+    };
+    m_overlayService.onSelectionCancelled = nullptr;
+    m_overlayService.showOverlays();
+}
+
+void HotkeyService::startFullscreenCapture()
+{
+    if (!hasPermission())
+        return;
+    finish(m_captureService.captureFullscreen(m_mainDisplay().value_or(0)));
+}
+
+void HotkeyService::startWindowCapture()
+{
+    if (!hasPermission())
+        return;
+    finish(m_captureService.captureWindow());
+}
+
+void HotkeyService::startDelayedCapture(int seconds, CaptureMode mode)
+{
+    if (!hasPermission())
+        return;
+    const QPointer<HotkeyService> self(this);
+    // The flow checks the permission again: it may have gone meanwhile.
+    CountdownOverlay::shared().start(seconds, [self, mode] {
+        if (self)
+            self->start(mode);
+    });
+}
+
+void HotkeyService::finish(QFuture<CaptureResult> capture)
+{
+    capture.then(this, [this](const CaptureResult &result) { return handleCapture(result.image); })
+        .unwrap()
+        .then(this, [this](QFuture<QString> done) {
+            std::optional<Error> failure;
+            try {
+                done.waitForFinished();
+            } catch (const Error &error) {
+                failure = error;
+            } catch (...) {
+                failure = CaptureFailure(CaptureError::captureFailedNoImage);
+            }
+            // A task of its own, so that the failed flow never waits for the user.
+            if (failure)
+                QTimer::singleShot(0, this, [this, error = *failure] { showError(error); });
+        });
+}
+
+QFuture<QString> HotkeyService::handleCapture(const QImage &image)
+{
+    return m_outputs.run(image);
+}
+
+void HotkeyService::showError(const Error &error)
+{
+    m_outputs.showAlert(FailureTitle, error);
+}

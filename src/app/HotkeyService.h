@@ -1,0 +1,83 @@
+#pragma once
+
+#include "app/CaptureMode.h"
+#include "capture/CaptureResult.h"
+#include "capture/FrozenScreens.h"
+
+#include <QFuture>
+#include <QImage>
+#include <QObject>
+#include <QRectF>
+
+#include <functional>
+#include <optional>
+
+class CaptureOutputPipeline;
+class CaptureService;
+class Error;
+class OverlayService;
+class PermissionService;
+class ScrollCaptureService;
+
+namespace KeyboardShortcuts {
+struct Name;
+}
+
+// The four global shortcuts of the captures. Making one stores its default
+// (Shift+Alt+Super and a digit) the first time, when nothing is stored yet.
+namespace ShortcutNames {
+KeyboardShortcuts::Name captureRegion();
+KeyboardShortcuts::Name captureScroll();
+KeyboardShortcuts::Name captureFullscreen();
+KeyboardShortcuts::Name captureWindow();
+} // namespace ShortcutNames
+
+// Runs every capture from its trigger to its output: binds the four global
+// shortcuts to the capture flows, which the tray menu calls as well. Each
+// flow checks the screen-capture permission, obtains an image and hands it
+// to the output pipeline; a failure ends in one "Capture Failed" alert.
+//
+// Keeps no state between flows: no busy flag, so two quick triggers run two
+// flows and give two files. Main thread.
+class HotkeyService : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The display the user works on, for a fullscreen capture.
+    using MainDisplay = std::function<std::optional<quint32>()>;
+
+    // Attaches the shortcut handlers before it returns. The services must
+    // outlive the coordinator.
+    HotkeyService(CaptureService &captureService, OverlayService &overlayService,
+        ScrollCaptureService &scrollCaptureService, CaptureOutputPipeline &outputs,
+        PermissionService &permissionService, MainDisplay mainDisplay, QObject *parent = nullptr);
+
+    void startRegionCapture();
+    void startScrollSelection();
+    void startFullscreenCapture();
+    void startWindowCapture();
+    // Counts down, then starts the flow of `mode`; a newer countdown
+    // replaces this one, whose capture then never happens.
+    void startDelayedCapture(int seconds, CaptureMode mode);
+
+    // The output steps for a captured image; finishes with the file's path
+    // or fails with the error that stopped them.
+    QFuture<QString> handleCapture(const QImage &image);
+    // The "Capture Failed" alert; returns once the user dismissed it.
+    void showError(const Error &error);
+
+private:
+    bool hasPermission();
+    void start(CaptureMode mode);
+    void captureSelection(QRectF rect, quint32 displayID, const FrozenScreens &seen);
+    void finish(QFuture<CaptureResult> capture);
+    void attachShortcutHandlers();
+
+    CaptureService &m_captureService;
+    OverlayService &m_overlayService;
+    ScrollCaptureService &m_scrollCaptureService;
+    CaptureOutputPipeline &m_outputs;
+    PermissionService &m_permissionService;
+    MainDisplay m_mainDisplay;
+};

@@ -1,0 +1,185 @@
+#include "app/MenuBarView.h"
+
+#include "KeyboardShortcuts/Name.h"
+#include "app/AppSettings.h"
+#include "app/HotkeyService.h"
+#include "output/FileService.h"
+#include "setup/PermissionService.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QEvent>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QWindow>
+
+namespace {
+
+constexpr int CloseDeadlineMs = 1000;
+
+QString escaped(QString title)
+{
+    // An ampersand in a shortcut's text is not a mnemonic.
+    return title.replace(u'&', QStringLiteral("&&"));
+}
+
+} // namespace
+
+MenuBarView::MenuBarView(
+    AppSettings &settings, PermissionService &permissionService, HotkeyService *hotkeyService, QObject *parent)
+    : QObject(parent)
+    , openUrl([](const QUrl &url) { QDesktopServices::openUrl(url); })
+    , quit([] { QCoreApplication::quit(); })
+    , m_settings(settings)
+    , m_permissionService(permissionService)
+    , m_hotkeyService(hotkeyService)
+    , m_menu(std::make_unique<QMenu>())
+    , m_trayIcon(std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/quillet.svg"))))
+{
+    m_menu->setTitle(QStringLiteral("Quillet"));
+    connect(m_menu.get(), &QMenu::aboutToShow, this, &MenuBarView::rebuild);
+    m_trayIcon->setToolTip(QStringLiteral("Quillet"));
+    m_trayIcon->setContextMenu(m_menu.get());
+    // A left click opens the same menu as a right click.
+    connect(m_trayIcon.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
+        if (why == QSystemTrayIcon::Trigger && !m_menu->isVisible())
+            m_menu->popup(QCursor::pos());
+    });
+    m_closeDeadline.setSingleShot(true);
+    m_closeDeadline.setInterval(CloseDeadlineMs);
+    connect(&m_closeDeadline, &QTimer::timeout, this, [this] {
+        m_closingWindows.clear();
+        startIfMenuGone();
+    });
+    rebuild();
+    m_trayIcon->show();
+}
+
+MenuBarView::~MenuBarView() = default;
+
+QString MenuBarView::captureTitle(const QString &title, const KeyboardShortcuts::Name &name)
+{
+    const std::optional<KeyboardShortcuts::Shortcut> shortcut = name.shortcut();
+    return shortcut ? title + QStringLiteral("  ") + shortcut->description() : title;
+}
+
+void MenuBarView::rebuild()
+{
+    m_menu->clear();
+    if (m_delayMenu)
+        m_delayMenu->deleteLater();
+    addCaptureItems();
+    m_menu->addSeparator();
+    addFileItems();
+    m_menu->addSeparator();
+    if (!m_permissionService.hasScreenCapturePermission()) {
+        m_menu->addAction(QStringLiteral("Grant Screen Recording Access\u2026"), this,
+            [this] { m_permissionService.requestPermission(); });
+        m_menu->addSeparator();
+    }
+    m_menu->addAction(QStringLiteral("Settings\u2026"), this, [this] {
+        if (onOpenSettings)
+            onOpenSettings();
+    });
+    m_menu->addSeparator();
+    QAction *quitItem = m_menu->addAction(QStringLiteral("Quit Quillet"), this, [this] { quit(); });
+    quitItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+}
+
+void MenuBarView::addCaptureItems()
+{
+    using Start = void (HotkeyService::*)();
+    const std::tuple<QString, KeyboardShortcuts::Name, Start> items[] = {
+        {QStringLiteral("Capture Region"), ShortcutNames::captureRegion(), &HotkeyService::startRegionCapture},
+        {QStringLiteral("Capture Scroll"), ShortcutNames::captureScroll(), &HotkeyService::startScrollSelection},
+        {QStringLiteral("Capture Fullscreen"), ShortcutNames::captureFullscreen(),
+            &HotkeyService::startFullscreenCapture},
+        {QStringLiteral("Capture Window"), ShortcutNames::captureWindow(), &HotkeyService::startWindowCapture},
+    };
+    for (const auto &[title, name, start] : items) {
+        // The global shortcut does the work: the item gets no key of its own.
+        m_menu->addAction(escaped(captureTitle(title, name)), this,
+            [this, start = start] { startAfterMenuCloses([start](HotkeyService &coordinator) { (coordinator.*start)(); }); });
+    }
+    m_menu->addMenu(makeDelayMenu());
+}
+
+QMenu *MenuBarView::makeDelayMenu()
+{
+    m_delayMenu = new QMenu(QStringLiteral("Capture with Delay"), m_menu.get());
+    const std::pair<QString, CaptureMode> modes[] = {
+        {QStringLiteral("Region"), CaptureMode::region},
+        {QStringLiteral("Fullscreen"), CaptureMode::fullscreen},
+        {QStringLiteral("Window"), CaptureMode::window},
+    };
+    for (const auto &[modeTitle, mode] : modes) {
+        if (!m_delayMenu->isEmpty())
+            m_delayMenu->addSeparator();
+        for (const int seconds : {3, 5}) {
+            const QString title = QStringLiteral("%1 seconds \u2192 %2").arg(seconds).arg(modeTitle);
+            m_delayMenu->addAction(title, this, [this, seconds, mode = mode] {
+                startAfterMenuCloses(
+                    [seconds, mode](HotkeyService &coordinator) { coordinator.startDelayedCapture(seconds, mode); });
+            });
+        }
+    }
+    return m_delayMenu;
+}
+
+void MenuBarView::addFileItems()
+{
+    const QString folder = m_settings.savePath();
+    m_menu->addAction(QStringLiteral("Open Save Folder"), this, [this, folder] { openUrl(QUrl::fromLocalFile(folder)); });
+    if (const std::optional<QString> last = FileService::mostRecentScreenshot(folder)) {
+        m_menu->addAction(QStringLiteral("Open Last Screenshot"), this,
+            [this, file = *last] { openUrl(QUrl::fromLocalFile(file)); });
+    }
+}
+
+void MenuBarView::startAfterMenuCloses(std::function<void(HotkeyService &)> capture)
+{
+    if (!m_hotkeyService)
+        return;
+    m_pendingCapture = std::move(capture);
+    // The item's action runs once the menus are hidden, but their windows
+    // may still be on the screen until the windowing system has unmapped
+    // them: watch each until it is no longer exposed.
+    m_closingWindows.clear();
+    for (QMenu *menu : {m_menu.get(), m_delayMenu.data()}) {
+        QWindow *window = menu ? menu->windowHandle() : nullptr;
+        if (window && window->isExposed()) {
+            window->installEventFilter(this);
+            m_closingWindows.append(window);
+        }
+    }
+    m_closeDeadline.start();
+    QTimer::singleShot(0, this, &MenuBarView::startIfMenuGone);
+}
+
+bool MenuBarView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Expose || event->type() == QEvent::PlatformSurface
+        || event->type() == QEvent::Hide) {
+        // After the event has been handled, when isExposed() tells the news.
+        QTimer::singleShot(0, this, &MenuBarView::startIfMenuGone);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void MenuBarView::startIfMenuGone()
+{
+    for (const QPointer<QWindow> &window : m_closingWindows) {
+        if (window && window->isExposed() && window->handle())
+            return;
+    }
+    for (const QPointer<QWindow> &window : m_closingWindows) {
+        if (window)
+            window->removeEventFilter(this);
+    }
+    m_closingWindows.clear();
+    m_closeDeadline.stop();
+    const auto capture = std::exchange(m_pendingCapture, nullptr);
+    if (capture && m_hotkeyService)
+        capture(*m_hotkeyService);
+}
