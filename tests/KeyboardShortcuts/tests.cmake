@@ -12,3 +12,4 @@ quillet_add_test(HotkeyX11Test LABEL x11 SOURCES KeyboardShortcuts/HotkeyX11Test
 quillet_add_test(RecorderTest LABEL unit
     SOURCES KeyboardShortcuts/RecorderTest.cpp KeyboardShortcuts/ShortcutsTestSupport.h
     LIBS quillet_fakes)
+quillet_add_test(RecorderX11Test LABEL x11 SOURCES KeyboardShortcuts/RecorderX11Test.cpp)

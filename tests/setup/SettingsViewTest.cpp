@@ -4,6 +4,15 @@
 #include "KeyboardShortcuts/Recorder.h"
 #include "KeyboardShortcuts/Storage.h"
 #include "app/AppSettings.h"
+#include "app/MenuBarView.h"
+#include "app/QuilletApp.h"
+#include "fakes/FakeCompositingManager.h"
+#include "fakes/FakeDisplayServer.h"
+#include "fakes/FakeKeyboardFocus.h"
+#include "fakes/FakeScreenGrabber.h"
+#include "fakes/FakeSoundPlayer.h"
+#include "fakes/FakeWindowActivator.h"
+#include "fakes/FakeWindowList.h"
 #include "fakes/FakeHotkeyBackend.h"
 #include "fakes/FakeKeyboardLayout.h"
 #include "fakes/FakeScreenCapturePermission.h"
@@ -15,6 +24,8 @@
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QMenu>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -53,7 +64,8 @@ protected:
     }
     SettingsView &open()
     {
-        view = std::make_unique<SettingsView>(settings, permissions, loginItems, nullptr);
+        view = std::make_unique<SettingsView>(settings, permissions, QList<KeyboardShortcuts::Name>{}, loginItems,
+                                              nullptr);
         view->present();
         return *view;
     }
@@ -198,22 +210,43 @@ TEST_F(SettingsViewTest, FolderChooserSetsTheFolderOnlyWhenConfirmed)
     EXPECT_EQ(v.savePathLabel()->fullText(), chosen);
 }
 
-TEST_F(SettingsViewTest, RecordersEditTheCaptureShortcutsWithTheirDefaults)
+// The real program's wiring: "Settings…" opens one window, whose recorders
+// edit the coordinator's names with their defaults: cleared, such a name
+// remembers "none" rather than losing its entry, which would bring the
+// default back at the next start.
+TEST(SettingsWindowWiringTest, TheSettingsItemOpensOneWindowOnTheCaptureShortcuts)
 {
-    SettingsView &v = open();
-    const auto recorders = v.findChildren<KeyboardShortcuts::Recorder *>();
+    const Platform platform{std::make_shared<FakeDisplayServer>(), std::make_shared<FakeScreenGrabber>(),
+        std::make_shared<FakeWindowList>(), std::make_shared<FakeSoundPlayer>(), std::make_shared<FakeHotkeyBackend>(),
+        std::make_shared<FakeKeyboardLayout>(), std::make_shared<FakeCompositingManager>(),
+        std::make_shared<FakeScreenCapturePermission>(), std::make_shared<FakeKeyboardFocus>(),
+        std::make_shared<FakeWindowActivator>(), std::make_shared<XdgAutostartLoginItems>(program)};
+    QuilletApp app(platform);
+    QAction *item = nullptr;
+    for (QAction *action : app.menuBarView().menu()->actions()) {
+        if (action->text() == QStringLiteral("Settings…"))
+            item = action;
+    }
+    ASSERT_TRUE(item);
+    item->trigger();
+    SettingsView *view = app.settingsView();
+    ASSERT_TRUE(view);
+    EXPECT_TRUE(view->isVisible());
+    view->close();
+    item->trigger();
+    EXPECT_EQ(app.settingsView(), view);
+    EXPECT_TRUE(view->isVisible());
+
+    const auto recorders = view->findChildren<KeyboardShortcuts::Recorder *>();
     ASSERT_EQ(recorders.size(), 4);
     QStringList labels;
     for (const auto *recorder : recorders)
-        labels.append(recorder->label()->text());
-    EXPECT_EQ(labels, (QStringList{QStringLiteral("Region Capture"), QStringLiteral("Scroll Capture"),
-                                   QStringLiteral("Fullscreen Capture"), QStringLiteral("Window Capture")}));
-    EXPECT_EQ(recorders[0]->field()->text(), QStringLiteral("⌥⇧⌘4"));
-    // Cleared, a name with a default remembers "none" instead of losing its
-    // entry, which would bring the default back at the next start.
+        labels.append(recorder->label()->text() + u' ' + recorder->field()->text());
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("Region Capture ⌥⇧⌘4"), QStringLiteral("Scroll Capture ⌥⇧⌘5"),
+                                   QStringLiteral("Fullscreen Capture ⌥⇧⌘3"), QStringLiteral("Window Capture ⌥⇧⌘6")}));
     const KeyboardShortcuts::Name region = recorders[0]->field()->shortcutName();
     KeyboardShortcuts::writeShortcut(std::nullopt, region);
-    EXPECT_EQ(store->object(KeyboardShortcuts::storageKey(region)), QVariant(false));
+    EXPECT_EQ(DefaultsStore().object(KeyboardShortcuts::storageKey(region)), QVariant(false));
 }
 
 // Launch at login, on the private XDG_CONFIG_HOME of the test run.
