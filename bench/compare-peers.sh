@@ -17,6 +17,7 @@ runs="${2:-15}"
 [[ "$size" =~ ^[0-9]+x[0-9]+$ ]] || { echo "usage: $0 [WIDTHxHEIGHT] [runs]" >&2; exit 2; }
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bench="${BUILD_DIR:-$root/build}/bench"
+"$root/bench/install-peers"
 for tool in Xvfb scrot maim "$bench/quillet_capture_bench" "$bench/quillet_show_content"; do
     command -v "$tool" >/dev/null || { echo "$0: $tool not found" >&2; exit 1; }
 done

@@ -7,6 +7,7 @@
 #include "platform/x11/X11ScreenGrabber.h"
 #include "platform/x11/X11WindowList.h"
 #include "support/TestSupport.h"
+#include "support/X11TestSupport.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -20,7 +21,7 @@
 namespace {
 
 using TestSupport::waitUntil;
-using TestSupport::xdotool;
+using X11TestSupport::xdotool;
 
 class OverlayX11Test : public ::testing::Test
 {
@@ -28,6 +29,7 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(QGuiApplication::screens().size(), 2);
+        ASSERT_TRUE(helper.shown);
         ASSERT_TRUE(helper.waitForFocus()) << "the other application never took the focus";
     }
 
@@ -50,14 +52,13 @@ protected:
     X11CompositingManager compositing;
     CaptureService capture{nullptr, displays, grabber, windows};
     OverlayService overlays{grabber, compositing};
-    TestSupport::HelperWindow helper{
-        QStringLiteral(CAPTURE_TEST_WINDOW), {QStringLiteral("400x300+600+150")}};
+    X11TestSupport::HelperWindow helper{QStringLiteral("400x300+600+150")};
 };
 
 TEST_F(OverlayX11Test, ADragOnTheRightMonitorCapturesWhatWasThereBeforeTheOverlay)
 {
     const QRect area(700, 200, 200, 150);
-    const QImage before = grabber.grabArea(area);
+    const QImage before = X11TestSupport::grabScreen(area);
     std::optional<quint32> display;
     QFuture<CaptureResult> captured;
     overlays.onSelectionComplete = [&](QRectF rect, quint32 id, const FrozenScreens &seen) {
@@ -68,15 +69,14 @@ TEST_F(OverlayX11Test, ADragOnTheRightMonitorCapturesWhatWasThereBeforeTheOverla
 
     showAndWaitForOverlays();
     // The dimming is on the screen now, composited or not.
-    ASSERT_TRUE(waitUntil([&] { return grabber.grabArea(area) != before; }));
+    ASSERT_TRUE(X11TestSupport::waitUntilScreenShows(area, [&](const QImage &s) { return s != before; }));
     ASSERT_TRUE(xdotool({"mousemove", "700", "200", "mousedown", "1", "mousemove", "800", "300", "mousemove",
         "900", "350", "mouseup", "1"}));
     ASSERT_TRUE(waitUntil([&] { return display && captured.isFinished(); }));
 
     EXPECT_EQ(display, displayIDOfScreen(QGuiApplication::screenAt(area.topLeft())));
     EXPECT_TRUE(overlays.overlayViews().empty());
-    EXPECT_TRUE(captured.result().image.convertToFormat(QImage::Format_RGB32)
-        == before.convertToFormat(QImage::Format_RGB32));
+    EXPECT_TRUE(captured.result().image.convertToFormat(QImage::Format_RGB32) == before);
 }
 
 TEST_F(OverlayX11Test, EscapeCancelsThoughAnotherApplicationHasTheFocus)

@@ -1,5 +1,3 @@
-#include "capture/ScrollTestPage.h"
-
 #include "app/AppSettings.h"
 #include "capture/CaptureService.h"
 #include "capture/OverlayService.h"
@@ -17,10 +15,11 @@
 #include "fakes/FakeCaptureOutputs.h"
 #include "fakes/FakeSoundPlayer.h"
 #include "support/TestSupport.h"
+#include "support/TestWindowContent.h"
+#include "support/X11TestSupport.h"
 
 #include <QDir>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QWindow>
 
@@ -31,9 +30,8 @@
 // user would: select with the overlay, Start, scroll, Done.
 namespace {
 
-using TestSupport::runProgram;
 using TestSupport::waitUntil;
-using TestSupport::xdotool;
+using X11TestSupport::xdotool;
 
 constexpr int PageHeight = 2400;
 const QSize WindowSize(400, 600);
@@ -41,18 +39,6 @@ const QSize WindowSize(400, 600);
 QStringList at(QPoint point)
 {
     return {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())};
-}
-
-// Where the window's content starts on the screen, once the window manager placed it.
-std::optional<QPoint> contentOrigin(quint32 windowID)
-{
-    const QString info
-        = QString::fromLocal8Bit(runProgram(QStringLiteral("xwininfo"), {"-id", QString::number(windowID)}));
-    const auto x = QRegularExpression(QStringLiteral("Absolute upper-left X:\\s+(-?\\d+)")).match(info);
-    const auto y = QRegularExpression(QStringLiteral("Absolute upper-left Y:\\s+(-?\\d+)")).match(info);
-    if (!x.hasMatch() || !y.hasMatch())
-        return std::nullopt;
-    return QPoint(x.captured(1).toInt(), y.captured(1).toInt());
 }
 
 class ScrollCaptureX11Test : public ::testing::Test
@@ -70,13 +56,10 @@ protected:
     // Starts the page window and waits until it is placed and focused.
     void startPage(int step)
     {
-        helper.emplace(QStringLiteral(SCROLL_TEST_WINDOW),
-            QStringList{
-                QStringLiteral("400x600+200+100"), QString::number(step), QString::number(PageHeight)});
+        helper.emplace(QStringLiteral("400x600+200+100"), step, PageHeight);
+        ASSERT_TRUE(helper->shown);
         ASSERT_TRUE(helper->waitForFocus()) << "the page never took the focus";
-        const auto origin = contentOrigin(helper->id);
-        ASSERT_TRUE(origin);
-        pageOrigin = *origin;
+        pageOrigin = helper->origin;
     }
 
     void selectWithTheOverlay(const QRect &area)
@@ -119,7 +102,7 @@ protected:
     FakeCaptureOutputs outputs;
     CaptureOutputPipeline pipeline{files, settings, outputs};
     ScrollCaptureService scroll{ScrollCaptureService::regionsOf(capture), pipeline, compositing};
-    std::optional<TestSupport::HelperWindow> helper;
+    std::optional<X11TestSupport::HelperWindow> helper;
     QPoint pageOrigin;
 };
 
@@ -148,7 +131,7 @@ TEST_F(ScrollCaptureX11Test, ScrollingAPageGivesThePageOverTheScrolledSpan)
     EXPECT_TRUE(outputs.alerts.isEmpty()) << outputs.alerts.join(' ').toStdString();
     const QImage saved
         = QImage(shots.filePath(shots.entryList(QDir::Files).first())).convertToFormat(QImage::Format_RGB32);
-    const QImage expected = scrollTestPage(WindowSize.width(), PageHeight)
+    const QImage expected = TestWindowContent::scrollPage(WindowSize.width(), PageHeight)
                                 .copy(50, 100, area.width(), area.height() + Steps * Step);
     ASSERT_EQ(saved.size(), expected.size());
     EXPECT_TRUE(saved == expected);

@@ -4,32 +4,21 @@ quillet_add_test(CaptureServiceTest LABEL unit
     LIBS quillet_fakes
     ENVIRONMENT QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_SOURCE_DIR}/capture/two-screens.json)
 
-add_library(capture_x11_support STATIC capture/X11CaptureSupport.cpp capture/X11CaptureSupport.h)
-target_link_libraries(capture_x11_support PUBLIC quillet_test_support PRIVATE quillet_warnings)
-
-quillet_add_test(CaptureX11RegionTest LABEL x11
-    SOURCES capture/CaptureX11RegionTest.cpp LIBS capture_x11_support)
-
-# The same program on two RandR monitors, at scale 1 and at scale 2.
-add_executable(CaptureX11MonitorsTest capture/CaptureX11MonitorsTest.cpp)
-target_link_libraries(CaptureX11MonitorsTest PRIVATE capture_x11_support quillet_warnings)
+# One display, then the same program on two RandR monitors at scale 1 and 2.
+quillet_add_test(CaptureX11Test LABEL x11 SOURCES capture/CaptureX11Test.cpp)
+set_tests_properties(CaptureX11Test PROPERTIES ENVIRONMENT
+    "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8;GTEST_FILTER=CaptureX11Test.*")
 foreach(scale 1 2)
-    add_test(NAME CaptureX11MonitorsTest_scale${scale}
+    add_test(NAME CaptureX11Test_monitors_scale${scale}
         COMMAND ${QUILLET_WITH_X11} -- ${CMAKE_CURRENT_SOURCE_DIR}/capture/with-monitors
-                $<TARGET_FILE:CaptureX11MonitorsTest>)
-    set_tests_properties(CaptureX11MonitorsTest_scale${scale} PROPERTIES LABELS x11
+                $<TARGET_FILE:CaptureX11Test> --gtest_filter=Monitors.*)
+    set_tests_properties(CaptureX11Test_monitors_scale${scale} PROPERTIES LABELS x11
         ENVIRONMENT "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8;QT_SCALE_FACTOR=${scale}")
 endforeach()
-
-# A window of another process for the window tests.
-add_executable(capture-test-window capture/CaptureTestWindow.cpp)
-target_link_libraries(capture-test-window PRIVATE Qt6::Widgets quillet_warnings)
 
 # Under openbox, without and with a compositing manager.
 quillet_add_test(CaptureX11WindowTest LABEL x11
     SOURCES capture/CaptureX11WindowTest.cpp X11_OPTIONS --wm)
-target_compile_definitions(CaptureX11WindowTest PRIVATE
-    CAPTURE_TEST_WINDOW="$<TARGET_FILE:capture-test-window>")
 add_test(NAME CaptureX11WindowTest_composited
     COMMAND ${QUILLET_WITH_X11} --wm --compositor -- $<TARGET_FILE:CaptureX11WindowTest>)
 set_tests_properties(CaptureX11WindowTest_composited PROPERTIES LABELS x11
@@ -44,7 +33,6 @@ quillet_add_test(OverlayServiceTest LABEL unit
 # compositing manager.
 add_executable(OverlayX11Test capture/OverlayX11Test.cpp)
 target_link_libraries(OverlayX11Test PRIVATE quillet_test_support quillet_warnings)
-target_compile_definitions(OverlayX11Test PRIVATE CAPTURE_TEST_WINDOW="$<TARGET_FILE:capture-test-window>")
 foreach(variant plain composited)
     set(options --wm)
     if(variant STREQUAL "composited")
@@ -65,13 +53,5 @@ quillet_add_test(CountdownOverlayTest LABEL unit SOURCES capture/CountdownOverla
 quillet_add_test(ScrollCaptureServiceTest LABEL unit
     SOURCES capture/ScrollCaptureServiceTest.cpp LIBS quillet_fakes)
 
-# A page in a window of another process that scrolls by a fixed step per wheel notch.
-add_executable(scroll-test-window capture/ScrollTestWindow.cpp capture/ScrollTestPage.h)
-target_include_directories(scroll-test-window PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(scroll-test-window PRIVATE Qt6::Widgets quillet_warnings)
-
 quillet_add_test(ScrollCaptureX11Test LABEL x11
-    SOURCES capture/ScrollCaptureX11Test.cpp capture/ScrollTestPage.h
-    LIBS quillet_fakes X11_OPTIONS --wm)
-target_compile_definitions(ScrollCaptureX11Test PRIVATE
-    SCROLL_TEST_WINDOW="$<TARGET_FILE:scroll-test-window>")
+    SOURCES capture/ScrollCaptureX11Test.cpp LIBS quillet_fakes X11_OPTIONS --wm)

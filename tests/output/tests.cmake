@@ -9,6 +9,5 @@ quillet_add_test(PreviewControllerTest LABEL unit SOURCES output/PreviewControll
 # Under openbox, which refuses focus to windows that open while the user
 # works elsewhere unless asked the right way, and with no window manager.
 quillet_add_test(PromptX11Test LABEL x11 SOURCES output/PromptX11Test.cpp X11_OPTIONS --wm)
-target_compile_definitions(PromptX11Test PRIVATE CAPTURE_TEST_WINDOW="$<TARGET_FILE:capture-test-window>")
 add_test(NAME PromptX11Test_nowm COMMAND ${QUILLET_WITH_X11} -- $<TARGET_FILE:PromptX11Test>)
 set_tests_properties(PromptX11Test_nowm PROPERTIES LABELS x11 ENVIRONMENT "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8")

@@ -35,40 +35,4 @@ QByteArray runProgram(const QString &program, const QStringList &arguments, int 
     return process.readAllStandardOutput();
 }
 
-bool xdotool(const QStringList &arguments)
-{
-    int exitCode = -1;
-    runProgram(QStringLiteral("xdotool"), arguments, &exitCode);
-    return exitCode == 0;
-}
-
-HelperWindow::HelperWindow(const QString &program, const QStringList &arguments)
-{
-    m_process.start(program, arguments);
-    if (waitUntil([this] { return m_process.canReadLine(); }))
-        id = m_process.readLine().trimmed().toUInt(nullptr, 16);
-}
-
-HelperWindow::~HelperWindow()
-{
-    m_process.kill();
-    m_process.waitForFinished();
-}
-
-bool HelperWindow::hasFocus() const
-{
-    return runProgram(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).trimmed()
-        == QByteArray::number(id);
-}
-
-bool HelperWindow::waitForFocus() const
-{
-    return waitUntil([this] { return hasFocus(); });
-}
-
-QString testHome()
-{
-    return qEnvironmentVariable("HOME");
-}
-
 } // namespace TestSupport

@@ -1,8 +1,9 @@
-// A window of another process for the scroll capture tests: it shows the
-// top of scrollTestPage and moves it up by a fixed number of pixels for
-// each step of the mouse wheel, and prints its window id once shown.
-//   scroll-test-window WIDTHxHEIGHT+X+Y STEP PAGEHEIGHT
-#include "capture/ScrollTestPage.h"
+// A window of another process for the x11 and e2e tests. It prints its
+// window id once shown and paints content the tests know:
+//   test-window WIDTHxHEIGHT+X+Y               a pattern that says where each pixel is
+//   test-window WIDTHxHEIGHT+X+Y STEP HEIGHT   the top of a page HEIGHT tall that each
+//                                              notch of the mouse wheel moves by STEP
+#include "support/TestWindowContent.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -12,12 +13,12 @@
 
 #include <cstdio>
 
-class ScrollingPage : public QWidget
+class TestWindow : public QWidget
 {
 public:
-    ScrollingPage(int step, QImage page)
-        : m_step(step)
-        , m_page(std::move(page))
+    TestWindow(QImage page, int step)
+        : m_page(std::move(page))
+        , m_step(step)
     {
     }
 
@@ -41,8 +42,8 @@ protected:
     }
 
 private:
-    int m_step;
     QImage m_page;
+    int m_step;
     int m_offset = 0;
     bool m_announced = false;
 };
@@ -50,16 +51,17 @@ private:
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc < 4)
-        return 2;
     const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d+)x(\\d+)\\+(\\d+)\\+(\\d+)$"))
-                                          .match(QString::fromLocal8Bit(argv[1]));
-    if (!m.hasMatch())
+                                          .match(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
+    if (!m.hasMatch() || argc == 3)
         return 2;
-    const int width = m.captured(1).toInt();
-    ScrollingPage window(std::atoi(argv[2]), scrollTestPage(width, std::atoi(argv[3])));
-    window.setWindowTitle(QStringLiteral("scrolling page"));
-    window.setFixedSize(width, m.captured(2).toInt());
+    const QSize size(m.captured(1).toInt(), m.captured(2).toInt());
+    const int step = argc > 3 ? std::atoi(argv[2]) : 0;
+    TestWindow window(step ? TestWindowContent::scrollPage(size.width(), std::atoi(argv[3]))
+                           : TestWindowContent::pattern(size),
+        step);
+    window.setWindowTitle(QStringLiteral("test window"));
+    window.setFixedSize(size);
     window.move(m.captured(3).toInt(), m.captured(4).toInt());
     window.show();
     return QApplication::exec();

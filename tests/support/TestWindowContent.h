@@ -2,10 +2,23 @@
 
 #include <QImage>
 
+// What the test-window program paints, shared with the tests that check it.
+namespace TestWindowContent {
+
+// Every pixel says where it is in the window.
+inline QImage pattern(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, qRgb(x & 0xff, y & 0xff, 0xc8));
+    }
+    return image;
+}
+
 // A tall page whose every row differs from every other: seeded noise, so
-// that the overlap of two views of it is never ambiguous. Shared by the
-// scrolling helper window and the test that checks what it captured.
-inline QImage scrollTestPage(int width, int height)
+// that the overlap of two views of it is never ambiguous.
+inline QImage scrollPage(int width, int height)
 {
     QImage page(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y) {
@@ -23,3 +36,5 @@ inline QImage scrollTestPage(int width, int height)
     }
     return page;
 }
+
+} // namespace TestWindowContent

@@ -1,0 +1,189 @@
+#include "e2e/QuilletE2E.h"
+
+#include "support/TestSupport.h"
+#include "support/X11TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QRegularExpression>
+
+using TestSupport::runProgram;
+using TestSupport::waitUntil;
+
+const char *const QuilletE2E::Fullscreen = "shift+alt+super+3";
+
+void QuilletE2E::SetUpTestSuite()
+{
+    ASSERT_TRUE(X11TestSupport::paintRootPattern(ScreenSize));
+}
+
+void QuilletE2E::TearDown()
+{
+    if (HasFailure()) {
+        std::cerr << "quillet's standard output:\n" << output().constData() << "\nits standard error:\n"
+                  << m_process.readAllStandardError().constData() << std::endl;
+    }
+    stop();
+}
+
+bool QuilletE2E::start(const QJsonObject &extra, bool seed)
+{
+    EXPECT_TRUE(m_home.isValid());
+    QDir(home()).mkpath(QStringLiteral("Desktop"));
+    if (seed) {
+        QJsonObject keys{{"hasCompletedOnboarding", true}, {"savePath", shots()}, {"playSound", false},
+            {"showPreviewThumbnail", false}};
+        for (auto it = extra.begin(); it != extra.end(); ++it)
+            keys[it.key()] = it.value();
+        writeDefaults(QJsonDocument(keys).toJson());
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home());
+    for (const auto &[name, sub] : {std::pair{"XDG_CONFIG_HOME", ".config"}, {"XDG_DATA_HOME", ".local/share"},
+             {"XDG_CACHE_HOME", ".cache"}})
+        environment.insert(QLatin1String(name), m_home.filePath(QLatin1String(sub)));
+    m_process.setProcessEnvironment(environment);
+    m_process.start(QStringLiteral(QUILLET_BINARY), {});
+    m_process.waitForStarted();
+    // The icon is embedded after every service is built, so the shortcuts are live.
+    const bool ready = waitUntil([this] { return !isRunning() || trayIcon(); }) && isRunning();
+    EXPECT_TRUE(ready) << "quillet did not show its tray icon; exit code " << m_process.exitCode();
+    return ready;
+}
+
+void QuilletE2E::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.kill();
+    m_process.waitForFinished();
+}
+
+void QuilletE2E::writeDefaults(const QByteArray &contents) const
+{
+    QDir().mkpath(QFileInfo(defaultsFile()).path());
+    QFile file(defaultsFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(contents);
+}
+
+QJsonObject QuilletE2E::storedDefaults() const
+{
+    QFile file(defaultsFile());
+    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject{};
+}
+
+QByteArray QuilletE2E::output()
+{
+    m_output += m_process.readAllStandardOutput();
+    return m_output;
+}
+
+void QuilletE2E::key(const QString &combination)
+{
+    xdotool({QStringLiteral("key"), combination});
+}
+
+void QuilletE2E::xdotool(const QStringList &arguments)
+{
+    EXPECT_TRUE(X11TestSupport::xdotool(arguments)) << arguments.join(' ').toStdString();
+}
+
+QStringList QuilletE2E::files(const QString &folder) const
+{
+    // Files are renamed into place once written, so every listed file is whole.
+    const QDir dir(folder.isEmpty() ? shots() : folder);
+    QStringList paths;
+    for (const QFileInfo &info : dir.entryInfoList(QDir::Files, QDir::Time | QDir::Reversed))
+        paths << info.filePath();
+    return paths;
+}
+
+QStringList QuilletE2E::waitForFiles(int count, const QString &folder) const
+{
+    QStringList found;
+    waitUntil([&] { return (found = files(folder)).size() >= count; });
+    return found;
+}
+
+std::optional<quint32> QuilletE2E::findWindow(const QString &title) const
+{
+    const QByteArray ids = runProgram(QStringLiteral("xdotool"),
+        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+            QString::number(m_process.processId()), QStringLiteral("--name"),
+            QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')});
+    if (ids.trimmed().isEmpty())
+        return std::nullopt;
+    return ids.split('\n').first().toUInt();
+}
+
+std::optional<quint32> QuilletE2E::waitForWindow(const QString &title) const
+{
+    std::optional<quint32> window;
+    waitUntil([&] { return bool(window = findWindow(title)); });
+    return window;
+}
+
+QString QuilletE2E::alertText() const
+{
+    const auto alert = waitForWindow(QStringLiteral("Capture Failed"));
+    if (!alert)
+        return QStringLiteral("(no alert)");
+    // A message box copies its texts with Ctrl+C, as a user would to report them.
+    QString text;
+    waitUntil([&] {
+        X11TestSupport::xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(*alert)});
+        X11TestSupport::xdotool({QStringLiteral("key"), QStringLiteral("ctrl+c")});
+        text = QString::fromUtf8(clipboard(QStringLiteral("UTF8_STRING")));
+        return text.contains(QLatin1String("Capture Failed"));
+    });
+    return text;
+}
+
+std::optional<quint32> QuilletE2E::trayIcon() const
+{
+    // The icon is the one window of ours that the tray took in (XEmbed).
+    for (const quint32 id : visibleWindows()) {
+        if (runProgram(QStringLiteral("xprop"), {"-id", QString::number(id), "_XEMBED_INFO"}).contains("_XEMBED_INFO("))
+            return id;
+    }
+    return std::nullopt;
+}
+
+QList<quint32> QuilletE2E::visibleWindows() const
+{
+    QList<quint32> windows;
+    const QByteArray ids = runProgram(QStringLiteral("xdotool"),
+        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+            QString::number(m_process.processId())});
+    for (const QByteArray &id : ids.split('\n')) {
+        if (!id.isEmpty())
+            windows << id.toUInt();
+    }
+    return windows;
+}
+
+QRect QuilletE2E::geometryOf(quint32 window)
+{
+    const QString info = QString::fromLocal8Bit(runProgram(QStringLiteral("xwininfo"), {"-id", QString::number(window)}));
+    const auto number = [&](const char *field) {
+        return QRegularExpression(QLatin1String(field) + QStringLiteral(":\\s+(-?\\d+)")).match(info).captured(1).toInt();
+    };
+    return {number("Absolute upper-left X"), number("Absolute upper-left Y"), number("Width"), number("Height")};
+}
+
+QImage QuilletE2E::grabScreenWithImageMagick()
+{
+    return QImage::fromData(runProgram(QStringLiteral("import"),
+                                {QStringLiteral("-silent"), QStringLiteral("-window"), QStringLiteral("root"),
+                                    QStringLiteral("png:-")}))
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+QByteArray QuilletE2E::clipboard(const QString &type)
+{
+    return runProgram(QStringLiteral("xclip"),
+        {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"), type,
+            QStringLiteral("-o")});
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QImage>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+// End-to-end cases: the real quillet program on a private 1920×1080 X display
+// with openbox and trayer (tests/support/with-x11), with a HOME and
+// XDG_CONFIG_HOME of its own, driven from outside with xdotool and checked
+// through what it writes, prints, stores and shows.
+//
+// To add a case, write TEST_F(QuilletE2E, ...) in a file of tests/e2e/ that
+// tests.cmake lists with quillet_add_e2e_test() (each file runs on a display
+// of its own):
+//   ASSERT_TRUE(start({{"imageFormat", "jpeg"}}));  seeds defaults.json over the base keys
+//       (onboarding done, savePath = shots(), no sound, no preview) and returns
+//       once the tray icon is embedded: the shortcuts are live from then on.
+//       writeDefaults(text) before start({}, false) seeds a file as it is.
+//   key("shift+alt+super+3");           a combination pressed and released.
+//   waitForFiles(1);                    the save folder's files, oldest first.
+//   alertText();                        the text of a "Capture Failed" alert.
+//   output(), storedDefaults();         what quillet printed and stored.
+// A "must not happen" check waits for a later event that must happen (the
+// next capture's file), never for a time to pass.
+class QuilletE2E : public ::testing::Test
+{
+protected:
+    static constexpr QSize ScreenSize{1920, 1080};
+    static const char *const Fullscreen; // the default fullscreen shortcut, for xdotool
+
+    // The root shows a pattern whose every pixel says where it is.
+    static void SetUpTestSuite();
+    void TearDown() override;
+
+    // Seeds defaults.json with the keys every case starts from, which `extra`
+    // adds to or replaces; with `seed` false the file is left as it is.
+    [[nodiscard]] bool start(const QJsonObject &extra = {}, bool seed = true);
+    void stop();
+    bool isRunning() const { return m_process.state() == QProcess::Running; }
+
+    QString shots() const { return m_home.filePath(QStringLiteral("shots")); }
+    QString defaultsFile() const { return m_home.filePath(QStringLiteral(".config/quillet/defaults.json")); }
+    QString home() const { return m_home.path(); }
+    void writeDefaults(const QByteArray &contents) const;
+    QJsonObject storedDefaults() const;
+    // Everything quillet has printed on standard output so far.
+    QByteArray output();
+
+    static void key(const QString &combination);
+    static void xdotool(const QStringList &arguments);
+    // Waits until the save folder (or `folder`) holds at least `count`
+    // files; returns their paths, oldest first.
+    QStringList waitForFiles(int count, const QString &folder = {}) const;
+    QStringList files(const QString &folder = {}) const;
+
+    // The visible window of quillet with this title, once there is one.
+    std::optional<quint32> waitForWindow(const QString &title) const;
+    std::optional<quint32> findWindow(const QString &title) const;
+    // Waits for the "Capture Failed" alert and returns its text as the alert
+    // copies it (title, message, buttons), leaving it open.
+    QString alertText() const;
+    // quillet's icon in the tray, once it is embedded there.
+    std::optional<quint32> trayIcon() const;
+    // quillet's windows on the screen, the tray icon included.
+    QList<quint32> visibleWindows() const;
+    static QRect geometryOf(quint32 window);
+
+    // The whole screen as another X client reads it.
+    static QImage grabScreenWithImageMagick();
+    // The clipboard's content of `type` as another X client reads it.
+    static QByteArray clipboard(const QString &type);
+
+private:
+    QTemporaryDir m_home;
+    QProcess m_process;
+    QByteArray m_output;
+};

@@ -1,0 +1,16 @@
+# End-to-end: the real quillet program on a private 1920×1080 display with
+# openbox and a tray, driven from outside. Each file is a program of its own
+# on a display of its own; QuilletE2E.h says how to add a case.
+add_library(quillet_e2e_support STATIC e2e/QuilletE2E.cpp e2e/QuilletE2E.h)
+target_link_libraries(quillet_e2e_support PUBLIC quillet_test_support PRIVATE quillet_warnings)
+target_compile_definitions(quillet_e2e_support PRIVATE QUILLET_BINARY="$<TARGET_FILE:quillet>")
+add_dependencies(quillet_e2e_support quillet)
+
+function(quillet_add_e2e_test name)
+    quillet_add_test(${name} LABEL e2e SOURCES e2e/${name}.cpp LIBS quillet_e2e_support
+        X11_OPTIONS --wm --tray --size 1920x1080x24)
+endfunction()
+
+quillet_add_e2e_test(CaptureE2ETest)
+quillet_add_e2e_test(MenuE2ETest)
+quillet_add_e2e_test(SettingsE2ETest)

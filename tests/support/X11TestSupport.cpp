@@ -1,0 +1,121 @@
+#include "support/X11TestSupport.h"
+
+#include "platform/x11/X11ScreenGrabber.h"
+#include "support/TestSupport.h"
+#include "support/TestWindowContent.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace X11TestSupport {
+
+using TestSupport::runProgram;
+using TestSupport::waitUntil;
+
+bool xdotool(const QStringList &arguments)
+{
+    int exitCode = -1;
+    runProgram(QStringLiteral("xdotool"), arguments, &exitCode);
+    return exitCode == 0;
+}
+
+QImage grabScreen(const QRect &area)
+{
+    static X11ScreenGrabber grabber;
+    return grabber.grabArea(area).convertToFormat(QImage::Format_RGB32);
+}
+
+bool waitUntilScreenShows(const QRect &area, const std::function<bool(const QImage &)> &shows)
+{
+    return waitUntil([&] { return shows(grabScreen(area)); });
+}
+
+bool waitUntilScreenShows(const QPoint &topLeft, const QImage &expected)
+{
+    const QImage rgb = expected.convertToFormat(QImage::Format_RGB32);
+    return waitUntilScreenShows(QRect(topLeft, expected.size()), [&](const QImage &s) { return s == rgb; });
+}
+
+QRgb rootPattern(int x, int y)
+{
+    return qRgb(x & 0xff, y & 0xff, ((x >> 8) & 0x0f) | (((y >> 8) & 0x0f) << 4));
+}
+
+bool paintRootPattern(const QSize &rootSize)
+{
+    QImage image(rootSize, QImage::Format_RGB32);
+    for (int y = 0; y < rootSize.height(); ++y) {
+        for (int x = 0; x < rootSize.width(); ++x)
+            image.setPixel(x, y, rootPattern(x, y));
+    }
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("pattern.png"));
+    if (!image.save(file))
+        return false;
+    // ImageMagick's display sets the root background and leaves at once.
+    runProgram(QStringLiteral("display"), {QStringLiteral("-window"), QStringLiteral("root"), file});
+    const QRect corner(rootSize.width() - 2, rootSize.height() - 2, 2, 2);
+    return waitUntilScreenShows(corner, [&](const QImage &s) { return patternMismatches(s, corner) == 0; });
+}
+
+qint64 patternMismatches(const QImage &image, const QRect &nativeArea)
+{
+    if (image.size() != nativeArea.size())
+        return -1;
+    qint64 count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) != rootPattern(nativeArea.x() + x, nativeArea.y() + y);
+    }
+    return count;
+}
+
+std::optional<QPoint> contentOrigin(quint32 window)
+{
+    const QString info
+        = QString::fromLocal8Bit(runProgram(QStringLiteral("xwininfo"), {"-id", QString::number(window)}));
+    const auto x = QRegularExpression(QStringLiteral("Absolute upper-left X:\\s+(-?\\d+)")).match(info);
+    const auto y = QRegularExpression(QStringLiteral("Absolute upper-left Y:\\s+(-?\\d+)")).match(info);
+    if (!x.hasMatch() || !y.hasMatch())
+        return std::nullopt;
+    return QPoint(x.captured(1).toInt(), y.captured(1).toInt());
+}
+
+HelperWindow::HelperWindow(const QString &geometry, int scrollStep, int pageHeight)
+{
+    QStringList arguments{geometry};
+    if (scrollStep)
+        arguments << QString::number(scrollStep) << QString::number(pageHeight);
+    m_process.start(QStringLiteral(TEST_WINDOW), arguments);
+    if (!waitUntil([this] { return m_process.canReadLine(); }))
+        return;
+    id = m_process.readLine().trimmed().toUInt(nullptr, 16);
+    const QSize size(geometry.section('x', 0, 0).toInt(), geometry.section('x', 1).section('+', 0, 0).toInt());
+    const QImage content = scrollStep ? TestWindowContent::scrollPage(size.width(), pageHeight).copy({{}, size})
+                                      : TestWindowContent::pattern(size);
+    // The window manager may still move it: the origin and the pixels must agree.
+    shown = waitUntil([&] {
+        const auto at = contentOrigin(id);
+        origin = at.value_or(QPoint());
+        return at && grabScreen(QRect(origin, size)) == content;
+    });
+}
+
+HelperWindow::~HelperWindow()
+{
+    m_process.kill();
+    m_process.waitForFinished();
+}
+
+bool HelperWindow::hasFocus() const
+{
+    return runProgram(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).trimmed()
+        == QByteArray::number(id);
+}
+
+bool HelperWindow::waitForFocus() const
+{
+    return waitUntil([this] { return hasFocus(); });
+}
+
+} // namespace X11TestSupport

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+
+#include <functional>
+
+// Helpers for tests on a private X display: the screen as other clients see
+// it, input through xdotool, and windows of another process.
+namespace X11TestSupport {
+
+// Runs xdotool to completion; returns whether it succeeded.
+bool xdotool(const QStringList &arguments);
+
+// The root window's pixels over `area`, in device pixels.
+QImage grabScreen(const QRect &area);
+
+// Waits until the screen over `area` satisfies `shows`. Anything drawn by
+// another process (or by a compositing manager) reaches the screen some
+// time after it was asked for, so every reference read of the screen goes
+// through here. Returns whether it did in time.
+bool waitUntilScreenShows(const QRect &area, const std::function<bool(const QImage &)> &shows);
+bool waitUntilScreenShows(const QPoint &topLeft, const QImage &expected);
+
+// A known pattern on the root window: every pixel's colour encodes its
+// device-pixel position.
+QRgb rootPattern(int x, int y);
+// Sets the root window's background to the pattern and waits until the
+// screen shows it.
+bool paintRootPattern(const QSize &rootSize);
+// How many pixels of `image` differ from the pattern of `nativeArea` (their
+// sizes must agree); -1 when the sizes differ.
+qint64 patternMismatches(const QImage &image, const QRect &nativeArea);
+
+// Where a window's content starts on the screen.
+std::optional<QPoint> contentOrigin(quint32 window);
+
+// A window of another process (the test-window program), at WxH+X+Y as the
+// window manager allows. Construction returns once its content is on the
+// screen, so a test never reads the screen before the window was painted.
+// The process is killed when this goes.
+class HelperWindow
+{
+public:
+    // The pattern of TestWindowContent::pattern, or, with a step, the top
+    // of a scrolling page (TestWindowContent::scrollPage).
+    explicit HelperWindow(const QString &geometry, int scrollStep = 0, int pageHeight = 0);
+    ~HelperWindow();
+    bool hasFocus() const;
+    // Waits until the window holds the keyboard focus.
+    bool waitForFocus() const;
+
+    quint32 id = 0;
+    QPoint origin;
+    bool shown = false;
+
+private:
+    QProcess m_process;
+};
+
+} // namespace X11TestSupport
