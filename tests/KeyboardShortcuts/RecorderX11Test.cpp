@@ -4,6 +4,7 @@
 #include "platform/x11/X11HotkeyBackend.h"
 #include "platform/x11/X11KeyboardLayout.h"
 #include "support/TestSupport.h"
+#include "support/X11TestSupport.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -53,10 +54,10 @@ TEST(RecorderOnX11, RecordsACombinationTypedOnTheKeyboard)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&recorder));
 
     const QPoint centre = recorder.field()->mapToGlobal(recorder.field()->rect().center());
-    ASSERT_TRUE(TestSupport::xdotool({"mousemove", QString::number(centre.x()), QString::number(centre.y()),
+    ASSERT_TRUE(X11TestSupport::xdotool({"mousemove", QString::number(centre.x()), QString::number(centre.y()),
                                       "click", "1"}));
     ASSERT_TRUE(waitUntil([&] { return recorder.field()->isRecording(); }));
-    ASSERT_TRUE(TestSupport::xdotool({"key", "shift+alt+super+F2"}));
+    ASSERT_TRUE(X11TestSupport::xdotool({"key", "shift+alt+super+F2"}));
     ASSERT_TRUE(waitUntil([&] { return readShortcut(name).has_value(); }));
     EXPECT_EQ(readShortcut(name), Shortcut::fromCarbon(120, 0xB00));
     EXPECT_EQ(recorder.field()->text(), QStringLiteral("⌥⇧⌘F2"));
