@@ -9,14 +9,10 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
-#include <QEvent>
 #include <QMenu>
 #include <QSystemTrayIcon>
-#include <QWindow>
 
 namespace {
-
-constexpr int CloseDeadlineMs = 1000;
 
 QString escaped(QString title)
 {
@@ -46,11 +42,9 @@ MenuBarView::MenuBarView(
         if (why == QSystemTrayIcon::Trigger && !m_menu->isVisible())
             m_menu->popup(QCursor::pos());
     });
-    m_closeDeadline.setSingleShot(true);
-    m_closeDeadline.setInterval(CloseDeadlineMs);
-    connect(&m_closeDeadline, &QTimer::timeout, this, [this] {
-        m_closingWindows.clear();
-        startIfMenuGone();
+    connect(m_menu.get(), &QMenu::aboutToHide, this, [this] {
+        if (m_pendingCapture)
+            QTimer::singleShot(0, this, &MenuBarView::startPendingCapture);
     });
     rebuild();
     m_trayIcon->show();
@@ -142,44 +136,22 @@ void MenuBarView::startAfterMenuCloses(std::function<void(HotkeyService &)> capt
     if (!m_hotkeyService)
         return;
     m_pendingCapture = std::move(capture);
-    // The item's action runs once the menus are hidden, but their windows
-    // may still be on the screen until the windowing system has unmapped
-    // them: watch each until it is no longer exposed.
-    m_closingWindows.clear();
-    for (QMenu *menu : {m_menu.get(), m_delayMenu.data()}) {
-        QWindow *window = menu ? menu->windowHandle() : nullptr;
-        if (window && window->isExposed()) {
-            window->installEventFilter(this);
-            m_closingWindows.append(window);
-        }
-    }
-    m_closeDeadline.start();
-    QTimer::singleShot(0, this, &MenuBarView::startIfMenuGone);
+    // A chosen item's menus are hidden by now; an item triggered while the
+    // menu stays open waits for it to close.
+    if (!m_menu->isVisible())
+        QTimer::singleShot(0, this, &MenuBarView::startPendingCapture);
 }
 
-bool MenuBarView::eventFilter(QObject *watched, QEvent *event)
+void MenuBarView::startPendingCapture()
 {
-    if (event->type() == QEvent::Expose || event->type() == QEvent::PlatformSurface
-        || event->type() == QEvent::Hide) {
-        // After the event has been handled, when isExposed() tells the news.
-        QTimer::singleShot(0, this, &MenuBarView::startIfMenuGone);
-    }
-    return QObject::eventFilter(watched, event);
-}
-
-void MenuBarView::startIfMenuGone()
-{
-    for (const QPointer<QWindow> &window : m_closingWindows) {
-        if (window && window->isExposed() && window->handle())
-            return;
-    }
-    for (const QPointer<QWindow> &window : m_closingWindows) {
-        if (window)
-            window->removeEventFilter(this);
-    }
-    m_closingWindows.clear();
-    m_closeDeadline.stop();
+    if (m_menu->isVisible() || !m_hotkeyService)
+        return;
     const auto capture = std::exchange(m_pendingCapture, nullptr);
-    if (capture && m_hotkeyService)
-        capture(*m_hotkeyService);
+    if (!capture)
+        return;
+    // The display server unmaps the hidden menus in its own time: wait
+    // until it has, so that no picture of the screen shows them.
+    if (syncDisplay)
+        syncDisplay();
+    capture(*m_hotkeyService);
 }

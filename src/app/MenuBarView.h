@@ -2,10 +2,8 @@
 
 #include "app/CaptureMode.h"
 
-#include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 #include <QUrl>
 
 #include <functional>
@@ -16,7 +14,6 @@ class HotkeyService;
 class PermissionService;
 class QMenu;
 class QSystemTrayIcon;
-class QWindow;
 
 namespace KeyboardShortcuts {
 struct Name;
@@ -44,6 +41,9 @@ public:
     std::function<void(const QUrl &)> openUrl;
     // "Quit Quillet".
     std::function<void()> quit;
+    // Waits until the display server has carried out what our windows asked
+    // of it, such as unmapping the menu.
+    std::function<void()> syncDisplay;
 
     QSystemTrayIcon *trayIcon() const { return m_trayIcon.get(); }
     QMenu *menu() const { return m_menu.get(); }
@@ -53,17 +53,14 @@ public:
     // "Capture Region" and, when the name has a shortcut, two spaces and its text.
     static QString captureTitle(const QString &title, const KeyboardShortcuts::Name &name);
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void addCaptureItems();
     QMenu *makeDelayMenu();
     void addFileItems();
-    // Runs `capture` once every menu window has left the screen, so that no
-    // picture of the screen shows the menu.
+    // Runs `capture` once the menu has left the screen, so that no picture
+    // of the screen shows it.
     void startAfterMenuCloses(std::function<void(HotkeyService &)> capture);
-    void startIfMenuGone();
+    void startPendingCapture();
 
     AppSettings &m_settings;
     PermissionService &m_permissionService;
@@ -72,7 +69,4 @@ private:
     QPointer<QMenu> m_delayMenu;
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;
     std::function<void(HotkeyService &)> m_pendingCapture;
-    QList<QPointer<QWindow>> m_closingWindows;
-    // In case the windowing system never reports a menu window gone.
-    QTimer m_closeDeadline;
 };

@@ -80,6 +80,7 @@ QuilletApp::QuilletApp(Platform platform)
         *m_captureService, *m_overlayService, *m_scrollCaptureService, *m_outputs, *m_permissionService, mainDisplay);
     setSharedServices(m_settings.get(), m_permissionService.get());
     m_menuBarView = std::make_unique<MenuBarView>(*m_settings, *m_permissionService, m_hotkeyService.get());
+    m_menuBarView->syncDisplay = [displays = m_platform.displays] { displays->sync(); };
     m_menuBarView->onOpenSettings = [this] { openSettings(); };
     QTimer::singleShot(0, m_appDelegate.get(), &AppDelegate::applicationDidFinishLaunching);
 }

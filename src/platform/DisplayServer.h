@@ -21,4 +21,8 @@ public:
     // The identifier of the main display (the primary one), or nothing when
     // the display server lists no display at all.
     virtual std::optional<quint32> mainDisplayID() const = 0;
+
+    // Returns once the display server has carried out every request that
+    // the application's windows made so far (a window's unmapping, say).
+    virtual void sync() const {}
 };

@@ -3,6 +3,7 @@
 #include "platform/x11/X11Monitors.h"
 #include "platform/x11/XcbSupport.h"
 
+#include <QGuiApplication>
 #include <QScreen>
 
 #include <cmath>
@@ -53,4 +54,14 @@ std::optional<quint32> X11DisplayServer::mainDisplayID() const
             return monitor.name;
     }
     return monitors.front().name;
+}
+
+void X11DisplayServer::sync() const
+{
+    const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11)
+        return;
+    xcb_connection_t *c = x11->connection();
+    // Requests are carried out in order: the reply comes after all of them.
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
 }

@@ -18,6 +18,8 @@ public:
 
     std::optional<quint32> displayIdentifier(const QScreen &screen) const override;
     std::optional<quint32> mainDisplayID() const override;
+    // A round trip on Qt's own connection, which carries our windows' requests.
+    void sync() const override;
 
 private:
     const Xcb::Connection &connection() const;

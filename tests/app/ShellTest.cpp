@@ -1,0 +1,424 @@
+#include "KeyboardShortcuts/Environment.h"
+#include "KeyboardShortcuts/Hotkeys.h"
+#include "KeyboardShortcuts/Name.h"
+#include "app/AppDelegate.h"
+#include "app/AppSettings.h"
+#include "app/HotkeyService.h"
+#include "app/MenuBarView.h"
+#include "app/QuilletApp.h"
+#include "capture/CaptureError.h"
+#include "capture/CaptureService.h"
+#include "capture/CountdownOverlay.h"
+#include "capture/DisplayLookup.h"
+#include "capture/OverlayService.h"
+#include "capture/ScrollCaptureService.h"
+#include "capture/SelectionOverlayView.h"
+#include "output/CaptureOutputPipeline.h"
+#include "output/FileService.h"
+#include "platform/DefaultsStore.h"
+#include "setup/PermissionService.h"
+
+#include "fakes/FakeCaptureOutputs.h"
+#include "fakes/FakeCompositingManager.h"
+#include "fakes/FakeDisplayServer.h"
+#include "fakes/FakeHotkeyBackend.h"
+#include "fakes/FakeKeyboardFocus.h"
+#include "fakes/FakeKeyboardLayout.h"
+#include "fakes/FakeScreenCapturePermission.h"
+#include "fakes/FakeScreenGrabber.h"
+#include "fakes/FakeSoundPlayer.h"
+#include "fakes/FakeWindowActivator.h"
+#include "fakes/FakeWindowList.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using TestSupport::waitUntil;
+
+constexpr quint32 IdA = 101, IdB = 102;
+const QString Region = QStringLiteral("Capture Region  \u2325\u21e7\u23184");
+const QString Fullscreen = QStringLiteral("Capture Fullscreen  \u2325\u21e7\u23183");
+
+// Shift+Alt+Super and a digit's key (evdev codes 4 to 7 are the digits 3 to 6).
+FakeHotkeyBackend::Combination digitKeys(int digit)
+{
+    return {digit + 1, KeyModifiers{true, false, true, true}};
+}
+
+void drag(QWidget *view, QPointF from, QPointF to)
+{
+    for (const auto &[type, at] : {std::pair{QEvent::MouseButtonPress, from}, {QEvent::MouseMove, to},
+             {QEvent::MouseButtonRelease, to}}) {
+        QMouseEvent event(type, at, view->mapToGlobal(at), Qt::LeftButton,
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &event);
+    }
+}
+
+// The menu's titles top to bottom, "-" for a separator.
+QString titles(const QMenu *menu)
+{
+    QStringList result;
+    for (const QAction *action : menu->actions())
+        result << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return result.join(u'|');
+}
+
+QAction *item(const QMenu *menu, const QString &title)
+{
+    for (QAction *action : menu->actions()) {
+        QAction *inner = action->menu() ? item(action->menu(), title) : nullptr;
+        if (action->text() == title || inner)
+            return inner ? inner : action;
+    }
+    return nullptr;
+}
+
+// The shell's services over fakes, on the two offscreen screens of
+// two-screens.json: A at (0,0) 800×600 points, scale 2; B at (1600,0)
+// 640×480 points, scale 1. The permission is granted unless a test revokes it.
+class ShellTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(QGuiApplication::screens().size(), 2) << "offscreen screen configuration missing";
+        settings.setSavePath(dir.filePath(QStringLiteral("shots")));
+        settings.setShowPreviewThumbnail(false);
+        displays.ids = {{QStringLiteral("A"), IdA}, {QStringLiteral("B"), IdB}};
+        installDisplayIdentifiers(displays, &capture);
+        grabber.shareableDisplays = {{IdA, QRect(0, 0, 1600, 1200)}, {IdB, QRect(1600, 0, 640, 480)}};
+        permissionPlatform.grantOnCheck = 1;
+        permission.checkPermission();
+        PanelContext panels{nullptr, std::make_shared<FakeCompositingManager>(true), nullptr,
+            [] { return QGuiApplication::primaryScreen(); }};
+        CountdownOverlay::resetShared(panels);
+        view.openUrl = [this](const QUrl &url) { opened << url; };
+    }
+    void TearDown() override { CountdownOverlay::resetShared(); }
+
+    void revokePermission()
+    {
+        permissionPlatform.grantOnCheck = 0;
+        permission.checkPermission();
+    }
+    SelectionOverlayView *overlayOn(quint32 id) const { return overlays.overlayViews().at(id); }
+    QStringList savedFiles() const { return QDir(settings.savePath()).entryList(QDir::Files); }
+    static void processEvents()
+    {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+
+    QTemporaryDir dir;
+    std::shared_ptr<DefaultsStore> store
+        = std::make_shared<DefaultsStore>(dir.filePath(QStringLiteral("defaults.json")));
+    std::shared_ptr<FakeHotkeyBackend> hotkeys = std::make_shared<FakeHotkeyBackend>();
+    bool libraryReset
+        = (KeyboardShortcuts::resetState({store, hotkeys, std::make_shared<FakeKeyboardLayout>()}), true);
+    AppSettings settings{*store};
+    FakeScreenCapturePermission permissionPlatform;
+    PermissionService permission{permissionPlatform};
+    FakeSoundPlayer sound;
+    FileService files{sound};
+    FakeDisplayServer displays;
+    FakeScreenGrabber grabber;
+    FakeWindowList windows;
+    FakeCompositingManager compositing{true};
+    CaptureService capture{nullptr, displays, grabber, windows};
+    OverlayService overlays{grabber, compositing};
+    FakeCaptureOutputs outputs;
+    CaptureOutputPipeline pipeline{files, settings, outputs};
+    ScrollCaptureService scroll{ScrollCaptureService::regionsOf(capture), pipeline, compositing};
+    HotkeyService coordinator{capture, overlays, scroll, pipeline, permission, [] { return std::optional(IdA); }};
+    MenuBarView view{settings, permission, &coordinator};
+    QList<QUrl> opened;
+};
+
+// Every trigger without the permission only asks for it, once: no overlay,
+// no countdown, no capture, no alert.
+TEST_F(ShellTest, WithoutThePermissionEveryEntryOnlyRequestsIt)
+{
+    const std::pair<const char *, std::function<void()>> entries[] = {
+        {"region", [&] { coordinator.startRegionCapture(); }},
+        {"scroll", [&] { coordinator.startScrollSelection(); }},
+        {"fullscreen", [&] { coordinator.startFullscreenCapture(); }},
+        {"window", [&] { coordinator.startWindowCapture(); }},
+        {"delayed", [&] { coordinator.startDelayedCapture(3, CaptureMode::region); }},
+        {"shortcut", [&] { hotkeys->press(digitKeys(3)), hotkeys->release(digitKeys(3)); }},
+        {"menu", [&] { item(view.menu(), QStringLiteral("5 seconds \u2192 Window"))->trigger(); }},
+    };
+    revokePermission();
+    for (const auto &[what, trigger] : entries) {
+        SCOPED_TRACE(what);
+        permissionPlatform.requests = 0;
+        trigger();
+        processEvents();
+        EXPECT_EQ(permissionPlatform.requests, 1);
+        EXPECT_TRUE(overlays.overlayViews().empty());
+        EXPECT_EQ(CountdownOverlay::shared().panel(), nullptr);
+        EXPECT_TRUE(grabber.grabbedAreas.isEmpty() && outputs.alerts.isEmpty());
+    }
+}
+
+// The flow at the end of a countdown checks again; a newer countdown
+// replaces the older, whose capture never happens.
+TEST_F(ShellTest, DelayedCapturesGuardTwiceAndTheNewestCountdownWins)
+{
+    windows.windows = std::nullopt; // a window capture would end in an alert
+    for (const bool revoked : {true, false}) {
+        SCOPED_TRACE(revoked);
+        coordinator.startDelayedCapture(3, CaptureMode::window);
+        coordinator.startDelayedCapture(5, CaptureMode::fullscreen);
+        ASSERT_NE(CountdownOverlay::shared().panel(), nullptr);
+        if (revoked)
+            revokePermission();
+        while (CountdownOverlay::shared().timer())
+            CountdownOverlay::shared().tick();
+        if (!revoked) {
+            ASSERT_TRUE(waitUntil([&] { return !savedFiles().isEmpty(); }));
+        }
+        processEvents();
+        EXPECT_EQ(savedFiles().size(), revoked ? 0 : 1);
+        EXPECT_EQ(permissionPlatform.requests, 1);
+        EXPECT_EQ(grabber.grabbedAreas.size(), revoked ? 0 : 1);
+        EXPECT_TRUE(outputs.alerts.isEmpty());
+        permissionPlatform.grantOnCheck = 1, permission.checkPermission();
+    }
+}
+
+// Released, not pressed, each default starts its flow; a handler whose
+// coordinator is gone does nothing.
+TEST_F(ShellTest, EachShortcutHasItsDefaultAndStartsItsFlowOnRelease)
+{
+    const std::tuple<KeyboardShortcuts::Name, int, qint64, std::function<bool()>> shortcuts[] = {
+        {ShortcutNames::captureRegion(), 4, 21, [&] { return !overlays.overlayViews().empty(); }},
+        {ShortcutNames::captureScroll(), 5, 23, [&] { return !overlays.overlayViews().empty(); }},
+        {ShortcutNames::captureFullscreen(), 3, 20, [&] { return savedFiles().size() == 1; }},
+        {ShortcutNames::captureWindow(), 6, 22, [&] { return !outputs.alerts.isEmpty(); }},
+    };
+    { HotkeyService gone(capture, overlays, scroll, pipeline, permission, [] { return std::optional(IdB); }); }
+    for (const auto &[name, digit, keyCode, started] : shortcuts) {
+        SCOPED_TRACE(name.rawValue.toStdString());
+        overlays.dismissOverlays();
+        grabber.grabbedAreas.clear(); // the overlays read the screens too
+        EXPECT_EQ(name.shortcut(), KeyboardShortcuts::Shortcut::fromCarbon(keyCode, 2816));
+        hotkeys->press(digitKeys(digit));
+        processEvents();
+        EXPECT_FALSE(started()) << "started before the keys were released";
+        hotkeys->release(digitKeys(digit));
+        EXPECT_TRUE(waitUntil(started));
+    }
+    processEvents();
+    EXPECT_EQ(savedFiles().size(), 1) << "the coordinator that is gone captured too";
+}
+
+// Once the overlay is up the live screen shows it: the file holds what the
+// user saw while dragging. A scroll selection goes to the scroll capture.
+TEST_F(ShellTest, ARegionIsSavedFromThePictureTheUserSaw)
+{
+    const QRgb seen = qRgb(10, 200, 30);
+    grabber.areaColor = seen;
+    coordinator.startRegionCapture();
+    grabber.areaColor = qRgb(0, 0, 0);
+    drag(overlayOn(IdA), {10, 20}, {110, 70});
+    ASSERT_TRUE(waitUntil([&] { return savedFiles().size() == 1; }));
+    const QImage saved(QDir(settings.savePath()).filePath(savedFiles().first()));
+    EXPECT_EQ(saved.size(), QSize(200, 100));
+    EXPECT_EQ(saved.pixel(0, 0), seen);
+    EXPECT_EQ(saved.pixel(199, 99), seen);
+
+    coordinator.startScrollSelection();
+    drag(overlayOn(IdB), {10, 20}, {110, 70});
+    EXPECT_EQ(scroll.captureRect(), QRectF(1610, 20, 100, 50));
+    EXPECT_NE(scroll.controlPanel(), nullptr);
+    scroll.cancelCapture();
+}
+
+// Each setting is read at the step that uses it: changes made while the
+// prompt is open apply to this capture. The copy comes before the preview.
+TEST_F(ShellTest, ThePipelineReadsEachSettingAtItsStep)
+{
+    settings.setPromptForFileName(true);
+    settings.setImageFormat(ImageFormat::jpeg);
+    QGuiApplication::clipboard()->clear();
+    bool copiedBeforePreview = false;
+    outputs.onPreview = [&] { copiedBeforePreview = !QGuiApplication::clipboard()->image().isNull(); };
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QFuture<QString> done = coordinator.handleCapture(image);
+    ASSERT_EQ(outputs.prompts.size(), 1);
+    EXPECT_TRUE(outputs.prompts.first().defaultName.startsWith(QStringLiteral("Screenshot ")));
+    EXPECT_EQ(outputs.prompts.first().defaultFormat, ImageFormat::jpeg);
+
+    settings.setSavePath(dir.filePath(QStringLiteral("later")));
+    settings.setCopyToClipboard(true);
+    settings.setShowPreviewThumbnail(true);
+    outputs.answerPrompt({QStringLiteral("Invoice"), ImageFormat::png});
+    ASSERT_TRUE(waitUntil([&] { return done.isFinished(); }));
+    EXPECT_EQ(done.result(), dir.filePath(QStringLiteral("later/Invoice.png")));
+    EXPECT_EQ(outputs.previews.size(), 1);
+    EXPECT_TRUE(copiedBeforePreview);
+
+    // JPEG cannot hold this height: a PNG stands in, with a notice.
+    settings.setPromptForFileName(false);
+    image = image.scaled(2, CaptureOutputPipeline::MaximumJpegHeight + 1);
+    EXPECT_TRUE(coordinator.handleCapture(image).result().endsWith(QStringLiteral(".png")));
+    EXPECT_EQ(outputs.notices.size(), 1);
+}
+
+// One alert per failure, in a task of its own; a failed save copies and
+// shows nothing.
+TEST_F(ShellTest, EachFailureEndsInOneCaptureFailedAlert)
+{
+    QFile blocker(dir.filePath(QStringLiteral("a file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    const std::tuple<const char *, std::function<void()>, QString> failures[] = {
+        {"no window", [&] { windows.windows = std::nullopt, coordinator.startWindowCapture(); },
+            CaptureErrors::message(CaptureError::windowNotFound)},
+        {"grab refused", [&] { grabber.failure = "Could not read the screen", coordinator.startFullscreenCapture(); },
+            QStringLiteral("Could not read the screen")},
+        {"save folder below a file", [&] {
+             settings.setSavePath(blocker.fileName() + QStringLiteral("/shots"));
+             coordinator.startFullscreenCapture();
+         }, QStringLiteral("Could not create folder")},
+    };
+    settings.setCopyToClipboard(true);
+    settings.setShowPreviewThumbnail(true);
+    for (const auto &[what, fail, text] : failures) {
+        SCOPED_TRACE(what);
+        outputs.alerts.clear();
+        grabber.failure.reset();
+        QGuiApplication::clipboard()->clear();
+        fail();
+        ASSERT_TRUE(waitUntil([&] { return !outputs.alerts.isEmpty(); }));
+        processEvents();
+        ASSERT_EQ(outputs.alerts.size(), 1);
+        EXPECT_TRUE(outputs.alerts.first().startsWith(QStringLiteral("Capture Failed: ") + text))
+            << outputs.alerts.first().toStdString();
+        EXPECT_TRUE(outputs.previews.isEmpty());
+        EXPECT_TRUE(QGuiApplication::clipboard()->image().isNull());
+    }
+}
+
+// The menu is built afresh from the current state each time it opens.
+TEST_F(ShellTest, TheMenuFollowsTheShortcutsTheSaveFolderAndThePermission)
+{
+    const QString captures = Region + QStringLiteral("|Capture Scroll  ⌥⇧⌘5|") + Fullscreen;
+    const std::tuple<const char *, std::function<void()>, QString> states[] = {
+        {"first launch", [] {},
+            captures + "|Capture Window  ⌥⇧⌘6|Capture with Delay|-|Open Save Folder|-|Settings…|-|"
+                       "Quit Quillet"},
+        {"window shortcut cleared, a screenshot saved, permission missing",
+            [&] {
+                ShortcutNames::captureWindow().setShortcut(std::nullopt);
+                QDir().mkpath(settings.savePath());
+                QFile(QDir(settings.savePath()).filePath(QStringLiteral("a.png"))).open(QIODevice::WriteOnly);
+                revokePermission();
+            },
+            captures + "|Capture Window|Capture with Delay|-|Open Save Folder|Open Last Screenshot|-|"
+                       "Grant Screen Recording Access…|-|Settings…|-|Quit Quillet"},
+        {"permission granted", [&] { permissionPlatform.grantOnCheck = 1, permission.checkPermission(); },
+            captures + "|Capture Window|Capture with Delay|-|Open Save Folder|Open Last Screenshot|-|Settings…|-|"
+                       "Quit Quillet"},
+    };
+    for (const auto &[what, change, expected] : states) {
+        SCOPED_TRACE(what);
+        change();
+        emit view.menu()->aboutToShow();
+        EXPECT_EQ(titles(view.menu()), expected);
+    }
+    EXPECT_EQ(titles(item(view.menu(), QStringLiteral("Capture with Delay"))->menu()),
+        QStringLiteral("3 seconds → Region|5 seconds → Region|-|3 seconds → Fullscreen|"
+                       "5 seconds → Fullscreen|-|3 seconds → Window|5 seconds → Window"));
+    EXPECT_EQ(item(view.menu(), QStringLiteral("Quit Quillet"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+}
+
+TEST_F(ShellTest, MenuItemsDoTheirWorkAndCapturesNeedACoordinator)
+{
+    QDir().mkpath(settings.savePath());
+    const QString shot = QDir(settings.savePath()).filePath(QStringLiteral("shot.png"));
+    QFile(shot).open(QIODevice::WriteOnly);
+    int settingsOpened = 0;
+    view.onOpenSettings = [&] { ++settingsOpened; };
+    MenuBarView alone(settings, permission, nullptr);
+    emit view.menu()->aboutToShow();
+    const std::tuple<QString, bool, std::function<bool()>> items[] = {
+        {QStringLiteral("Open Save Folder"), false, [&] { return opened == QList{QUrl::fromLocalFile(settings.savePath())}; }},
+        {QStringLiteral("Open Last Screenshot"), false, [&] { return opened.last() == QUrl::fromLocalFile(shot); }},
+        {QStringLiteral("Settings\u2026"), false, [&] { return settingsOpened == 1; }},
+        {Region, true, [&] { return !overlays.overlayViews().empty(); }},
+        {Fullscreen, true, [&] { return !grabber.grabbedAreas.isEmpty(); }},
+        {QStringLiteral("3 seconds \u2192 Fullscreen"), true, [&] { return CountdownOverlay::shared().panel(); }},
+    };
+    for (const auto &[title, isCapture, done] : items) {
+        SCOPED_TRACE(title.toStdString());
+        overlays.dismissOverlays();
+        grabber.grabbedAreas.clear();
+        if (isCapture) {
+            item(alone.menu(), title)->trigger();
+            processEvents();
+            EXPECT_FALSE(done()) << "a capture item without a coordinator does nothing";
+        }
+        item(view.menu(), title)->trigger();
+        EXPECT_TRUE(waitUntil(done));
+    }
+}
+
+// No picture of the screen may show the menu: a capture chosen there starts
+// once the menu is hidden and the display server has unmapped it. The
+// shortcut library knows while the menu is open.
+TEST_F(ShellTest, ACaptureChosenFromTheMenuStartsAfterTheMenuHasGone)
+{
+    std::optional<bool> overlaysUpAtSync;
+    view.syncDisplay = [&] { overlaysUpAtSync = !overlays.overlayViews().empty(); };
+    view.menu()->popup({100, 100});
+    EXPECT_TRUE(KeyboardShortcuts::isMenuOpen());
+    item(view.menu(), Region)->trigger();
+    processEvents();
+    EXPECT_TRUE(overlays.overlayViews().empty()) << "the menu is still on the screen";
+    view.menu()->hide();
+    EXPECT_FALSE(KeyboardShortcuts::isMenuOpen());
+    EXPECT_TRUE(waitUntil([&] { return !overlays.overlayViews().empty(); }));
+    EXPECT_EQ(overlaysUpAtSync, false);
+}
+
+// The shortcuts are live once the application is built, before the main
+// loop runs; from the loop the delegate finishes launching and schedules the
+// onboarding shortly after, until it was completed.
+TEST(QuilletAppTest, StartUpMakesTheShortcutsLiveAndSchedulesTheOnboarding)
+{
+    for (const bool completed : {false, true}) {
+        SCOPED_TRACE(completed);
+        DefaultsStore().setValue(QStringLiteral("hasCompletedOnboarding"), completed);
+        auto hotkeys = std::make_shared<FakeHotkeyBackend>();
+        QuilletApp app({std::make_shared<FakeDisplayServer>(), std::make_shared<FakeScreenGrabber>(),
+            std::make_shared<FakeWindowList>(), std::make_shared<FakeSoundPlayer>(), hotkeys,
+            std::make_shared<FakeKeyboardLayout>(), std::make_shared<FakeCompositingManager>(),
+            std::make_shared<FakeScreenCapturePermission>(), std::make_shared<FakeKeyboardFocus>(),
+            std::make_shared<FakeWindowActivator>()});
+        EXPECT_EQ(hotkeys->grabs.size(), 4u);
+        EXPECT_EQ(sharedSettings(), &app.settings());
+        EXPECT_EQ(sharedPermissionService(), &app.permissionService());
+        QTimer *onboarding = app.appDelegate().onboardingTimer();
+        EXPECT_FALSE(onboarding->isActive());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(app.appDelegate().activationPolicy(), AppDelegate::ActivationPolicy::accessory);
+        EXPECT_EQ(onboarding->isActive(), !completed);
+        EXPECT_EQ(onboarding->interval(), 300);
+        EXPECT_TRUE(onboarding->isSingleShot());
+    }
+    EXPECT_EQ(sharedSettings(), nullptr);
+}
+
+} // namespace
