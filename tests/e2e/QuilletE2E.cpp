@@ -3,6 +3,7 @@
 #include "support/TestSupport.h"
 #include "support/X11TestSupport.h"
 
+#include <QColorSpace>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -110,7 +111,7 @@ QStringList QuilletE2E::waitForFiles(int count, const QString &folder) const
 std::optional<quint32> QuilletE2E::findWindow(const QString &title) const
 {
     const QByteArray ids = runProgram(QStringLiteral("xdotool"),
-        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+        {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
             QString::number(m_process.processId()), QStringLiteral("--name"),
             QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')});
     if (ids.trimmed().isEmpty())
@@ -125,20 +126,21 @@ std::optional<quint32> QuilletE2E::waitForWindow(const QString &title) const
     return window;
 }
 
-QString QuilletE2E::alertText() const
+std::optional<quint32> QuilletE2E::findAlert() const
 {
-    const auto alert = waitForWindow(QStringLiteral("Capture Failed"));
-    if (!alert)
-        return QStringLiteral("(no alert)");
-    // A message box copies its texts with Ctrl+C, as a user would to report them.
-    QString text;
-    waitUntil([&] {
-        X11TestSupport::xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(*alert)});
-        X11TestSupport::xdotool({QStringLiteral("key"), QStringLiteral("ctrl+c")});
-        text = QString::fromUtf8(clipboard(QStringLiteral("UTF8_STRING")));
-        return text.contains(QLatin1String("Capture Failed"));
-    });
-    return text;
+    for (const quint32 id : visibleWindows()) {
+        if (runProgram(QStringLiteral("xprop"), {"-id", QString::number(id), "_NET_WM_WINDOW_TYPE"})
+                .contains("_NET_WM_WINDOW_TYPE_DIALOG"))
+            return id;
+    }
+    return std::nullopt;
+}
+
+std::optional<quint32> QuilletE2E::waitForAlert() const
+{
+    std::optional<quint32> alert;
+    waitUntil([&] { return bool(alert = findAlert()); });
+    return alert;
 }
 
 std::optional<quint32> QuilletE2E::trayIcon() const
@@ -175,10 +177,15 @@ QRect QuilletE2E::geometryOf(quint32 window)
 
 QImage QuilletE2E::grabScreenWithImageMagick()
 {
-    return QImage::fromData(runProgram(QStringLiteral("import"),
-                                {QStringLiteral("-silent"), QStringLiteral("-window"), QStringLiteral("root"),
-                                    QStringLiteral("png:-")}))
-        .convertToFormat(QImage::Format_RGB32);
+    return pixels(QImage::fromData(runProgram(QStringLiteral("import"),
+        {QStringLiteral("-silent"), QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("png:-")})));
+}
+
+QImage QuilletE2E::pixels(const QImage &image)
+{
+    QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    rgb.setColorSpace(QColorSpace());
+    return rgb;
 }
 
 QByteArray QuilletE2E::clipboard(const QString &type)

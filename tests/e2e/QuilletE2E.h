@@ -23,7 +23,7 @@
 //       writeDefaults(text) before start({}, false) seeds a file as it is.
 //   key("shift+alt+super+3");           a combination pressed and released.
 //   waitForFiles(1);                    the save folder's files, oldest first.
-//   alertText();                        the text of a "Capture Failed" alert.
+//   waitForAlert(), findAlert();        the "Capture Failed" alert, or whether one shows.
 //   output(), storedDefaults();         what quillet printed and stored.
 // A "must not happen" check waits for a later event that must happen (the
 // next capture's file), never for a time to pass.
@@ -61,9 +61,10 @@ protected:
     // The visible window of quillet with this title, once there is one.
     std::optional<quint32> waitForWindow(const QString &title) const;
     std::optional<quint32> findWindow(const QString &title) const;
-    // Waits for the "Capture Failed" alert and returns its text as the alert
-    // copies it (title, message, buttons), leaving it open.
-    QString alertText() const;
+    // An alert box (a dialog window) of quillet on the screen, if there is one;
+    // its text cannot be read from outside without an accessibility bus.
+    std::optional<quint32> findAlert() const;
+    std::optional<quint32> waitForAlert() const;
     // quillet's icon in the tray, once it is embedded there.
     std::optional<quint32> trayIcon() const;
     // quillet's windows on the screen, the tray icon included.
@@ -72,6 +73,10 @@ protected:
 
     // The whole screen as another X client reads it.
     static QImage grabScreenWithImageMagick();
+    // An image's pixels alone, in one format, without the colour space a
+    // file may name, so that two images compare by what they show.
+    static QImage pixels(const QImage &image);
+    static QImage pixels(const QString &file) { return pixels(QImage(file)); }
     // The clipboard's content of `type` as another X client reads it.
     static QByteArray clipboard(const QString &type);
 
