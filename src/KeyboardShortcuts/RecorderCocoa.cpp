@@ -152,9 +152,7 @@ void RecorderCocoa::focusInEvent(QFocusEvent *event)
 void RecorderCocoa::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
-    // A focus that only stepped aside for a popup of ours comes back.
-    if (event->reason() != Qt::PopupFocusReason)
-        endRecording();
+    endRecording();
 }
 
 void RecorderCocoa::keyPressEvent(QKeyEvent *event)

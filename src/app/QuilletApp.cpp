@@ -19,6 +19,7 @@
 #include "platform/DefaultsStore.h"
 #include "platform/DisplayServer.h"
 #include "setup/PermissionService.h"
+#include "setup/SettingsView.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -81,6 +82,7 @@ QuilletApp::QuilletApp(Platform platform)
     m_menuBarView = std::make_unique<MenuBarView>(*m_settings, *m_permissionService, m_hotkeyService.get());
     m_menuBarView->syncDisplay = [displays = m_platform.displays] { displays->sync(); };
     m_appDelegate->setPlatform(panels, m_platform.permission);
+    m_menuBarView->onOpenSettings = [this] { openSettings(); };
     QTimer::singleShot(0, m_appDelegate.get(), &AppDelegate::applicationDidFinishLaunching);
 }
 
@@ -88,6 +90,7 @@ QuilletApp::QuilletApp(Platform platform)
 // waits for its workers before the grabber they use goes.
 QuilletApp::~QuilletApp()
 {
+    m_settingsView.reset();
     m_menuBarView.reset();
     setSharedServices(nullptr, nullptr);
     m_hotkeyService.reset();
@@ -100,4 +103,17 @@ QuilletApp::~QuilletApp()
     m_permissionService.reset();
     m_settings.reset();
     m_appDelegate.reset();
+}
+
+// One window for the life of the process: choosing "Settings…" again brings
+// it back to the front as the user left it.
+void QuilletApp::openSettings()
+{
+    if (!m_settingsView) {
+        m_settingsView = std::make_unique<SettingsView>(*m_settings, *m_permissionService,
+            QList<KeyboardShortcuts::Name>{ShortcutNames::captureRegion(), ShortcutNames::captureScroll(),
+                ShortcutNames::captureFullscreen(), ShortcutNames::captureWindow()},
+            m_platform.loginItems, m_platform.activator);
+    }
+    m_settingsView->present();
 }

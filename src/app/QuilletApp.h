@@ -16,6 +16,7 @@ class MenuBarView;
 class OverlayService;
 class PermissionService;
 class ScrollCaptureService;
+class SettingsView;
 
 // The composition root: builds every long-lived service once, in a fixed
 // order, hands each the ones it needs, and keeps them until the process ends.
@@ -38,6 +39,9 @@ public:
     ScrollCaptureService &scrollCaptureService() const { return *m_scrollCaptureService; }
     HotkeyService &hotkeyService() const { return *m_hotkeyService; }
     MenuBarView &menuBarView() const { return *m_menuBarView; }
+    // The settings window, made the first time "Settings…" is chosen; null until then.
+    SettingsView *settingsView() const { return m_settingsView.get(); }
+    void openSettings();
 
 private:
     Platform m_platform;
@@ -54,6 +58,7 @@ private:
     std::unique_ptr<ScrollCaptureService> m_scrollCaptureService;
     std::unique_ptr<HotkeyService> m_hotkeyService;
     std::unique_ptr<MenuBarView> m_menuBarView;
+    std::unique_ptr<SettingsView> m_settingsView;
 };
 
 // Process-wide slots, empty until a QuilletApp is built (and again once it

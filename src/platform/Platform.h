@@ -29,5 +29,5 @@ struct Platform
     std::shared_ptr<ScreenCapturePermission> permission;
     std::shared_ptr<KeyboardFocus> focus;
     std::shared_ptr<WindowActivator> activator;
-    std::shared_ptr<LoginItems> loginItems;
+    std::shared_ptr<LoginItems> loginItems = {};
 };

@@ -2,7 +2,6 @@
 
 #include "KeyboardShortcuts/Recorder.h"
 #include "app/AppSettings.h"
-#include "app/CaptureShortcuts.h"
 #include "platform/LoginItems.h"
 #include "platform/WindowActivator.h"
 #include "setup/ElidedLabel.h"
@@ -85,8 +84,8 @@ QHBoxLayout *bareRow(QWidget *row)
 } // namespace
 
 SettingsView::SettingsView(AppSettings &settings, PermissionService &permission,
-                           std::shared_ptr<LoginItems> loginItems, std::shared_ptr<WindowActivator> activator,
-                           QWidget *parent)
+                           const QList<KeyboardShortcuts::Name> &captureNames, std::shared_ptr<LoginItems> loginItems,
+                           std::shared_ptr<WindowActivator> activator, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_settings(settings)
     , m_permission(permission)
@@ -102,7 +101,7 @@ SettingsView::SettingsView(AppSettings &settings, PermissionService &permission,
     layout->setContentsMargins(8, 8, 8, 8);
     m_tabs->setDocumentMode(true);
     m_tabs->addTab(makeGeneralTab(), SymbolImages::gear(), tr("General"));
-    m_tabs->addTab(makeHotkeysTab(), SymbolImages::keyboard(), tr("Hotkeys"));
+    m_tabs->addTab(makeHotkeysTab(captureNames), SymbolImages::keyboard(), tr("Hotkeys"));
     layout->addWidget(m_tabs);
     bindSettings();
     readLaunchAtLogin();
@@ -209,19 +208,15 @@ void SettingsView::addAfterCaptureToggles(QVBoxLayout *layout)
     }
 }
 
-QWidget *SettingsView::makeHotkeysTab()
+QWidget *SettingsView::makeHotkeysTab(const QList<KeyboardShortcuts::Name> &captureNames)
 {
     auto *form = new QWidget;
     auto *page = new QVBoxLayout(form);
     QVBoxLayout *rows = addSection(page, tr("Capture Shortcuts"), form);
-    const std::pair<QString, CaptureMode> recorders[] = {
-        {tr("Region Capture"), CaptureMode::region},
-        {tr("Scroll Capture"), CaptureMode::scroll},
-        {tr("Fullscreen Capture"), CaptureMode::fullscreen},
-        {tr("Window Capture"), CaptureMode::window},
-    };
-    for (const auto &[label, mode] : recorders)
-        rows->addWidget(new KeyboardShortcuts::Recorder(label, CaptureShortcuts::name(mode), {}, form));
+    const QString labels[] = {tr("Region Capture"), tr("Scroll Capture"), tr("Fullscreen Capture"),
+                              tr("Window Capture")};
+    for (qsizetype i = 0; i < qMin(captureNames.size(), qsizetype(std::size(labels))); ++i)
+        rows->addWidget(new KeyboardShortcuts::Recorder(labels[i], captureNames[i], {}, form));
     auto *note = new QLabel(tr("These shortcuts work globally, even when Quillet is in the background."), form);
     note->setWordWrap(true);
     note->setForegroundRole(QPalette::PlaceholderText);

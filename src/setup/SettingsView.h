@@ -1,5 +1,8 @@
 #pragma once
 
+#include "KeyboardShortcuts/Name.h"
+
+#include <QList>
 #include <QWidget>
 
 #include <memory>
@@ -29,10 +32,12 @@ public:
     static constexpr int fixedWidth = 460;
     static constexpr int fixedHeight = 380;
 
-    // `loginItems` and `activator` may be null: no launch at login, and
-    // Qt's own activation only.
-    SettingsView(AppSettings &settings, PermissionService &permission, std::shared_ptr<LoginItems> loginItems,
-                 std::shared_ptr<WindowActivator> activator, QWidget *parent = nullptr);
+    // The shortcut names of the region, scroll, fullscreen and window
+    // captures, with their defaults. `loginItems` and `activator` may be
+    // null: no launch at login, and Qt's own activation only.
+    SettingsView(AppSettings &settings, PermissionService &permission, const QList<KeyboardShortcuts::Name> &captureNames,
+                 std::shared_ptr<LoginItems> loginItems, std::shared_ptr<WindowActivator> activator,
+                 QWidget *parent = nullptr);
     ~SettingsView() override;
 
     // Shows the window, or brings it to the front when it is open already,
@@ -59,7 +64,7 @@ protected:
 
 private:
     QWidget *makeGeneralTab();
-    QWidget *makeHotkeysTab();
+    QWidget *makeHotkeysTab(const QList<KeyboardShortcuts::Name> &captureNames);
     QWidget *makeSaveLocationRow();
     QWidget *makeFormatRow();
     QWidget *makeQualityRow();

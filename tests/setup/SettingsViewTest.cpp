@@ -4,6 +4,15 @@
 #include "KeyboardShortcuts/Recorder.h"
 #include "KeyboardShortcuts/Storage.h"
 #include "app/AppSettings.h"
+#include "app/MenuBarView.h"
+#include "app/QuilletApp.h"
+#include "fakes/FakeCompositingManager.h"
+#include "fakes/FakeDisplayServer.h"
+#include "fakes/FakeKeyboardFocus.h"
+#include "fakes/FakeScreenGrabber.h"
+#include "fakes/FakeSoundPlayer.h"
+#include "fakes/FakeWindowActivator.h"
+#include "fakes/FakeWindowList.h"
 #include "fakes/FakeHotkeyBackend.h"
 #include "fakes/FakeKeyboardLayout.h"
 #include "fakes/FakeScreenCapturePermission.h"
@@ -15,6 +24,8 @@
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QMenu>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -53,7 +64,8 @@ protected:
     }
     SettingsView &open()
     {
-        view = std::make_unique<SettingsView>(settings, permissions, loginItems, nullptr);
+        view = std::make_unique<SettingsView>(settings, permissions, QList<KeyboardShortcuts::Name>{}, loginItems,
+                                              nullptr);
         view->present();
         return *view;
     }
@@ -87,20 +99,6 @@ void withFileDialog(const std::function<void()> &act, const std::function<void(Q
     act();
 }
 
-TEST_F(SettingsViewTest, IsAFixedWindowWithTwoTabs)
-{
-    SettingsView &v = open();
-    EXPECT_EQ(v.size(), QSize(460, 380));
-    EXPECT_EQ(v.minimumSize(), v.maximumSize());
-    EXPECT_EQ(v.windowTitle(), QStringLiteral("Quillet Settings"));
-    ASSERT_EQ(v.tabs()->count(), 2);
-    EXPECT_EQ(v.tabs()->tabText(0), QStringLiteral("General"));
-    EXPECT_EQ(v.tabs()->tabText(1), QStringLiteral("Hotkeys"));
-    EXPECT_FALSE(v.tabs()->tabIcon(0).isNull());
-    EXPECT_FALSE(v.tabs()->tabIcon(1).isNull());
-    EXPECT_FALSE(v.testAttribute(Qt::WA_QuitOnClose));
-}
-
 TEST_F(SettingsViewTest, TogglesFollowTheSettingsBothWays)
 {
     SettingsView &v = open();
@@ -128,34 +126,26 @@ TEST_F(SettingsViewTest, TogglesFollowTheSettingsBothWays)
         << shown.toStdString();
 }
 
-TEST_F(SettingsViewTest, QualityRowShowsOnlyForJpegAndKeepsItsValue)
+TEST_F(SettingsViewTest, TheQualityRowShowsForJpegOnlyAndEveryStepReadsItsOwnPercentage)
 {
     settings.setJpegQuality(0.7);
     SettingsView &v = open();
     EXPECT_FALSE(v.qualityRow()->isVisibleTo(&v));
-
     QTest::mouseClick(v.formatButton(1), Qt::LeftButton);
     EXPECT_EQ(settings.imageFormat(), ImageFormat::jpeg);
     EXPECT_TRUE(v.qualityRow()->isVisibleTo(&v));
     EXPECT_EQ(v.qualityValue()->text(), QStringLiteral("70%"));
-
-    settings.setImageFormat(ImageFormat::png);
-    EXPECT_TRUE(v.formatButton(0)->isChecked());
-    EXPECT_FALSE(v.qualityRow()->isVisibleTo(&v));
-    EXPECT_DOUBLE_EQ(settings.jpegQuality(), 0.7);
-}
-
-TEST_F(SettingsViewTest, EverySliderStepReadsItsOwnPercentage)
-{
-    SettingsView &v = open();
-    EXPECT_EQ(v.qualitySlider()->minimum(), 1);
-    EXPECT_EQ(v.qualitySlider()->maximum(), 10);
-    for (int step = 1; step <= 10; ++step) {
+    for (int step = v.qualitySlider()->minimum(); step <= v.qualitySlider()->maximum(); ++step) {
         v.qualitySlider()->setValue(step);
         EXPECT_EQ(v.qualityValue()->text(), QString::number(step * 10) + u'%');
     }
-    // A value between two steps is shown, not rounded away, until moved.
+    EXPECT_EQ(v.qualitySlider()->minimum(), 1);
+    // Hidden for PNG, the quality keeps its value; one between two steps is
+    // shown as it is, not rounded away.
     settings.setJpegQuality(0.57);
+    settings.setImageFormat(ImageFormat::png);
+    EXPECT_TRUE(v.formatButton(0)->isChecked());
+    EXPECT_FALSE(v.qualityRow()->isVisibleTo(&v));
     EXPECT_EQ(v.qualityValue()->text(), QStringLiteral("57%"));
     EXPECT_DOUBLE_EQ(settings.jpegQuality(), 0.57);
 }
@@ -198,22 +188,43 @@ TEST_F(SettingsViewTest, FolderChooserSetsTheFolderOnlyWhenConfirmed)
     EXPECT_EQ(v.savePathLabel()->fullText(), chosen);
 }
 
-TEST_F(SettingsViewTest, RecordersEditTheCaptureShortcutsWithTheirDefaults)
+// The real program's wiring: "Settings…" opens one window, whose recorders
+// edit the coordinator's names with their defaults: cleared, such a name
+// remembers "none" rather than losing its entry, which would bring the
+// default back at the next start.
+TEST(SettingsWindowWiringTest, TheSettingsItemOpensOneWindowOnTheCaptureShortcuts)
 {
-    SettingsView &v = open();
-    const auto recorders = v.findChildren<KeyboardShortcuts::Recorder *>();
+    const Platform platform{std::make_shared<FakeDisplayServer>(), std::make_shared<FakeScreenGrabber>(),
+        std::make_shared<FakeWindowList>(), std::make_shared<FakeSoundPlayer>(), std::make_shared<FakeHotkeyBackend>(),
+        std::make_shared<FakeKeyboardLayout>(), std::make_shared<FakeCompositingManager>(),
+        std::make_shared<FakeScreenCapturePermission>(), std::make_shared<FakeKeyboardFocus>(),
+        std::make_shared<FakeWindowActivator>(), std::make_shared<XdgAutostartLoginItems>(program)};
+    QuilletApp app(platform);
+    QAction *item = nullptr;
+    for (QAction *action : app.menuBarView().menu()->actions()) {
+        if (action->text() == QStringLiteral("Settings…"))
+            item = action;
+    }
+    ASSERT_TRUE(item);
+    item->trigger();
+    SettingsView *view = app.settingsView();
+    ASSERT_TRUE(view);
+    EXPECT_TRUE(view->isVisible());
+    view->close();
+    item->trigger();
+    EXPECT_EQ(app.settingsView(), view);
+    EXPECT_TRUE(view->isVisible());
+
+    const auto recorders = view->findChildren<KeyboardShortcuts::Recorder *>();
     ASSERT_EQ(recorders.size(), 4);
     QStringList labels;
     for (const auto *recorder : recorders)
-        labels.append(recorder->label()->text());
-    EXPECT_EQ(labels, (QStringList{QStringLiteral("Region Capture"), QStringLiteral("Scroll Capture"),
-                                   QStringLiteral("Fullscreen Capture"), QStringLiteral("Window Capture")}));
-    EXPECT_EQ(recorders[0]->field()->text(), QStringLiteral("⌥⇧⌘4"));
-    // Cleared, a name with a default remembers "none" instead of losing its
-    // entry, which would bring the default back at the next start.
+        labels.append(recorder->label()->text() + u' ' + recorder->field()->text());
+    EXPECT_EQ(labels, (QStringList{QStringLiteral("Region Capture ⌥⇧⌘4"), QStringLiteral("Scroll Capture ⌥⇧⌘5"),
+                                   QStringLiteral("Fullscreen Capture ⌥⇧⌘3"), QStringLiteral("Window Capture ⌥⇧⌘6")}));
     const KeyboardShortcuts::Name region = recorders[0]->field()->shortcutName();
     KeyboardShortcuts::writeShortcut(std::nullopt, region);
-    EXPECT_EQ(store->object(KeyboardShortcuts::storageKey(region)), QVariant(false));
+    EXPECT_EQ(DefaultsStore().object(KeyboardShortcuts::storageKey(region)), QVariant(false));
 }
 
 // Launch at login, on the private XDG_CONFIG_HOME of the test run.
@@ -244,22 +255,14 @@ TEST_F(SettingsViewTest, LaunchAtLoginShowsAndChangesTheAutostartEntry)
     file.close();
     v.present();
     EXPECT_FALSE(toggle->isChecked());
-    QFile::remove(entry);
-}
 
-TEST_F(SettingsViewTest, ARefusedLaunchAtLoginShowsTheRealStateSilently)
-{
-    // A file where the autostart folder belongs: refused even to root,
-    // which a read-only folder is not.
-    const QString autostart = QFileInfo(XdgAutostartLoginItems::entryPath()).path();
+    // Refused (a file where the autostart folder belongs, which stops even
+    // root): the toggle shows the real state, and nobody is told.
+    const QString autostart = QFileInfo(entry).path();
     QDir(autostart).removeRecursively();
-    QFile blocker(autostart);
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    SettingsView &v = open();
-
-    clickToggle(v.launchAtLoginToggle());
-    EXPECT_FALSE(v.launchAtLoginToggle()->isChecked());
+    ASSERT_TRUE(QFile(autostart).open(QIODevice::WriteOnly));
+    clickToggle(toggle);
+    EXPECT_FALSE(toggle->isChecked());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     QFile::remove(autostart);
 }

@@ -302,6 +302,9 @@ bool X11HotkeyBackend::isTakenByOthers(const std::vector<int> &evdevCodes, KeyMo
     bool taken = false;
     d->grabChecked(combinations, &taken);
     d->ungrabAll(combinations);
+    // A round trip, so the release is done before any other client tries.
+    xcb_connection_t *c = d->connection->get();
+    X11::Reply<xcb_get_input_focus_reply_t> synced(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     QTimer::singleShot(0, d->notifier.get(), [raw = d.get()] { raw->readEvents(); });
     return taken;
 }
