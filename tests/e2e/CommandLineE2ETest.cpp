@@ -8,14 +8,14 @@
 
 namespace {
 
-struct Run
+struct ClientRun
 {
     int exitCode = -1;
     QString standardError;
 };
 
 // A second quillet, as a desktop shortcut or a terminal runs it.
-Run runQuillet(const QStringList &arguments, const QString &busAddress = {})
+ClientRun runQuillet(const QStringList &arguments, const QString &busAddress = {})
 {
     QProcess process;
     if (!busAddress.isEmpty()) {
@@ -35,7 +35,7 @@ Run runQuillet(const QStringList &arguments, const QString &busAddress = {})
 TEST_F(QuilletE2E, CaptureCommandReachesTheRunningQuillet)
 {
     ASSERT_TRUE(start());
-    const Run run = runQuillet({"--capture", "fullscreen"});
+    const ClientRun run = runQuillet({"--capture", "fullscreen"});
     EXPECT_EQ(run.exitCode, 0) << run.standardError.toStdString();
     const QStringList shot = waitForFiles(1);
     ASSERT_EQ(shot.size(), 1);
@@ -77,7 +77,7 @@ TEST_F(QuilletE2E, CaptureCommandRefusesBadArgumentsAndUnreachableBuses)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString() + " on " + c.busAddress.toStdString());
-        const Run run = runQuillet(c.arguments, c.busAddress);
+        const ClientRun run = runQuillet(c.arguments, c.busAddress);
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_TRUE(run.standardError.contains(QLatin1String(c.says))) << run.standardError.toStdString();
         // One line of ours (Qt may add warnings of its own about the session).

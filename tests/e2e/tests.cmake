@@ -16,4 +16,6 @@ quillet_add_e2e_test(MenuE2ETest)
 quillet_add_e2e_test(SettingsE2ETest)
 quillet_add_e2e_test(OnboardingE2ETest)
 quillet_add_e2e_test(CommandLineE2ETest)
+# A listening socket that never answers stands for a wedged session bus.
+target_link_libraries(CommandLineE2ETest PRIVATE Qt6::Network)
 quillet_add_e2e_test(SettingsWindowE2ETest)

@@ -289,13 +289,12 @@ bool X11HotkeyBackend::isTakenByOthers(const std::vector<int> &evdevCodes, KeyMo
     }
     if (probe.keycodes.empty() || (modifiers.alt && !d->masks.alt) || (modifiers.super && !d->masks.super))
         return false;
-    probe.modifiers = (modifiers.shift ? d->masks.shift : 0) | (modifiers.control ? d->masks.control : 0)
-        | (modifiers.alt ? d->masks.alt : 0) | (modifiers.super ? d->masks.super : 0);
+    probe.modifiers = modifiers;
     for (const auto &entry : d->grabs) {
         const Grab &own = entry.second;
         const bool sameKey = std::find_first_of(own.keycodes.begin(), own.keycodes.end(), probe.keycodes.begin(),
                                                 probe.keycodes.end()) != own.keycodes.end();
-        if (sameKey && own.modifiers == probe.modifiers)
+        if (sameKey && d->xModifiers(own.modifiers) == d->xModifiers(probe.modifiers))
             return false;
     }
     const std::vector<Combination> combinations = d->combinationsOf(probe);
