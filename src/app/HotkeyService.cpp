@@ -168,8 +168,13 @@ void HotkeyService::startDelayedCapture(int seconds, CaptureMode mode)
     const QPointer<HotkeyService> self(this);
     // The flow checks the permission again: it may have gone meanwhile.
     CountdownOverlay::shared().start(seconds, [self, mode] {
-        if (self)
-            self->start(mode);
+        if (!self)
+            return;
+        // The badge is hidden by now, but the display server unmaps it in
+        // its own time: a picture taken before then would show it.
+        if (self->syncDisplay)
+            self->syncDisplay();
+        self->start(mode);
     });
 }
 

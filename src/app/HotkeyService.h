@@ -67,6 +67,10 @@ public:
     // The "Capture Failed" alert; returns once the user dismissed it.
     void showError(const Error &error);
 
+    // Waits until the display server has carried out what we asked of it,
+    // such as removing the countdown badge; empty in tests.
+    std::function<void()> syncDisplay;
+
 private:
     bool hasPermission();
     void start(CaptureMode mode);

@@ -81,6 +81,7 @@ QuilletApp::QuilletApp(Platform platform)
     setSharedServices(m_settings.get(), m_permissionService.get());
     m_menuBarView = std::make_unique<MenuBarView>(*m_settings, *m_permissionService, m_hotkeyService.get());
     m_menuBarView->syncDisplay = [displays = m_platform.displays] { displays->sync(); };
+    m_hotkeyService->syncDisplay = m_menuBarView->syncDisplay;
     m_appDelegate->setPlatform(panels, m_platform.permission);
     m_menuBarView->onOpenSettings = [this] { openSettings(); };
     QTimer::singleShot(0, m_appDelegate.get(), &AppDelegate::applicationDidFinishLaunching);

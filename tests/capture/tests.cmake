@@ -17,7 +17,8 @@ foreach(scale 1 2)
 endforeach()
 
 # Fractional scales on a screen whose size in points is not whole.
-quillet_add_test(CaptureX11ScaleTest LABEL x11 SOURCES capture/CaptureX11ScaleTest.cpp)
+add_executable(CaptureX11ScaleTest capture/CaptureX11ScaleTest.cpp)
+target_link_libraries(CaptureX11ScaleTest PRIVATE quillet_test_support quillet_warnings)
 foreach(scale 1.25 1.5 1.75)
     add_test(NAME CaptureX11ScaleTest_${scale}
         COMMAND ${QUILLET_WITH_X11} --size 1283x803x24 -- $<TARGET_FILE:CaptureX11ScaleTest>)
