@@ -8,6 +8,8 @@
 // ~/.config to measure what a user meets.
 #include "platform/DefaultsStore.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -55,11 +57,5 @@ BENCHMARK(BM_Load)->Arg(12)->Arg(40)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return Bench::main(argc, argv, "offscreen");
 }

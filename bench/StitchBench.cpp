@@ -15,6 +15,8 @@
 #include "capture/FrameStitcher.h"
 #include "capture/RowSignatures.h"
 
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QImage>
@@ -169,10 +171,5 @@ BENCHMARK_CAPTURE(BM_Stitch, RGBA8888_Premultiplied, QImage::Format_RGBA8888_Pre
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return Bench::main(argc, argv, "offscreen");
 }

@@ -25,16 +25,8 @@ if [[ -z "${QUILLET_BENCH_DISPLAY:-}" ]]; then
     QUILLET_BENCH_DISPLAY=1 exec "$root/tests/support/with-x11" --wm --tray --size 1920x1080x24 -- "$0" "$@"
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-app-bench-XXXXXX")
-pids=()
-cleanup() {
-    local i
-    for ((i=${#pids[@]}-1; i>=0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-    for i in "${pids[@]}"; do wait "$i" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+# shellcheck source=bench/lib.sh
+source "$root/bench/lib.sh" app-bench
 
 # A fork-free sleep, so that waiting for a file takes no CPU from the program measured.
 exec {never}<> <(:)

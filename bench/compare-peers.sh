@@ -22,16 +22,8 @@ for tool in Xvfb scrot maim "$bench/quillet_capture_bench" "$bench/quillet_show_
     command -v "$tool" >/dev/null || { echo "$0: $tool not found" >&2; exit 1; }
 done
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quillet-peers-XXXXXX")
-pids=()
-cleanup() {
-    local i
-    for ((i=${#pids[@]}-1; i>=0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-    for i in "${pids[@]}"; do wait "$i" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
+# shellcheck source=bench/lib.sh
+source "$root/bench/lib.sh" peers
 
 # -noreset keeps the server (and its state) alive between the peers' clients.
 Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
