@@ -1,6 +1,7 @@
 #include "app/CaptureBus.h"
 #include "app/CommandLine.h"
 #include "app/QuilletApp.h"
+#include "platform/Allocator.h"
 #include "platform/x11/X11Platform.h"
 
 #include <QApplication>
@@ -91,6 +92,8 @@ int main(int argc, char **argv)
     case CommandLine::Action::run:
         break;
     }
+
+    Allocator::mapLargeBlocksSeparately();
 
     // Quillet reads the screen and grabs keys through X11; in a Wayland
     // session that means XWayland.

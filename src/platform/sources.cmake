@@ -1,5 +1,6 @@
 # Qt-only platform facilities and the interfaces the subsystems use, relative to src/.
 target_sources(quillet_core PRIVATE
+    platform/Allocator.cpp platform/Allocator.h
     platform/CanberraSoundPlayer.cpp platform/CanberraSoundPlayer.h
     platform/DefaultsStore.cpp platform/DefaultsStore.h platform/Error.h
     platform/DisplayServer.h platform/ScreenGrabber.h platform/WindowList.h
