@@ -1,11 +1,29 @@
 #include "output/ImageEncoder.h"
 
+#include "platform/Allocator.h"
+
 #include <algorithm>
 #include <cmath>
+
+StandardImageEncoder::StandardImageEncoder()
+{
+    m_releaseBuffers.setSingleShot(true);
+    m_releaseBuffers.setInterval(ReleaseBuffersAfterMs);
+    m_releaseBuffers.callOnTimeout([this] { releaseBuffers(); });
+}
+
+void StandardImageEncoder::releaseBuffers()
+{
+    m_pngWriter.releaseBuffers();
+    m_jpegWriter.releaseBuffers();
+    // The encoder is the last step of a capture: its quiet ends a burst of work.
+    Allocator::returnFreePages();
+}
 
 bool StandardImageEncoder::encode(
     const QImage &image, ImageFormat format, double jpegQuality, QIODevice &device)
 {
+    m_releaseBuffers.start();
     bool written = false;
     switch (format) {
     case ImageFormat::png:

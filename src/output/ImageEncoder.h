@@ -5,6 +5,7 @@
 #include "output/PngWriter.h"
 
 #include <QString>
+#include <QTimer>
 
 class QImage;
 class QIODevice;
@@ -21,12 +22,19 @@ public:
     virtual QString errorString() const { return {}; }
 };
 
-// PNG and JPEG through the project's own writers, each kept for reuse.
+// PNG and JPEG through the project's own writers. Their working buffers
+// (some MiB for a screen) serve a burst of captures and are freed once no
+// image came for a while, so that an idle tray program stays small.
 class StandardImageEncoder : public ImageEncoder
 {
 public:
+    static constexpr int ReleaseBuffersAfterMs = 2000;
+
+    StandardImageEncoder();
     bool encode(const QImage &image, ImageFormat format, double jpegQuality, QIODevice &device) override;
     QString errorString() const override { return m_error; }
+    // What the encoder does once no image came for ReleaseBuffersAfterMs.
+    void releaseBuffers();
 
     // The encoder's 0-100 scale: the fraction rounded, clamped so that a
     // stored quality out of range still encodes.
@@ -36,4 +44,5 @@ private:
     PngWriter m_pngWriter;
     JpegWriter m_jpegWriter;
     QString m_error;
+    QTimer m_releaseBuffers;
 };

@@ -71,6 +71,12 @@ JpegWriter::JpegWriter(Options options)
 
 JpegWriter::~JpegWriter() = default;
 
+void JpegWriter::releaseBuffers()
+{
+    m_bands.clear();
+    m_layouts.clear();
+}
+
 QImage JpegWriter::prepareSource(const QImage &image)
 {
     switch (image.format()) {

@@ -47,6 +47,8 @@ public:
     bool write(const QImage &image, int quality, QIODevice &device);
     // Why the last write failed, in words for the user.
     QString errorString() const { return m_error; }
+    // Frees the compressors and buffers kept for the next image.
+    void releaseBuffers();
 
     // The image in one of the three formats that the bands read directly
     // (RGB32, ARGB32, ARGB32_Premultiplied), converted only if needed.

@@ -5,9 +5,39 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 struct isal_zstream;
+
+// Bytes that a resize leaves uninitialised: the band's buffers are written
+// before they are read, and pages the compressor never writes (most of the
+// room kept for incompressible data) are never touched.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T>
+{
+    UninitialisedAllocator() = default;
+    template <typename U>
+    UninitialisedAllocator(const UninitialisedAllocator<U> &) noexcept
+    {
+    }
+    template <typename U>
+    struct rebind
+    {
+        using other = UninitialisedAllocator<U>;
+    };
+    template <typename U>
+    void construct(U *place) noexcept
+    {
+        ::new (static_cast<void *>(place)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U *place, Args &&...args)
+    {
+        ::new (static_cast<void *>(place)) U(std::forward<Args>(args)...);
+    }
+};
+using RawBytes = std::vector<std::uint8_t, UninitialisedAllocator<std::uint8_t>>;
 
 // One horizontal band of a PNG image, filtered and compressed on its own so
 // that bands can be encoded in parallel. Each band is raw DEFLATE that ends
@@ -45,10 +75,10 @@ private:
     void filterRows(const Png::Source &source, Rows rows, Png::Filter filter);
     bool deflate(int level, bool last);
 
-    std::vector<std::uint8_t> m_previous;
-    std::vector<std::uint8_t> m_current;
-    std::vector<std::uint8_t> m_filtered;
-    std::vector<std::uint8_t> m_out;
+    RawBytes m_previous;
+    RawBytes m_current;
+    RawBytes m_filtered;
+    RawBytes m_out;
     std::size_t m_outSize = 0;
     std::vector<std::uint8_t> m_levelBuffer;
     std::unique_ptr<isal_zstream> m_stream;

@@ -46,6 +46,11 @@ PngWriter::PngWriter(Options options)
 
 PngWriter::~PngWriter() = default;
 
+void PngWriter::releaseBuffers()
+{
+    m_strips.clear();
+}
+
 bool PngWriter::write(const QImage &image, QIODevice &device)
 {
     const QString size = QStringLiteral("%1 \u00d7 %2 pixels").arg(image.width()).arg(image.height());

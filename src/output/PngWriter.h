@@ -47,6 +47,8 @@ public:
     bool write(const QImage &image, QIODevice &device);
     // Why the last write failed, in words for the user.
     QString errorString() const { return m_error; }
+    // Frees the working buffers kept for the next image.
+    void releaseBuffers();
 
 private:
     int stripCountFor(const Png::Source &source) const;
