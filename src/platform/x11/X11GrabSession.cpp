@@ -5,6 +5,7 @@
 #include <xcb/shm.h>
 
 #include <sys/ipc.h>
+#include <sys/mman.h>
 #include <sys/shm.h>
 
 // Below this many pixels a plain GetImage reply is as fast as shared memory.
@@ -111,6 +112,12 @@ bool X11GrabSession::ensureSegment(size_t size)
     }
     m_shmSize = size;
     return true;
+}
+
+void X11GrabSession::releasePages()
+{
+    if (m_shmAddress)
+        madvise(m_shmAddress, m_shmSize, MADV_REMOVE);
 }
 
 void X11GrabSession::releaseSegment()

@@ -24,6 +24,11 @@ public:
     // The root window's pixels in `area`, which must lie inside the root.
     QImage grabArea(const QRect &area);
 
+    // Hands the shared segment's pages back to the system (ours and the X
+    // server's: it is one memory) while keeping it attached; the next grab
+    // gets fresh pages without setting the segment up again.
+    void releasePages();
+
 private:
     bool ensureSegment(size_t size);
     void releaseSegment();

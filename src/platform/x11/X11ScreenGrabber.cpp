@@ -28,7 +28,20 @@ private:
     std::unique_ptr<X11GrabSession> m_session;
 };
 
-X11ScreenGrabber::X11ScreenGrabber() = default;
+X11ScreenGrabber::X11ScreenGrabber()
+{
+    m_releaseIdle.setSingleShot(true);
+    m_releaseIdle.setInterval(ReleaseIdlePagesAfterMs);
+    m_releaseIdle.callOnTimeout([this] { releaseIdlePages(); });
+}
+
+void X11ScreenGrabber::releaseIdlePages()
+{
+    std::lock_guard lock(m_mutex);
+    for (const auto &session : m_idle)
+        session->releasePages();
+}
+
 X11ScreenGrabber::~X11ScreenGrabber() = default;
 
 std::unique_ptr<X11GrabSession> X11ScreenGrabber::takeSession()
@@ -49,9 +62,13 @@ void X11ScreenGrabber::giveBack(std::unique_ptr<X11GrabSession> session)
     // A session whose connection broke (server reset) is not worth keeping.
     if (!session || !session->isUsable())
         return;
-    std::lock_guard lock(m_mutex);
-    if (m_idle.size() < MaxIdleSessions)
-        m_idle.push_back(std::move(session));
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_idle.size() < MaxIdleSessions)
+            m_idle.push_back(std::move(session));
+    }
+    // Grabs run on workers; the timer belongs to the event loop's thread.
+    QMetaObject::invokeMethod(&m_releaseIdle, qOverload<>(&QTimer::start));
 }
 
 QList<ShareableDisplay> X11ScreenGrabber::displays()
