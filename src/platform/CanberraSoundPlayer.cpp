@@ -9,47 +9,67 @@ void ignoreAlsaError(const char *, int, const char *, int, const char *, ...) { 
 
 // WORKAROUND: canberra's ALSA backend lets libasound print its configuration
 // errors to stderr on a machine without a sound card. Nothing must be printed
-// for a missing device, so libasound's error handler is silenced for the
-// process. Looked up at run time: there is nothing to silence without ALSA.
-// Can go once canberra installs a handler of its own.
-void silenceAlsa()
+// for a missing device, so libasound's error handler is silenced while the
+// player holds the library. Looked up at run time: there is nothing to
+// silence without ALSA. Can go once canberra installs a handler of its own.
+void *loadSilencedAlsa()
 {
     using Handler = void (*)(const char *, int, const char *, int, const char *, ...);
-    void *alsa = ::dlopen("libasound.so.2", RTLD_NOW | RTLD_NOLOAD);
+    void *alsa = ::dlopen("libasound.so.2", RTLD_NOW);
     if (!alsa)
-        alsa = ::dlopen("libasound.so.2", RTLD_NOW);
-    if (!alsa)
-        return;
+        return nullptr;
     if (auto setHandler = reinterpret_cast<int (*)(Handler)>(::dlsym(alsa, "snd_lib_error_set_handler")))
         setHandler(ignoreAlsaError);
-    // Stays loaded: canberra's ALSA backend uses the same library.
-}
-
-// Lives until the process ends: canberra plays asynchronously, and a context
-// destroyed right after ca_context_play would cut the sound off.
-ca_context *processContext()
-{
-    static ca_context *const context = [] {
-        silenceAlsa();
-        ca_context *created = nullptr;
-        if (ca_context_create(&created) != CA_SUCCESS)
-            return static_cast<ca_context *>(nullptr);
-        ca_context_change_props(
-            created, CA_PROP_APPLICATION_NAME, "Quillet", CA_PROP_APPLICATION_ID, "quillet", nullptr);
-        return created;
-    }();
-    return context;
+    return alsa;
 }
 
 } // namespace
 
+CanberraSoundPlayer::CanberraSoundPlayer()
+{
+    m_closeTimer.setSingleShot(true);
+    m_closeTimer.setInterval(CloseAfterMs);
+    m_closeTimer.callOnTimeout([this] { close(); });
+}
+
+CanberraSoundPlayer::~CanberraSoundPlayer()
+{
+    close();
+}
+
+void CanberraSoundPlayer::open()
+{
+    // Held open across the context, which loads canberra's ALSA backend, so
+    // that the backend finds the silenced library.
+    m_alsa = loadSilencedAlsa();
+    if (ca_context_create(&m_context) != CA_SUCCESS) {
+        m_context = nullptr;
+        close();
+        return;
+    }
+    ca_context_change_props(
+        m_context, CA_PROP_APPLICATION_NAME, "Quillet", CA_PROP_APPLICATION_ID, "quillet", nullptr);
+}
+
+void CanberraSoundPlayer::close()
+{
+    if (m_context)
+        ca_context_destroy(m_context);
+    m_context = nullptr;
+    if (m_alsa)
+        ::dlclose(m_alsa);
+    m_alsa = nullptr;
+}
+
 void CanberraSoundPlayer::playCaptureSound()
 {
-    ca_context *context = processContext();
-    if (!context)
+    if (!m_context)
+        open();
+    m_closeTimer.start();
+    if (!m_context)
         return;
     // Every failure (no theme sound, no audio device) is deliberately ignored:
     // the capture was saved either way.
-    ca_context_play(context, 0, CA_PROP_EVENT_ID, "screen-capture", CA_PROP_EVENT_DESCRIPTION,
+    ca_context_play(m_context, 0, CA_PROP_EVENT_ID, "screen-capture", CA_PROP_EVENT_DESCRIPTION,
         "Screenshot taken", nullptr);
 }
