@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDirIterator>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -18,6 +19,16 @@ QString escaped(QString title)
 {
     // An ampersand in a shortcut's text is not a mnemonic.
     return title.replace(u'&', QStringLiteral("&&"));
+}
+
+// Every size rendered into the resources; the tray picks the one it needs.
+QIcon trayIconPicture()
+{
+    QIcon icon;
+    QDirIterator sizes(QStringLiteral(":/icons"), QDir::Dirs);
+    while (sizes.hasNext())
+        icon.addFile(sizes.next() + QStringLiteral("/quillet.png"));
+    return icon;
 }
 
 } // namespace
@@ -31,7 +42,7 @@ MenuBarView::MenuBarView(
     , m_permissionService(permissionService)
     , m_hotkeyService(hotkeyService)
     , m_menu(std::make_unique<QMenu>())
-    , m_trayIcon(std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/quillet.svg"))))
+    , m_trayIcon(std::make_unique<QSystemTrayIcon>(trayIconPicture()))
 {
     m_menu->setTitle(QStringLiteral("Quillet"));
     connect(m_menu.get(), &QMenu::aboutToShow, this, &MenuBarView::rebuild);
