@@ -1,11 +1,14 @@
 #include "support/X11TestSupport.h"
 
+#include "capture/OverlayService.h"
+#include "capture/SelectionOverlayView.h"
 #include "platform/x11/X11ScreenGrabber.h"
 #include "support/TestSupport.h"
 #include "support/TestWindowContent.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QWindow>
 
 namespace X11TestSupport {
 
@@ -70,6 +73,21 @@ qint64 patternMismatches(const QImage &image, const QRect &nativeArea)
     return count;
 }
 
+bool showOverlays(OverlayService &overlays)
+{
+    overlays.showOverlays();
+    return waitUntil([&] {
+        for (const auto &[id, view] : overlays.overlayViews()) {
+            if (!view->windowHandle()->isExposed() || view->grabRetryTimer().isActive())
+                return false;
+        }
+        return !overlays.overlayViews().empty();
+    });
+}
+
+namespace {
+
+// Where a window's content starts on the screen.
 std::optional<QPoint> contentOrigin(quint32 window)
 {
     const QString info
@@ -81,6 +99,8 @@ std::optional<QPoint> contentOrigin(quint32 window)
     return QPoint(x.captured(1).toInt(), y.captured(1).toInt());
 }
 
+} // namespace
+
 HelperWindow::HelperWindow(const QString &geometry, int scrollStep, int pageHeight)
 {
     QStringList arguments{geometry};
@@ -90,9 +110,11 @@ HelperWindow::HelperWindow(const QString &geometry, int scrollStep, int pageHeig
     if (!waitUntil([this] { return m_process.canReadLine(); }))
         return;
     id = m_process.readLine().trimmed().toUInt(nullptr, 16);
-    const QSize size(geometry.section('x', 0, 0).toInt(), geometry.section('x', 1).section('+', 0, 0).toInt());
-    const QImage content = scrollStep ? TestWindowContent::scrollPage(size.width(), pageHeight).copy({{}, size})
-                                      : TestWindowContent::pattern(size);
+    const QSize size(
+        geometry.section('x', 0, 0).toInt(), geometry.section('x', 1).section('+', 0, 0).toInt());
+    const QImage content = scrollStep
+        ? TestWindowContent::scrollPage(size.width(), pageHeight).copy({{}, size})
+        : TestWindowContent::pattern(size);
     // The window manager may still move it: the origin and the pixels must agree.
     shown = waitUntil([&] {
         const auto at = contentOrigin(id);
