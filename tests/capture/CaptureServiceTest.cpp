@@ -166,6 +166,7 @@ TEST_F(CaptureServiceTest, WindowChoiceAndItsDisplay)
         EXPECT_EQ(grabber.grabbedWindows, QList<quint32>{*chosen});
         EXPECT_EQ(result.mode, CaptureMode::window);
         EXPECT_EQ(result.displayID, display);
+        EXPECT_EQ(result.image.pixel(0, 0), grabber.windowColor);
         for (const ShareableWindow &w : grabber.shareableWindows)
             EXPECT_TRUE(w.windowID != *chosen || result.image.size() == w.frame.size()) << "resized";
     }

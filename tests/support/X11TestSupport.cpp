@@ -110,11 +110,9 @@ HelperWindow::HelperWindow(const QString &geometry, int scrollStep, int pageHeig
     if (!waitUntil([this] { return m_process.canReadLine(); }))
         return;
     id = m_process.readLine().trimmed().toUInt(nullptr, 16);
-    const QSize size(
-        geometry.section('x', 0, 0).toInt(), geometry.section('x', 1).section('+', 0, 0).toInt());
-    const QImage content = scrollStep
-        ? TestWindowContent::scrollPage(size.width(), pageHeight).copy({{}, size})
-        : TestWindowContent::pattern(size);
+    const QSize size(geometry.section('x', 0, 0).toInt(), geometry.section('x', 1).section('+', 0, 0).toInt());
+    const QImage content = scrollStep ? TestWindowContent::scrollPage(size.width(), pageHeight).copy({{}, size})
+                                      : TestWindowContent::pattern(size);
     // The window manager may still move it: the origin and the pixels must agree.
     shown = waitUntil([&] {
         const auto at = contentOrigin(id);
