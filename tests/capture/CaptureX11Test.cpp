@@ -1,19 +1,23 @@
-#include "capture/CaptureError.h"
 #include "capture/CaptureService.h"
 #include "capture/DisplayLookup.h"
 #include "platform/x11/X11DisplayServer.h"
 #include "platform/x11/X11ScreenGrabber.h"
 #include "platform/x11/X11WindowList.h"
+#include "support/TestSupport.h"
+#include "support/TestWindowContent.h"
 #include "support/X11TestSupport.h"
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
-// A 1280×800 root painted with a known pattern: one display at scale 1
-// (CaptureX11Test.*), or split into monitors L (0,0) and R (640,0), each
-// 640×800 device pixels, at the scale QT_SCALE_FACTOR gives (Monitors.*).
+// The root painted with a pattern that says where each pixel is, so that any
+// shift or resampling shows. Run on one 1280×800 display at scale 1
+// (CaptureX11Test.*), split into monitors L (0,0) and R (640,0) of 640×800
+// pixels at QT_SCALE_FACTOR 1 and 2, and at fractional scales on a 1283×803
+// display whose size in points is not whole (Scale.*); Screens.* in all.
 namespace {
 
 using X11TestSupport::patternMismatches;
@@ -21,16 +25,21 @@ using X11TestSupport::patternMismatches;
 class CaptureX11Test : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(X11TestSupport::paintRootPattern({1280, 800})); }
-
-    static quint32 idOf(const QString &name)
+    static void SetUpTestSuite()
     {
-        for (QScreen *screen : QGuiApplication::screens()) {
-            if (screen->name() == name || name.isEmpty())
-                return displayIDOfScreen(screen).value_or(0);
+        QRect root;
+        for (const ShareableDisplay &display : X11ScreenGrabber().displays())
+            root |= display.geometry;
+        ASSERT_TRUE(X11TestSupport::paintRootPattern(root.size()));
+    }
+
+    QRect nativeGeometry(quint32 id)
+    {
+        for (const ShareableDisplay &display : grabber.displays()) {
+            if (display.displayID == id)
+                return display.geometry;
         }
-        ADD_FAILURE() << "no screen " << name.toStdString();
-        return 0;
+        return {};
     }
 
     X11DisplayServer displays;
@@ -38,36 +47,45 @@ protected:
     X11WindowList windows;
     CaptureService service{displays, grabber, windows};
 };
-using Monitors = CaptureX11Test;
+using Screens = CaptureX11Test;
+using Scale = CaptureX11Test;
 
-TEST_F(CaptureX11Test, RegionsAndTheDisplayGiveTheExactPixels)
+// Qt keeps each screen's top-left corner at its device-pixel position and
+// divides only the size; a region's origin is floor(local point × scale)
+// and its size is truncated.
+TEST_F(Screens, EachScreenHasItsOwnIdentifierAndGivesItsOwnPixels)
 {
-    ASSERT_EQ(displays.mainDisplayID(), idOf({}));
-    EXPECT_EQ(screenForDisplayID(idOf({})), QGuiApplication::primaryScreen());
-    const struct
-    {
-        QRectF rect;
-        QRect native;
-    } cases[] = {
-        {{100, 50, 120, 80}, {100, 50, 120, 80}},
-        {{100.5, 50.7, 120.9, 80.2}, {100, 50, 120, 80}},
-        {{0, 0, 1280, 800}, {0, 0, 1280, 800}},
-        {{1000, 300, 3, 2}, {1000, 300, 3, 2}},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.native.x());
-        const CaptureResult result = service.captureRegion(c.rect, idOf({})).result();
-        EXPECT_EQ(patternMismatches(result.image, c.native), 0);
-        EXPECT_EQ(result.displayID, idOf({}));
+    const qreal scale = qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble();
+    ASSERT_EQ(
+        QGuiApplication::screens().size(), qEnvironmentVariable("SCREENS", QStringLiteral("1")).toInt());
+    EXPECT_EQ(displays.mainDisplayID(), displayIDOfScreen(QGuiApplication::primaryScreen()).value_or(0));
+    QSet<quint32> ids;
+    for (QScreen *screen : QGuiApplication::screens()) {
+        SCOPED_TRACE(screen->name().toStdString());
+        ASSERT_EQ(screen->devicePixelRatio(), scale);
+        const quint32 id = displayIDOfScreen(screen).value_or(0);
+        ids.insert(id);
+        EXPECT_EQ(screenForDisplayID(id), screen);
+        const QRect native = nativeGeometry(id);
+        EXPECT_EQ(patternMismatches(service.captureFullscreen(id).result().image, native), 0);
+        for (const QRectF &local : {QRectF(33.3, 21.1, 100.3, 50.9), QRectF(200, 300, 3, 2)}) {
+            const CaptureResult part
+                = service.captureRegion(local.translated(screen->geometry().topLeft()), id).result();
+            EXPECT_EQ(patternMismatches(part.image,
+                          {native.x() + int(local.x() * scale), native.y() + int(local.y() * scale),
+                              int(local.width() * scale), int(local.height() * scale)}),
+                0);
+            EXPECT_EQ(part.displayID, id);
+        }
     }
-    const CaptureResult result = service.captureFullscreen(idOf({})).result();
-    EXPECT_EQ(patternMismatches(result.image, {0, 0, 1280, 800}), 0);
-    EXPECT_EQ(result.mode, CaptureMode::fullscreen);
+    EXPECT_FALSE(ids.contains(0));
+    EXPECT_EQ(ids.size(), QGuiApplication::screens().size());
 }
 
 TEST_F(CaptureX11Test, RegionPastTheEdgeKeepsItsSizeTransparentOutside)
 {
-    const QImage image = service.captureRegion({1200, 760, 150, 100}, idOf({})).result().image;
+    const QImage image
+        = service.captureRegion({1200, 760, 150, 100}, grabber.displays().value(0).displayID).result().image;
     ASSERT_EQ(image.size(), QSize(150, 100));
     EXPECT_EQ(patternMismatches(
                   image.copy(0, 0, 80, 40).convertToFormat(QImage::Format_RGB32), {1200, 760, 80, 40}),
@@ -80,36 +98,17 @@ TEST_F(CaptureX11Test, RegionPastTheEdgeKeepsItsSizeTransparentOutside)
     EXPECT_EQ(opaqueOutside, 0);
 }
 
-TEST_F(CaptureX11Test, UnknownDisplayIsReportedWithItsMessage)
+TEST_F(Scale, AWindowKeepsItsPixelSize)
 {
-    for (auto future : {service.captureFullscreen(0xdead), service.captureRegion({0, 0, 20, 20}, 0xdead)}) {
-        try {
-            future.result();
-            ADD_FAILURE() << "captured an unknown display";
-        } catch (const CaptureFailure &failure) {
-            EXPECT_EQ(failure.message(), "Could not find the target display.");
-        }
-    }
-}
-
-TEST_F(Monitors, EachMonitorHasItsOwnIdentifierAndGivesItsOwnPixels)
-{
-    ASSERT_EQ(QGuiApplication::screens().size(), 2);
-    const quint32 left = idOf(QStringLiteral("L")), right = idOf(QStringLiteral("R"));
-    EXPECT_TRUE(left && right && left != right);
-    EXPECT_EQ(displays.mainDisplayID(), left);
-    EXPECT_EQ(patternMismatches(service.captureFullscreen(left).result().image, {0, 0, 640, 800}), 0);
-    EXPECT_EQ(patternMismatches(service.captureFullscreen(right).result().image, {640, 0, 640, 800}), 0);
-
-    // Qt keeps each screen's top-left corner at its device-pixel position
-    // and divides only the size, so R starts at x 640 in points at any scale.
-    const qreal scale = QGuiApplication::screens().last()->devicePixelRatio();
-    ASSERT_EQ(scale, qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
-    const QRectF rect = scale == 1.0 ? QRectF(700, 100, 50, 40) : QRectF(650.5, 50.25, 25, 20);
-    const QRect native = scale == 1.0 ? QRect(700, 100, 50, 40) : QRect(661, 100, 50, 40);
-    const CaptureResult result = service.captureRegion(rect, right).result();
-    EXPECT_EQ(patternMismatches(result.image, native), 0);
-    EXPECT_EQ(result.displayID, right);
+    // The helper draws at its own pixels: its pattern is known at any scale here.
+    qputenv("QT_SCALE_FACTOR", "1");
+    X11TestSupport::HelperWindow target(QStringLiteral("230x151+40+30"));
+    ASSERT_TRUE(TestSupport::waitUntil([&] {
+        const auto list = windows.frontToBack();
+        return list && !list->isEmpty() && list->front().number == target.id;
+    }));
+    const QImage image = service.captureWindow().result().image;
+    EXPECT_TRUE(image.convertToFormat(QImage::Format_RGB32) == TestWindowContent::pattern({230, 151}));
 }
 
 } // namespace

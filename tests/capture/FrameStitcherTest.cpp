@@ -84,7 +84,8 @@ QList<QImage> views(const QImage &source, const QList<int> &tops, int height = H
     return frames;
 }
 
-QImage withRect(QImage image, QRect rect, QColor colour, QPainter::CompositionMode mode = QPainter::CompositionMode_Source)
+QImage withRect(QImage image, QRect rect, QColor colour,
+    QPainter::CompositionMode mode = QPainter::CompositionMode_Source)
 {
     QPainter painter(&image);
     painter.setCompositionMode(mode);
@@ -111,11 +112,7 @@ QList<QByteArray> contentRows(const QImage &image)
 TEST(FrameStitcherTest, ScrollsOfAnySpeedGiveThePage)
 {
     const QImage source = page(W, 0, 400);
-    struct Case
-    {
-        const char *name;
-        QList<int> tops;
-    } cases[] = {
+    const std::pair<const char *, QList<int>> cases[] = {
         {"a row at a time", {0, 1, 2, 3, 4}},
         {"slow", {0, 5, 10, 15}},
         {"half the frame", {0, 30, 60}},
@@ -125,29 +122,28 @@ TEST(FrameStitcherTest, ScrollsOfAnySpeedGiveThePage)
         {"paused before, between and after scrolls", {0, 0, 20, 20, 20, 45, 45, 100, 100}},
         {"exactly the frame, nothing in common", {0, 60, 120}},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(stitchFrames(views(source, c.tops)), premultipliedRgba(source.copy(0, 0, W, c.tops.back() + H)));
+    for (const auto &[name, tops] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(
+            stitchFrames(views(source, tops)), premultipliedRgba(source.copy(0, 0, W, tops.back() + H)));
     }
 }
 
 TEST(FrameStitcherTest, FixedBandsAppearOnceAtTheTopAndTheBottom)
 {
     const QImage source = page(W, 0, 400), chrome = page(W, 5000, 10);
-    struct Case
-    {
-        const char *name;
-        int toolbar, statusBar;
-    } cases[] = {{"toolbar and status bar", 6, 4}, {"toolbar", 8, 0}, {"status bar", 0, 5}};
     const QList<int> tops{0, 10, 25, 25, 26, 60, 100};
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        const int content = H - c.toolbar - c.statusBar;
-        const QImage toolbar = chrome.copy(0, 0, W, c.toolbar), statusBar = chrome.copy(0, 5, W, c.statusBar);
+    // The heights of a toolbar and a status bar.
+    for (const auto &[toolbarHeight, statusBarHeight] : {std::pair{6, 4}, std::pair{8, 0}, std::pair{0, 5}}) {
+        SCOPED_TRACE(toolbarHeight);
+        const int content = H - toolbarHeight - statusBarHeight;
+        const QImage toolbar = chrome.copy(0, 0, W, toolbarHeight),
+                     statusBar = chrome.copy(0, 5, W, statusBarHeight);
         QList<QImage> frames;
         for (int top : tops)
             frames.append(stacked({toolbar, source.copy(0, top, W, content), statusBar}));
-        EXPECT_EQ(stitchFrames(frames), stacked({toolbar, source.copy(0, 0, W, tops.back() + content), statusBar}));
+        EXPECT_EQ(
+            stitchFrames(frames), stacked({toolbar, source.copy(0, 0, W, tops.back() + content), statusBar}));
     }
 }
 
@@ -155,28 +151,24 @@ TEST(FrameStitcherTest, ACaretOrScrollbarThumbChangingBetweenFramesDoesNotBreakT
 {
     const QImage source = page(W, 0, 400);
     const QList<int> tops{0, 7, 7, 30, 52, 52, 90};
-    struct Case
-    {
-        const char *name;
-        QRect mark; // where it is in the first frame, in strip mark.x() / 8
-        int moveDown; // rows per frame
-        bool blinks; // shown in every other frame only
-    } cases[] = {
+    // Where the mark is in the first frame (in strip mark.x() / 8), the rows
+    // it moves down per frame, and whether it shows in every other frame only.
+    const std::tuple<const char *, QRect, int, bool> cases[] = {
         {"a caret blinking in the text", QRect(18, 3, 2, 8), 0, true},
         {"a scrollbar thumb moving down", QRect(58, 0, 4, 12), 5, false},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto &[name, mark, moveDown, blinks] : cases) {
+        SCOPED_TRACE(name);
         QList<QImage> frames = views(source, tops);
         for (int i = 0; i < frames.size(); ++i) {
-            if (!c.blinks || i % 2 == 0)
-                frames[i] = withRect(frames[i], c.mark.translated(0, i * c.moveDown), Qt::darkGray);
+            if (!blinks || i % 2 == 0)
+                frames[i] = withRect(frames[i], mark.translated(0, i * moveDown), Qt::darkGray);
         }
         const QImage out = stitchFrames(frames);
         const QImage truth = source.copy(0, 0, W, tops.back() + H);
         ASSERT_EQ(out.size(), truth.size());
         // Outside the strip that changes, the page itself.
-        const QRect strip(c.mark.x() / 8 * 8, 0, 8, truth.height());
+        const QRect strip(mark.x() / 8 * 8, 0, 8, truth.height());
         EXPECT_EQ(withRect(out, strip, Qt::black), premultipliedRgba(withRect(truth, strip, Qt::black)));
     }
 }
@@ -185,8 +177,8 @@ TEST(FrameStitcherTest, OverlapsOfBlankRowsOnlyNeverRepeatOrLoseContent)
 {
     // Content, then 120 blank rows (twice the frame), then content.
     const QImage source = withRect(page(W, 0, 400), QRect(0, 40, W, 120), qRgb(255, 255, 255));
-    for (const QList<int> &tops : QList<QList<int>>{{0, 30, 60, 90, 120, 150, 180, 210},
-             {0, 25, 70, 100, 150, 200}, {0, 50, 100, 150, 200}}) {
+    for (const QList<int> &tops : QList<QList<int>>{
+             {0, 30, 60, 90, 120, 150, 180, 210}, {0, 25, 70, 100, 150, 200}, {0, 50, 100, 150, 200}}) {
         SCOPED_TRACE(tops.size());
         EXPECT_EQ(contentRows(stitchFrames(views(source, tops))),
             contentRows(source.copy(0, 0, W, tops.back() + H)));
@@ -198,31 +190,18 @@ TEST(FrameStitcherTest, FramesWithNothingToJoinThemAreAppendedWhole)
     const QImage source = page(W, 0, 400);
     const QImage a = source.copy(0, 0, W, H), b = source.copy(0, 30, W, H), c = source.copy(0, 60, W, H);
     const QImage shorter = page(W, 1000, 40);
-    struct Case
-    {
-        const char *name;
-        QList<QImage> frames;
-        QImage expected;
-    } cases[] = {
+    // Frames of other widths keep their own width on the first frame's
+    // canvas: cut at its right edge, transparent beyond a narrower one.
+    const QImage first = page(60, 0, 40), wider = page(80, 0, 40), narrower = page(30, 0, 40);
+    const std::tuple<const char *, QList<QImage>, QImage> cases[] = {
         {"scrolled further than the frame", views(source, {0, 80}), stacked(views(source, {0, 80}))},
         {"a frame of another height between", {a, shorter, b, c},
             stacked({a, shorter, source.copy(0, 30, W, 90)})},
+        {"frames of other widths", {first, wider, narrower}, stacked({first, wider, narrower})},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(stitchFrames(c.frames), c.expected);
-    }
-}
-
-TEST(FrameStitcherTest, ASmallUniformChangeOfColourIsForgiven)
-{
-    // Mean squared difference per channel: 9 for 3 levels, 16 for 4.
-    const QImage source = page(W, 0, 400);
-    for (const auto &[levels, expectedHeight] : {std::pair{3, 80}, std::pair{4, 120}}) {
-        SCOPED_TRACE(levels);
-        const QImage later = withRect(source.copy(0, 20, W, H), QRect(0, 0, W, H), QColor(levels, levels, levels),
-            QPainter::CompositionMode_Plus);
-        EXPECT_EQ(stitchFrames({source.copy(0, 0, W, H), later}).height(), expectedHeight);
+    for (const auto &[name, frames, expected] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(stitchFrames(frames), expected);
     }
 }
 
@@ -238,12 +217,15 @@ TEST(FrameStitcherTest, LimitsOfWhatTheFramesTell)
     QList<QImage> underBlankBand;
     for (int top : {0, 10})
         underBlankBand.append(stacked({blankBand, source.copy(0, top, W, H - 6)}));
-    struct Case
-    {
-        const char *name;
-        QList<QImage> frames;
-        int expectedHeight;
-    } cases[] = {
+    // A small uniform change of colour is forgiven: the mean squared
+    // difference per channel is 9 for 3 levels, 16 for 4.
+    const auto brighter = [&](int levels) {
+        return withRect(source.copy(0, 20, W, H), QRect(0, 0, W, H), QColor(levels, levels, levels),
+            QPainter::CompositionMode_Plus);
+    };
+    const std::tuple<const char *, QList<QImage>, int> cases[] = {
+        {"3 levels brighter", {source.copy(0, 0, W, H), brighter(3)}, 80},
+        {"4 levels brighter", {source.copy(0, 0, W, H), brighter(4)}, 120},
         // Content repeating across the whole overlap reads as the least motion.
         {"moved by the content's period", views(periodic, {0, 12}), 60},
         {"moved by less than the period", views(periodic, {0, 5}), 65},
@@ -251,17 +233,10 @@ TEST(FrameStitcherTest, LimitsOfWhatTheFramesTell)
         {"a fixed band of one colour", underBlankBand, 120},
         {"equal frames of one colour", {blankBand, blankBand, blankBand}, 6},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(stitchFrames(c.frames).height(), c.expectedHeight);
+    for (const auto &[name, frames, height] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(stitchFrames(frames).height(), height);
     }
-}
-
-TEST(FrameStitcherTest, FramesOfOtherWidthsAreAppendedAtTheirOwnWidthOnTheFirstFramesCanvas)
-{
-    const QImage first = page(60, 0, 40), wider = page(80, 0, 40), narrower = page(30, 0, 40);
-    // Cut at the right edge, transparent beyond column 30.
-    EXPECT_EQ(stitchFrames({first, wider, narrower}), stacked({first, wider, narrower}));
 }
 
 TEST(FrameStitcherTest, EveryPixelFormatStitchesToTheSameImage)
@@ -281,15 +256,13 @@ TEST(FrameStitcherTest, EveryPixelFormatStitchesToTheSameImage)
     EXPECT_EQ(stitchFrames({a, premultipliedRgba(a)}), premultipliedRgba(a));
 }
 
-TEST(FrameStitcherTest, EmptyListFailsAndASingleFrameComesBackUntouched)
+// An empty list and an output too large to allocate fail cleanly; a single
+// frame comes back untouched.
+TEST(FrameStitcherTest, FailuresAndASingleFrame)
 {
-    expectStitchingFails({});
     const QImage frame = page(10, 0, 10, QImage::Format_RGB888);
     EXPECT_EQ(stitchFrames({frame}).cacheKey(), frame.cacheKey());
-}
-
-TEST(FrameStitcherTest, AnOutputTooLargeToAllocateFailsCleanly)
-{
+    expectStitchingFails({});
     // Frames of alternating widths never overlap, so their heights add up;
     // the list shares two images, so the test itself stays small.
     const QImage narrow = uniform(1, 1 << 22, Qt::black), wide = uniform(2, 1 << 22, Qt::white);

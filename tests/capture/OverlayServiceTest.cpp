@@ -33,12 +33,6 @@ void drag(QWidget *view, QPointF from, QPointF to, bool hold = false)
         send(QEvent::MouseButtonRelease, to, Qt::NoButton);
 }
 
-struct Selection
-{
-    QRectF rect;
-    quint32 displayID;
-};
-
 class OverlayServiceTest : public ::testing::Test
 {
 protected:
@@ -49,8 +43,9 @@ protected:
         grabber.shareableDisplays = {{IdA, QRect(0, 0, 1600, 1200)}, {IdB, QRect(1600, 0, 640, 480)}};
         grabber.areaColor = Screen;
         installDisplayIdentifiers(displays, &context);
-        overlays.onSelectionComplete
-            = [this](QRectF rect, quint32 id, const FrozenScreens &) { selections.append({rect, id}); };
+        overlays.onSelectionComplete = [this](QRectF rect, quint32 id, const FrozenScreens &) {
+            selections.append({rect, id});
+        };
         overlays.onSelectionCancelled = [this] { ++cancels; };
     }
 
@@ -66,20 +61,14 @@ protected:
     FakeScreenGrabber grabber;
     FakeCompositingManager compositing;
     OverlayService overlays{grabber, compositing};
-    QList<Selection> selections;
+    QList<std::pair<QRectF, quint32>> selections;
     int cancels = 0;
 };
 
 TEST_F(OverlayServiceTest, ReleaseReportsSelectionsOfAtLeastTenPointsInGlobalPoints)
 {
-    struct Case
-    {
-        const char *what;
-        quint32 display;
-        QPointF from, to;
-        std::optional<QRectF> reported;
-    };
-    const Case cases[] = {
+    // what, the screen, the drag, what is reported
+    const std::tuple<const char *, quint32, QPointF, QPointF, std::optional<QRectF>> cases[] = {
         {"left to right", IdA, {100, 200}, {400, 350}, QRectF(100, 200, 300, 150)},
         {"right to left, bottom to top", IdA, {400, 350}, {100, 200}, QRectF(100, 200, 300, 150)},
         {"10 × 10 on the second screen", IdB, {10, 20}, {20, 30}, QRectF(1610, 20, 10, 10)},
@@ -87,33 +76,28 @@ TEST_F(OverlayServiceTest, ReleaseReportsSelectionsOfAtLeastTenPointsInGlobalPoi
         {"9.5 wide", IdA, {10, 10}, {19.5, 210}, std::nullopt},
         {"9.99 high", IdB, {10, 10}, {300, 19.99}, std::nullopt},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto &[what, display, from, to, reported] : cases) {
+        SCOPED_TRACE(what);
         selections.clear();
         overlays.showOverlays();
-        ASSERT_TRUE(view(c.display));
-        drag(view(c.display), c.from, c.to);
-        if (c.reported) {
-            ASSERT_EQ(selections.size(), 1);
-            EXPECT_EQ(selections[0].rect, *c.reported);
-            EXPECT_EQ(selections[0].displayID, c.display);
+        ASSERT_TRUE(view(display));
+        drag(view(display), from, to);
+        if (reported) {
+            EXPECT_EQ(selections, (QList{std::pair{*reported, display}}));
             EXPECT_TRUE(overlays.overlayViews().empty());
         } else {
             EXPECT_TRUE(selections.isEmpty());
             EXPECT_EQ(overlays.overlayViews().size(), 2u);
-            EXPECT_TRUE(view(c.display)->selectionRect().isNull());
+            EXPECT_TRUE(view(display)->selectionRect().isNull());
         }
     }
 }
 
-TEST(SelectionOverlayViewTest, SizeLabelIsTruncatedPixels)
+// The size label shows truncated pixels; a new view starts on the main display.
+TEST_F(OverlayServiceTest, SizeLabelIsTruncatedPixelsAndAViewStartsOnTheMainDisplay)
 {
     EXPECT_EQ(SelectionOverlayView::sizeLabel({320.4, 240.6}, 2.0), QStringLiteral("640 \u00d7 481"));
     EXPECT_EQ(SelectionOverlayView::sizeLabel({99.99, 0.7}, 1.0), QStringLiteral("99 \u00d7 0"));
-}
-
-TEST_F(OverlayServiceTest, AViewStartsOnTheMainDisplay)
-{
     EXPECT_EQ(SelectionOverlayView().displayID, IdA);
 }
 

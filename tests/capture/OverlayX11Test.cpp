@@ -1,7 +1,6 @@
 #include "capture/CaptureService.h"
 #include "capture/DisplayLookup.h"
 #include "capture/OverlayService.h"
-#include "capture/SelectionOverlayView.h"
 #include "platform/x11/X11CompositingManager.h"
 #include "platform/x11/X11DisplayServer.h"
 #include "platform/x11/X11ScreenGrabber.h"
@@ -11,7 +10,6 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -33,19 +31,6 @@ protected:
         ASSERT_TRUE(helper.waitForFocus()) << "the other application never took the focus";
     }
 
-    void showAndWaitForOverlays()
-    {
-        overlays.showOverlays();
-        ASSERT_EQ(overlays.overlayViews().size(), 2u);
-        ASSERT_TRUE(waitUntil([&] {
-            for (const auto &[id, view] : overlays.overlayViews()) {
-                if (!view->windowHandle()->isExposed() || view->grabRetryTimer().isActive())
-                    return false;
-            }
-            return true;
-        }));
-    }
-
     X11DisplayServer displays;
     X11ScreenGrabber grabber;
     X11WindowList windows;
@@ -55,10 +40,20 @@ protected:
     X11TestSupport::HelperWindow helper{QStringLiteral("400x300+600+150")};
 };
 
-TEST_F(OverlayX11Test, ADragOnTheRightMonitorCapturesWhatWasThereBeforeTheOverlay)
+// Escape reaches the overlay first; then a drag on the right monitor captures
+// what was there before the overlay.
+TEST_F(OverlayX11Test, EscapeCancelsAndADragCapturesWhatWasThereBeforeTheOverlay)
 {
     const QRect area(700, 200, 200, 150);
     const QImage before = X11TestSupport::grabScreen(area);
+    int cancels = 0;
+    overlays.onSelectionCancelled = [&] { ++cancels; };
+    ASSERT_TRUE(X11TestSupport::showOverlays(overlays));
+    EXPECT_EQ(overlays.overlayViews().size(), 2u) << "one per monitor";
+    ASSERT_TRUE(xdotool({"key", "Escape"}));
+    ASSERT_TRUE(waitUntil([&] { return cancels == 1; }));
+    EXPECT_TRUE(overlays.overlayViews().empty());
+
     std::optional<quint32> display;
     QFuture<CaptureResult> captured;
     overlays.onSelectionComplete = [&](QRectF rect, quint32 id, const FrozenScreens &seen) {
@@ -66,8 +61,7 @@ TEST_F(OverlayX11Test, ADragOnTheRightMonitorCapturesWhatWasThereBeforeTheOverla
         display = id;
         captured = capture.captureRegion(rect, id, seen);
     };
-
-    showAndWaitForOverlays();
+    ASSERT_TRUE(X11TestSupport::showOverlays(overlays));
     // The dimming is on the screen now, composited or not.
     ASSERT_TRUE(X11TestSupport::waitUntilScreenShows(area, [&](const QImage &s) { return s != before; }));
     ASSERT_TRUE(xdotool({"mousemove", "700", "200", "mousedown", "1", "mousemove", "800", "300", "mousemove",
@@ -77,17 +71,6 @@ TEST_F(OverlayX11Test, ADragOnTheRightMonitorCapturesWhatWasThereBeforeTheOverla
     EXPECT_EQ(display, displayIDOfScreen(QGuiApplication::screenAt(area.topLeft())));
     EXPECT_TRUE(overlays.overlayViews().empty());
     EXPECT_TRUE(captured.result().image.convertToFormat(QImage::Format_RGB32) == before);
-}
-
-TEST_F(OverlayX11Test, EscapeCancelsThoughAnotherApplicationHasTheFocus)
-{
-    int cancels = 0;
-    overlays.onSelectionCancelled = [&] { ++cancels; };
-    showAndWaitForOverlays();
-
-    ASSERT_TRUE(xdotool({"key", "Escape"}));
-    ASSERT_TRUE(waitUntil([&] { return cancels == 1; }));
-    EXPECT_TRUE(overlays.overlayViews().empty());
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "capture/OverlayService.h"
 #include "capture/ScrollCaptureControlView.h"
 #include "capture/ScrollCaptureService.h"
-#include "capture/SelectionOverlayView.h"
 #include "output/CaptureOutputPipeline.h"
 #include "output/FileService.h"
 #include "platform/DefaultsStore.h"
@@ -53,25 +52,9 @@ protected:
             = [this](QRectF rect, quint32 id, const FrozenScreens &) { scroll.startScrollCapture(rect, id); };
     }
 
-    // Starts the page window and waits until it is placed and focused.
-    void startPage(int step)
-    {
-        helper.emplace(QStringLiteral("400x600+200+100"), step, PageHeight);
-        ASSERT_TRUE(helper->shown);
-        ASSERT_TRUE(helper->waitForFocus()) << "the page never took the focus";
-        pageOrigin = helper->origin;
-    }
-
     void selectWithTheOverlay(const QRect &area)
     {
-        overlays.showOverlays();
-        ASSERT_TRUE(waitUntil([&] {
-            for (const auto &[id, view] : overlays.overlayViews()) {
-                if (!view->windowHandle()->isExposed() || view->grabRetryTimer().isActive())
-                    return false;
-            }
-            return !overlays.overlayViews().empty();
-        }));
+        ASSERT_TRUE(X11TestSupport::showOverlays(overlays));
         ASSERT_TRUE(xdotool(at(area.topLeft()) + QStringList{"mousedown", "1"} + at(area.center())
             + at(area.topLeft() + QPoint(area.width(), area.height())) + QStringList{"mouseup", "1"}));
         ASSERT_TRUE(waitUntil([&] { return scroll.controlPanel() && scroll.controlPanel()->isVisible(); }));
@@ -88,13 +71,17 @@ protected:
         return scroll.controlPanel()->findChild<ScrollCaptureControlView *>();
     }
 
-    // Selects `area` (relative to the page's window), presses Start, turns
-    // the wheel down by each burst of notches in turn, letting two frames
-    // pass after each, presses Done and checks the saved image against the
-    // page over the span scrolled, pixel for pixel.
-    void recordAndCheck(QRect area, const QList<int> &bursts, int step)
+    // Shows a page that each notch of the wheel moves by `step`, selects
+    // `area` (relative to the page's window), presses Start, turns the wheel
+    // down by each burst of notches in turn, letting two frames pass after
+    // each, presses Done and checks the saved image against the page over the
+    // span scrolled, pixel for pixel.
+    void recordAndCheck(int step, QRect area, const QList<int> &bursts)
     {
-        const QRect onScreen = area.translated(pageOrigin);
+        helper.emplace(QStringLiteral("400x600+200+100"), step, PageHeight);
+        ASSERT_TRUE(helper->shown);
+        ASSERT_TRUE(helper->waitForFocus()) << "the page never took the focus";
+        const QRect onScreen = area.translated(helper->origin);
         selectWithTheOverlay(onScreen);
         click(panelView()->startButton());
         ASSERT_TRUE(waitUntil([&] { return scroll.isCapturing() && scroll.frameCount() >= 2; }));
@@ -136,24 +123,22 @@ protected:
     CaptureOutputPipeline pipeline{files, settings, outputs};
     ScrollCaptureService scroll{ScrollCaptureService::regionsOf(capture), pipeline, compositing};
     std::optional<X11TestSupport::HelperWindow> helper;
-    QPoint pageOrigin;
 };
 
 TEST_F(ScrollCaptureX11Test, ScrollingAPageGivesThePageOverTheScrolledSpan)
 {
-    // One notch at a time, each moving the page by about two thirds of the selection.
-    constexpr int Step = 130;
-    startPage(Step);
-    recordAndCheck(QRect(50, 100, 300, 200), {1, 1, 1, 1, 1, 1}, Step);
-}
-
-TEST_F(ScrollCaptureX11Test, UnevenWheelBurstsGiveThePageToo)
-{
-    // Bursts of 40, 130, 260 and 90 rows, sent as fast as xdotool can, so
+    // One notch at a time, each about two thirds of the selection; then
+    // bursts of 40, 130, 260 and 90 rows, sent as fast as xdotool can, so
     // that grabs land anywhere within them.
-    constexpr int Step = 10;
-    startPage(Step);
-    recordAndCheck(QRect(50, 100, 300, 320), {4, 13, 26, 9, 4, 13, 26, 9}, Step);
+    const std::tuple<int, QRect, QList<int>> cases[] = {
+        {130, {50, 100, 300, 200}, {1, 1, 1, 1, 1, 1}},
+        {10, {50, 100, 300, 320}, {4, 13, 26, 9, 4, 13, 26, 9}},
+    };
+    for (const auto &[step, area, bursts] : cases) {
+        SCOPED_TRACE(step);
+        QDir(settings.savePath()).removeRecursively();
+        recordAndCheck(step, area, bursts);
+    }
 }
 
 } // namespace

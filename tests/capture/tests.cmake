@@ -4,25 +4,23 @@ quillet_add_test(CaptureServiceTest LABEL unit
     LIBS quillet_fakes
     ENVIRONMENT QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_SOURCE_DIR}/capture/two-screens.json)
 
-# One display, then the same program on two RandR monitors at scale 1 and 2.
+# One display, two RandR monitors at scale 1 and 2, and fractional scales on
+# a screen whose size in points is not whole.
 quillet_add_test(CaptureX11Test LABEL x11 SOURCES capture/CaptureX11Test.cpp)
 set_tests_properties(CaptureX11Test PROPERTIES ENVIRONMENT
-    "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8;GTEST_FILTER=CaptureX11Test.*")
+    "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8;GTEST_FILTER=CaptureX11Test.*:Screens.*")
 foreach(scale 1 2)
     add_test(NAME CaptureX11Test_monitors_scale${scale}
         COMMAND ${QUILLET_WITH_X11} -- ${CMAKE_CURRENT_SOURCE_DIR}/capture/with-monitors
-                $<TARGET_FILE:CaptureX11Test> --gtest_filter=Monitors.*)
+                $<TARGET_FILE:CaptureX11Test> --gtest_filter=Screens.*)
     set_tests_properties(CaptureX11Test_monitors_scale${scale} PROPERTIES LABELS x11
-        ENVIRONMENT "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8;QT_SCALE_FACTOR=${scale}")
+        ENVIRONMENT "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8;QT_SCALE_FACTOR=${scale};SCREENS=2")
 endforeach()
-
-# Fractional scales on a screen whose size in points is not whole.
-add_executable(CaptureX11ScaleTest capture/CaptureX11ScaleTest.cpp)
-target_link_libraries(CaptureX11ScaleTest PRIVATE quillet_test_support quillet_warnings)
 foreach(scale 1.25 1.5 1.75)
-    add_test(NAME CaptureX11ScaleTest_${scale}
-        COMMAND ${QUILLET_WITH_X11} --size 1283x803x24 -- $<TARGET_FILE:CaptureX11ScaleTest>)
-    set_tests_properties(CaptureX11ScaleTest_${scale} PROPERTIES LABELS x11
+    add_test(NAME CaptureX11Test_scale${scale}
+        COMMAND ${QUILLET_WITH_X11} --size 1283x803x24 -- $<TARGET_FILE:CaptureX11Test>
+                --gtest_filter=Screens.*:Scale.*)
+    set_tests_properties(CaptureX11Test_scale${scale} PROPERTIES LABELS x11
         ENVIRONMENT "LC_ALL=en_US.UTF-8;LANG=en_US.UTF-8;QT_SCALE_FACTOR=${scale}")
 endforeach()
 

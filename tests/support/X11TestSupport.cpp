@@ -1,11 +1,14 @@
 #include "support/X11TestSupport.h"
 
+#include "capture/OverlayService.h"
+#include "capture/SelectionOverlayView.h"
 #include "platform/x11/X11ScreenGrabber.h"
 #include "support/TestSupport.h"
 #include "support/TestWindowContent.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QWindow>
 
 namespace X11TestSupport {
 
@@ -70,6 +73,21 @@ qint64 patternMismatches(const QImage &image, const QRect &nativeArea)
     return count;
 }
 
+bool showOverlays(OverlayService &overlays)
+{
+    overlays.showOverlays();
+    return waitUntil([&] {
+        for (const auto &[id, view] : overlays.overlayViews()) {
+            if (!view->windowHandle()->isExposed() || view->grabRetryTimer().isActive())
+                return false;
+        }
+        return !overlays.overlayViews().empty();
+    });
+}
+
+namespace {
+
+// Where a window's content starts on the screen.
 std::optional<QPoint> contentOrigin(quint32 window)
 {
     const QString info
@@ -80,6 +98,8 @@ std::optional<QPoint> contentOrigin(quint32 window)
         return std::nullopt;
     return QPoint(x.captured(1).toInt(), y.captured(1).toInt());
 }
+
+} // namespace
 
 HelperWindow::HelperWindow(const QString &geometry, int scrollStep, int pageHeight)
 {

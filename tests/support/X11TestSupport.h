@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class OverlayService;
+
 // Helpers for tests on a private X display: the screen as other clients see
 // it, input through xdotool, and windows of another process.
 namespace X11TestSupport {
@@ -33,8 +35,9 @@ bool paintRootPattern(const QSize &rootSize);
 // sizes must agree); -1 when the sizes differ.
 qint64 patternMismatches(const QImage &image, const QRect &nativeArea);
 
-// Where a window's content starts on the screen.
-std::optional<QPoint> contentOrigin(quint32 window);
+// Shows the selection overlays and waits until each is exposed with its
+// picture of the screen taken; returns whether they all were in time.
+bool showOverlays(OverlayService &overlays);
 
 // A window of another process (the test-window program), at WxH+X+Y as the
 // window manager allows. Construction returns once its content is on the
