@@ -1,6 +1,7 @@
 #include "capture/CaptureService.h"
 #include "capture/DisplayLookup.h"
 #include "capture/OverlayService.h"
+#include "capture/SelectionOverlayView.h"
 #include "platform/x11/X11CompositingManager.h"
 #include "platform/x11/X11DisplayServer.h"
 #include "platform/x11/X11ScreenGrabber.h"
@@ -10,6 +11,9 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -40,16 +44,22 @@ protected:
     X11TestSupport::HelperWindow helper{QStringLiteral("400x300+600+150")};
 };
 
-// Escape reaches the overlay first; then a drag on the right monitor captures
-// what was there before the overlay.
+// Escape reaches the overlay first, pressed the moment it shows; then a drag
+// on the right monitor captures what was there before the overlay.
 TEST_F(OverlayX11Test, EscapeCancelsAndADragCapturesWhatWasThereBeforeTheOverlay)
 {
     const QRect area(700, 200, 200, 150);
     const QImage before = X11TestSupport::grabScreen(area);
     int cancels = 0;
     overlays.onSelectionCancelled = [&] { ++cancels; };
-    ASSERT_TRUE(X11TestSupport::showOverlays(overlays));
-    EXPECT_EQ(overlays.overlayViews().size(), 2u) << "one per monitor";
+    overlays.showOverlays();
+    const auto &views = overlays.overlayViews();
+    ASSERT_TRUE(waitUntil([&] {
+        return std::all_of(views.begin(), views.end(), [](auto &v) { return v.second->windowHandle()->isExposed(); });
+    }));
+    EXPECT_EQ(views.size(), 2u) << "one per monitor";
+    EXPECT_TRUE(std::any_of(views.begin(), views.end(), [](auto &v) { return v.second->hasInputGrab(); }))
+        << "an overlay on the screen without the keyboard";
     ASSERT_TRUE(xdotool({"key", "Escape"}));
     ASSERT_TRUE(waitUntil([&] { return cancels == 1; }));
     EXPECT_TRUE(overlays.overlayViews().empty());
