@@ -9,6 +9,7 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -61,8 +62,8 @@ protected:
 
 TEST_F(FileServiceTest, TheDefaultNameIsTheLocalTimeOnTheTwelveHourClock)
 {
+    // An afternoon hour is in every name the other tests expect.
     const std::pair<QTime, const char *> cases[] = {
-        {QTime(16, 5, 9), "Screenshot 2025-03-07 at 4.05.09 PM"},
         {QTime(0, 0, 0), "Screenshot 2025-03-07 at 12.00.00 AM"},
         {QTime(12, 30, 5), "Screenshot 2025-03-07 at 12.30.05 PM"},
     };
@@ -119,16 +120,11 @@ TEST_F(FileServiceTest, AGivenNameStaysInTheSaveFolderAndFitsTheFileSystem)
 
 TEST_F(FileServiceTest, JpegSizeFallsWithQualityAndOutOfRangeQualitiesStillEncode)
 {
-    QImage screen(320, 200, QImage::Format_RGB32);
-    for (int y = 0; y < screen.height(); ++y) {
-        for (int x = 0; x < screen.width(); ++x)
-            screen.setPixel(x, y, qRgb(x * 255 / 320, y * 255 / 200, (x * y) % 256));
-    }
     settings.setImageFormat(ImageFormat::jpeg);
     QMap<double, QByteArray> bytes;
     for (double quality : {-1.0, 0.0, 0.1, 0.5, 1.0, 5.0}) {
         settings.setJpegQuality(quality);
-        const QString path = service.save(screen, settings);
+        const QString path = service.save(testImage(QImage::Format_RGB32), settings);
         EXPECT_EQ(QImageReader(path).format(), "jpeg") << quality;
         bytes[quality] = contentsOf(path);
     }
@@ -225,37 +221,28 @@ TEST_F(FileServiceTest, ANameTakenDuringTheWriteIsNeverReplaced)
 
 // File systems whose rename cannot refuse to replace, mounted by the test
 // itself (which needs root): a save must still never replace a file.
-struct Mount
+class FileServiceOnMountTest : public FileServiceTest,
+                               public ::testing::WithParamInterface<std::pair<const char *, const char *>>
 {
-    const char *name;
-    const char *command; // run in a fresh folder; mounts at ./mnt
-    friend void PrintTo(const Mount &mount, std::ostream *out) { *out << mount.name; }
-};
-
-class FileServiceOnMountTest : public FileServiceTest, public ::testing::WithParamInterface<Mount>
-{
-protected:
-    QTemporaryDir work;
-    QString mnt = work.filePath(QStringLiteral("mnt"));
-    void TearDown() override
-    {
-        QProcess umount; // quietly: most often nothing was mounted
-        umount.start(QStringLiteral("umount"), {mnt});
-        umount.waitForFinished();
-    }
 };
 
 TEST_P(FileServiceOnMountTest, TakenNamesAreNumberedAndNothingIsLeftBehind)
 {
+    const auto &[name, command] = GetParam(); // the command mounts at ./mnt
     if (::geteuid() != 0)
-        GTEST_SKIP() << "mounting " << GetParam().name << " needs root";
+        GTEST_SKIP() << "mounting " << name << " needs root";
+    QTemporaryDir work;
+    const QString mnt = work.filePath(QStringLiteral("mnt"));
+    // Quietly: most often nothing was mounted.
+    const auto unmount = qScopeGuard([&] {
+        QProcess::execute(QStringLiteral("sh"), {"-c", "umount \"$0\" 2>/dev/null", mnt});
+    });
     QProcess shell;
     shell.setWorkingDirectory(work.path());
     shell.setProcessChannelMode(QProcess::MergedChannels);
-    shell.start(QStringLiteral("sh"), {QStringLiteral("-c"), QString::fromLatin1(GetParam().command)});
+    shell.start(QStringLiteral("sh"), {QStringLiteral("-c"), QString::fromLatin1(command)});
     if (!shell.waitForFinished(60000) || shell.exitCode() != 0)
-        GTEST_SKIP() << "cannot mount " << GetParam().name
-                     << " here: " << shell.readAll().trimmed().toStdString();
+        GTEST_SKIP() << "cannot mount " << name << " here: " << shell.readAll().trimmed().toStdString();
 
     settings.setSavePath(mnt);
     EXPECT_EQ(service.save(testImage(), settings), QDir(mnt).filePath(kStamp + ".png"));
@@ -264,12 +251,13 @@ TEST_P(FileServiceOnMountTest, TakenNamesAreNumberedAndNothingIsLeftBehind)
 }
 
 INSTANTIATE_TEST_SUITE_P(FileSystems, FileServiceOnMountTest,
-    ::testing::Values(Mount{"vfat", "truncate -s 8M fs && mkfs.vfat fs && mkdir mnt && mount -o loop fs mnt"},
+    ::testing::Values(
+        std::pair{"vfat", "truncate -s 8M fs && mkfs.vfat fs && mkdir mnt && mount -o loop fs mnt"},
         // Without hard links either.
-        Mount{"exfat_fuse",
+        std::pair{"exfat_fuse",
             "truncate -s 8M fs && mkfs.exfat fs && mkdir mnt && mount -t exfat-fuse -o loop fs mnt"},
-        Mount{"bindfs_fuse", "mkdir source mnt && bindfs source mnt"}),
-    [](const auto &info) { return std::string(info.param.name); });
+        std::pair{"bindfs_fuse", "mkdir source mnt && bindfs source mnt"}),
+    [](const auto &info) { return std::string(info.param.first); });
 
 TEST(MostRecentScreenshotTest, IsTheNewestVisibleImageFileDirectlyInTheFolder)
 {
