@@ -12,8 +12,6 @@ namespace {
 using namespace KeyboardShortcuts;
 using Combination = FakeHotkeyBackend::Combination;
 
-const ModifierFlags commandOptionShift = ModifierFlags::command | ModifierFlags::option | ModifierFlags::shift;
-const Shortcut region(Key::four, commandOptionShift);
 const Combination regionKeys{5, KeyModifiers{true, false, true, true}};
 const Shortcut scroll(Key::five, commandOptionShift);
 const Combination scrollKeys{6, KeyModifiers{true, false, true, true}};
@@ -95,7 +93,8 @@ TEST_F(HotkeyDispatch, AnOpenMenuTakesMatchingKeysInsteadOfTheGrabs)
     ASSERT_TRUE(TestSupport::waitUntil([] { return isMenuOpen(); }));
     EXPECT_TRUE(backend->grabs.empty());
 
-    const quint32 state = FakeKeyboardLayout::superMask | FakeKeyboardLayout::altMask | FakeKeyboardLayout::shiftMask;
+    const quint32 state
+        = FakeKeyboardLayout::superMask | FakeKeyboardLayout::altMask | FakeKeyboardLayout::shiftMask;
     QKeyEvent matching(QEvent::KeyPress, Qt::Key_4, Qt::NoModifier, 5 + 8, 0, state);
     QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, 30 + 8, 0, state);
     KeyCounter reachedMenu;
@@ -166,8 +165,9 @@ TEST_F(HotkeyDispatch, RefusedRegistrationsAreLoggedAndStillUseAnId)
         const Name inexpressible(QStringLiteral("fn"), withFunction);
         EXPECT_EQ(taken.shortcut(), region); // the stored value stays
     });
-    EXPECT_EQ(output, QStringLiteral("Error registering hotkey ⌥⇧⌘4: -9878\n"
-                                     "Error registering hotkey ⌘\U0001F310\uFE0EA: -9879\n"));
+    EXPECT_EQ(output,
+        QStringLiteral("Error registering hotkey ⌥⇧⌘4: -9878\n"
+                       "Error registering hotkey ⌘\U0001F310\uFE0EA: -9879\n"));
 
     const Name fine(QStringLiteral("fine"), scroll);
     EXPECT_EQ(backend->ids(), std::vector<quint32>{3});

