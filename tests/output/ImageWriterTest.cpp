@@ -116,47 +116,41 @@ using F = Png::Filter;
 
 TEST(PngWriter, DecodesToTheSamePixels)
 {
-    const struct
-    {
-        const char *name;
-        QSize size;
-        QImage::Format format;
-        bool translucent;
-        PngWriter::Options options;
-    } cases[] = {
-        {"OnePixel", {1, 1}, QImage::Format_RGB32, false, {}},
-        {"OnePixelTranslucent", {1, 1}, QImage::Format_ARGB32, true, {}},
-        {"OddWidthRgb32", {333, 41}, QImage::Format_RGB32, false, {}},
-        {"OddWidthRgb888", {17, 9}, QImage::Format_RGB888, false, {}},
-        {"Argb32Translucent", {101, 33}, QImage::Format_ARGB32, true, {}},
-        {"Argb32Opaque", {64, 20}, QImage::Format_ARGB32, false, {}},
-        {"PremultipliedTranslucent", {99, 31}, QImage::Format_ARGB32_Premultiplied, true, {}},
-        {"Rgba8888Translucent", {45, 12}, QImage::Format_RGBA8888, true, {}},
-        {"ConvertedRgba64", {23, 7}, QImage::Format_RGBA64, true, {}},
-        {"MoreStripsThanRows", {50, 3}, QImage::Format_RGB32, false, {F::up, 1, 16, 0}},
-        {"StripsLeaveRemainder", {70, 29}, QImage::Format_ARGB32, true, {F::up, 1, 4, 2}},
-        // Every filter and level, with bands that reach back across their
-        // boundary for the row above.
-        {"None", {77, 19}, QImage::Format_RGB32, false, {F::none, 1, 3, 0}},
-        {"Sub", {77, 19}, QImage::Format_ARGB32, true, {F::sub, 1, 3, 0}},
-        {"Up", {77, 19}, QImage::Format_RGB32, false, {F::up, 1, 3, 0}},
-        {"Average", {77, 19}, QImage::Format_ARGB32, true, {F::average, 1, 3, 0}},
-        {"Paeth", {77, 19}, QImage::Format_RGB32, false, {F::paeth, 1, 3, 0}},
-        {"Level0", {77, 19}, QImage::Format_RGB32, false, {F::up, 0, 3, 0}},
-        {"Level3", {77, 19}, QImage::Format_RGB32, false, {F::up, 3, 3, 0}},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        const QImage image = pattern(c.size, c.format, c.translucent);
-        PngWriter writer(c.options);
+    const std::tuple<const char *, QSize, QImage::Format, bool /*translucent*/, PngWriter::Options> cases[]
+        = {
+            {"OnePixel", {1, 1}, QImage::Format_RGB32, false, {}},
+            {"OnePixelTranslucent", {1, 1}, QImage::Format_ARGB32, true, {}},
+            {"OddWidthRgb32", {333, 41}, QImage::Format_RGB32, false, {}},
+            {"OddWidthRgb888", {17, 9}, QImage::Format_RGB888, false, {}},
+            {"Argb32Translucent", {101, 33}, QImage::Format_ARGB32, true, {}},
+            {"Argb32Opaque", {64, 20}, QImage::Format_ARGB32, false, {}},
+            {"PremultipliedTranslucent", {99, 31}, QImage::Format_ARGB32_Premultiplied, true, {}},
+            {"Rgba8888Translucent", {45, 12}, QImage::Format_RGBA8888, true, {}},
+            {"ConvertedRgba64", {23, 7}, QImage::Format_RGBA64, true, {}},
+            {"MoreStripsThanRows", {50, 3}, QImage::Format_RGB32, false, {F::up, 1, 16, 0}},
+            {"StripsLeaveRemainder", {70, 29}, QImage::Format_ARGB32, true, {F::up, 1, 4, 2}},
+            // Every filter and level, with bands that reach back across their
+            // boundary for the row above.
+            {"None", {77, 19}, QImage::Format_RGB32, false, {F::none, 1, 3, 0}},
+            {"Sub", {77, 19}, QImage::Format_ARGB32, true, {F::sub, 1, 3, 0}},
+            {"Up", {77, 19}, QImage::Format_RGB32, false, {F::up, 1, 3, 0}},
+            {"Average", {77, 19}, QImage::Format_ARGB32, true, {F::average, 1, 3, 0}},
+            {"Paeth", {77, 19}, QImage::Format_RGB32, false, {F::paeth, 1, 3, 0}},
+            {"Level0", {77, 19}, QImage::Format_RGB32, false, {F::up, 0, 3, 0}},
+            {"Level3", {77, 19}, QImage::Format_RGB32, false, {F::up, 3, 3, 0}},
+        };
+    for (const auto &[name, size, format, translucent, options] : cases) {
+        SCOPED_TRACE(name);
+        const QImage image = pattern(size, format, translucent);
+        PngWriter writer(options);
         const QByteArray encoded = png(writer, image);
         QImage decoded;
         ASSERT_TRUE(decoded.loadFromData(encoded, "PNG"));
-        EXPECT_EQ(encoded.size() > 25 ? uchar(encoded[25]) : -1, c.translucent ? 6 : 2); // the colour type
+        EXPECT_EQ(encoded.size() > 25 ? uchar(encoded[25]) : -1, translucent ? 6 : 2); // the colour type
         // Un-premultiplying is inexact: Qt's own conversions round differently
         // from one path to another by one step.
         EXPECT_LE(
-            maxChannelDifference(decoded, image), c.format == QImage::Format_ARGB32_Premultiplied ? 1 : 0);
+            maxChannelDifference(decoded, image), format == QImage::Format_ARGB32_Premultiplied ? 1 : 0);
     }
 }
 

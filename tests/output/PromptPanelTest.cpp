@@ -33,29 +33,24 @@ protected:
 
 TEST_F(PromptPanelTest, ReturnAnswersWithTheTrimmedNameAndTheChosenFormat)
 {
-    const struct
-    {
-        const char *what;
-        QString typed; // typed over the selected default; empty keeps it
-        int formatPosition;
-        PromptResult expected;
-    } cases[] = {
+    // What is typed over the selected default (nothing keeps it), the format chosen, the answer.
+    const std::tuple<const char *, QString, int, PromptResult> cases[] = {
         {"default kept", {}, 0, {DefaultName, ImageFormat::png}},
         {"typing replaces the selected default", "Invoice", 1, {"Invoice", ImageFormat::jpeg}},
         {"blanks around trimmed, inside kept", " \t my  shot \t ", 0, {"my  shot", ImageFormat::png}},
         {"only spaces gives the default", "    ", 1, {DefaultName, ImageFormat::jpeg}},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto &[what, typed, formatPosition, expected] : cases) {
+        SCOPED_TRACE(what);
         QFuture<PromptResult> answer = prompt.prompt(DefaultName, ImageFormat::png);
         ASSERT_TRUE(prompt.textField());
-        prompt.formatPopup()->setCurrentIndex(c.formatPosition);
-        if (!c.typed.isEmpty())
-            QTest::keyClicks(prompt.textField(), c.typed);
+        prompt.formatPopup()->setCurrentIndex(formatPosition);
+        if (!typed.isEmpty())
+            QTest::keyClicks(prompt.textField(), typed);
         EXPECT_FALSE(answer.isFinished());
         QTest::keyClick(prompt.textField(), Qt::Key_Return);
         ASSERT_TRUE(answer.isFinished());
-        EXPECT_EQ(answer.result(), c.expected);
+        EXPECT_EQ(answer.result(), expected);
         EXPECT_EQ(prompt.panel(), nullptr);
     }
 }
