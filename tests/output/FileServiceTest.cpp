@@ -63,11 +63,8 @@ protected:
 TEST_F(FileServiceTest, TheDefaultNameIsTheLocalTimeOnTheTwelveHourClock)
 {
     // An afternoon hour is in every name the other tests expect.
-    const std::pair<QTime, const char *> cases[] = {
-        {QTime(0, 0, 0), "Screenshot 2025-03-07 at 12.00.00 AM"},
-        {QTime(12, 30, 5), "Screenshot 2025-03-07 at 12.30.05 PM"},
-    };
-    for (const auto &[time, expected] : cases) {
+    for (const auto &[time, expected] : {std::pair{QTime(0, 0, 0), "Screenshot 2025-03-07 at 12.00.00 AM"},
+             std::pair{QTime(12, 30, 5), "Screenshot 2025-03-07 at 12.30.05 PM"}}) {
         now = QDateTime(QDate(2025, 3, 7), time);
         EXPECT_EQ(service.defaultFileName(), QLatin1String(expected));
     }
@@ -134,14 +131,18 @@ TEST_F(FileServiceTest, JpegSizeFallsWithQualityAndOutOfRangeQualitiesStillEncod
     EXPECT_EQ(bytes[5.0], bytes[1.0]);
 }
 
-// Writes part of a file, then fails, as an encoder does on a full disk.
-struct FailingEncoder : ImageEncoder
+// Runs `before` on the file and, if that succeeds, encodes as usual.
+struct ScriptedEncoder : StandardImageEncoder
 {
-    bool encode(const QImage &, ImageFormat, double, QIODevice &device) override
+    explicit ScriptedEncoder(std::function<bool(QIODevice &)> before)
+        : before(std::move(before))
     {
-        device.write(QByteArray(4096, 'x'));
-        return false;
     }
+    bool encode(const QImage &image, ImageFormat format, double quality, QIODevice &device) override
+    {
+        return before(device) && StandardImageEncoder::encode(image, format, quality, device);
+    }
+    std::function<bool(QIODevice &)> before;
 };
 
 TEST_F(FileServiceTest, AFailedSaveNamesItsCauseAndLeavesNoFile)
@@ -153,66 +154,51 @@ TEST_F(FileServiceTest, AFailedSaveNamesItsCauseAndLeavesNoFile)
     QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
     const QString withNul = dir.filePath(QStringView(u"a\0b", 3).toString());
     const QString failed = QStringLiteral("Failed to write image to disk.");
-    const struct
-    {
-        QString folder;
-        ImageEncoder *encoder;
-        QImage image;
-        ImageFormat format;
-        QString message;
-        QString detail;
-    } cases[] = {
-        {belowFile, new StandardImageEncoder, testImage(), ImageFormat::png,
+    // The folder, the encoder (none: the standard one), the image and format, the error.
+    const std::tuple<QString, ImageEncoder *, QImage, ImageFormat, QString, QString> cases[] = {
+        {belowFile, nullptr, testImage(), ImageFormat::png,
             "Could not create folder " + belowFile + ": Not a directory", ""},
-        {readOnly, new StandardImageEncoder, testImage(), ImageFormat::png, "Could not create image file.",
+        {readOnly, nullptr, testImage(), ImageFormat::png, "Could not create image file.",
             readOnly + ": Permission denied"},
-        {folder(), new FailingEncoder, testImage(), ImageFormat::png, failed, ""},
-        {folder(), new StandardImageEncoder, QImage(), ImageFormat::png, failed, "The image has no pixels"},
-        {folder(), new StandardImageEncoder, QImage(70000, 16, QImage::Format_RGB32), ImageFormat::jpeg,
-            failed, "The image is too large for JPEG: 70000 × 16 pixels"},
+        // Writes part of a file, then fails, as an encoder does on a full disk.
+        {folder(),
+            new ScriptedEncoder([](QIODevice &device) { return device.write(QByteArray(4096, 'x')) < 0; }),
+            testImage(), ImageFormat::png, failed, ""},
+        {folder(), nullptr, QImage(), ImageFormat::png, failed, "The image has no pixels"},
+        {folder(), nullptr, QImage(70000, 16, QImage::Format_RGB32), ImageFormat::jpeg, failed,
+            "The image is too large for JPEG: 70000 × 16 pixels"},
         // Cut at the NUL, the path would name another folder, which must not appear.
-        {withNul, new StandardImageEncoder, testImage(), ImageFormat::png,
-            "The save folder is not a valid path.",
+        {withNul, nullptr, testImage(), ImageFormat::png, "The save folder is not a valid path.",
             "The setting savePath contains a NUL character: " + dir.filePath("a\\0b")},
     };
     Unprivileged user({dir.path(), store.filePath()});
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.message.toStdString());
-        settings.setSavePath(c.folder);
+    for (const auto &[path, encoder, image, format, message, detail] : cases) {
+        SCOPED_TRACE(message.toStdString());
+        settings.setSavePath(path);
         FileService failing(
-            sound, [] { return kFourPm; }, std::unique_ptr<ImageEncoder>(c.encoder));
+            sound, [] { return kFourPm; },
+            encoder ? std::unique_ptr<ImageEncoder>(encoder) : std::make_unique<StandardImageEncoder>());
         try {
-            failing.save(c.image, QStringLiteral("x"), c.format, settings);
-            ADD_FAILURE() << "saved in " << c.folder.toStdString();
+            failing.save(image, QStringLiteral("x"), format, settings);
+            ADD_FAILURE() << "saved in " << path.toStdString();
         } catch (const Error &error) {
-            EXPECT_EQ(error.message(), c.message);
-            EXPECT_EQ(error.detail(), c.detail);
+            EXPECT_EQ(std::pair(error.message(), error.detail()), std::pair(message, detail));
         }
-        EXPECT_EQ(everythingIn(c.folder), QStringList());
+        EXPECT_EQ(everythingIn(path), QStringList());
     }
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("a"))));
     EXPECT_EQ(sound.playCount, 0);
 }
 
-// Another program takes the name while the image is being encoded.
-struct RacingEncoder : StandardImageEncoder
-{
-    QString taken;
-    bool encode(const QImage &image, ImageFormat format, double quality, QIODevice &device) override
-    {
-        QFile theirs(taken);
-        return theirs.open(QIODevice::WriteOnly) && theirs.write("theirs") == 6
-            && StandardImageEncoder::encode(image, format, quality, device);
-    }
-};
-
 TEST_F(FileServiceTest, ANameTakenDuringTheWriteIsNeverReplaced)
 {
-    auto encoder = std::make_unique<RacingEncoder>();
-    encoder->taken = in(kStamp + ".png");
+    // Another program takes the name while the image is being encoded.
     QDir().mkpath(folder());
     FileService racing(
-        sound, [] { return kFourPm; }, std::move(encoder));
+        sound, [] { return kFourPm; }, std::make_unique<ScriptedEncoder>([&](QIODevice &) {
+            QFile theirs(in(kStamp + ".png"));
+            return theirs.open(QIODevice::WriteOnly) && theirs.write("theirs") == 6;
+        }));
 
     EXPECT_EQ(racing.save(testImage(), settings), in(kStamp + " (2).png"));
     EXPECT_EQ(contentsOf(in(kStamp + ".png")), "theirs");
