@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <ranges>
 #include <vector>
 
 // Records grabs instead of making them; refuses the combinations a test
@@ -36,10 +37,7 @@ public:
 
     std::vector<quint32> ids() const
     {
-        std::vector<quint32> result;
-        for (const auto &entry : grabs)
-            result.push_back(entry.first);
-        return result;
+        return {std::views::keys(grabs).begin(), std::views::keys(grabs).end()};
     }
     // Only grabbed combinations reach the application, as on a real server.
     void press(const Combination &combination) { deliver(combination, Event::pressed); }
