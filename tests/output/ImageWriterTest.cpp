@@ -52,14 +52,11 @@ QByteArray written(const Write &write)
     return buffer.data();
 }
 
-QByteArray png(PngWriter &writer, const QImage &image)
+// What a PNG writer, or a JPEG writer at the given quality, makes of `image`.
+template <typename Writer, typename... Quality>
+QByteArray encode(Writer &writer, const QImage &image, Quality... quality)
 {
-    return written([&](QIODevice &device) { return writer.write(image, device); });
-}
-
-QByteArray jpeg(JpegWriter &writer, const QImage &image, int quality)
-{
-    return written([&](QIODevice &device) { return writer.write(image, quality, device); });
+    return written([&](QIODevice &device) { return writer.write(image, quality..., device); });
 }
 
 QByteArray qtJpeg(const QImage &image, int quality)
@@ -131,7 +128,7 @@ TEST(PngWriter, DecodesToTheSamePixels)
         SCOPED_TRACE(name);
         const QImage image = pattern(size, format, translucent);
         PngWriter writer(options);
-        const QByteArray encoded = png(writer, image);
+        const QByteArray encoded = encode(writer, image);
         QImage decoded;
         ASSERT_TRUE(decoded.loadFromData(encoded, "PNG"));
         EXPECT_EQ(encoded.size() > 25 ? uchar(encoded[25]) : -1, translucent ? 6 : 2); // the colour type
@@ -144,7 +141,7 @@ TEST(PngWriter, DecodesToTheSamePixels)
 TEST(PngWriter, BandsJoinIntoOneZlibStreamWithItsChecksum)
 {
     PngWriter writer({F::up, 1, 7, 2});
-    const QByteArray encoded = png(writer, pattern({257, 61}));
+    const QByteArray encoded = encode(writer, pattern({257, 61}));
     QByteArray zlib; // the concatenated IDAT data
     for (qsizetype at = 8; at + 12 <= encoded.size();) {
         const auto length = qsizetype(qFromBigEndian<quint32>(encoded.constData() + at));
@@ -177,7 +174,7 @@ TEST(PngWriter, ReusedBetweenImagesOfDifferentShapes)
                 std::tuple{QSize(500, 300), QImage::Format_RGB888, false}}) {
             const QImage image = pattern(size, format, translucent);
             QImage decoded;
-            ASSERT_TRUE(decoded.loadFromData(png(writer, image), "PNG")) << size.height();
+            ASSERT_TRUE(decoded.loadFromData(encode(writer, image), "PNG")) << size.height();
             EXPECT_EQ(difference(decoded, image).first, 0) << size.height();
         }
     }
@@ -202,13 +199,13 @@ TEST(JpegWriter, BandsDecodeLikeOnePieceAndLikeQt)
         SCOPED_TRACE(name);
         const QImage image = pattern(size);
         JpegWriter whole({1, 1});
-        const QByteArray reference = jpeg(whole, image, quality);
+        const QByteArray reference = encode(whole, image, quality);
         const QImage expected = decode(reference);
         ASSERT_EQ(expected.size(), size);
         EXPECT_LT(difference(expected, decode(qtJpeg(image, quality))).second, 0.05);
         for (int bands : {2, 3, 9, 1000}) {
             JpegWriter writer({bands, 2});
-            const QByteArray banded = jpeg(writer, image, quality);
+            const QByteArray banded = encode(writer, image, quality);
             EXPECT_EQ(difference(decode(banded), expected).first, 0) << bands << " bands";
             // Restart markers cost two bytes and a few padding bits per MCU row.
             EXPECT_LE(banded.size(), reference.size() + 4 * (size.height() / 16 + 1)) << bands << " bands";
@@ -225,7 +222,7 @@ TEST(JpegWriter, PixelFormatsComeOutAsWithQt)
              QImage::Format_RGBA8888, QImage::Format_RGBA8888_Premultiplied, QImage::Format_RGB888,
              QImage::Format_RGBA64, QImage::Format_Grayscale8}) {
         const QImage image = pattern({90, 70}, format, true);
-        EXPECT_LT(difference(decode(jpeg(writer, image, 90)), decode(qtJpeg(image, 90))).second, 0.5)
+        EXPECT_LT(difference(decode(encode(writer, image, 90)), decode(qtJpeg(image, 90))).second, 0.5)
             << "format " << format;
     }
 }
@@ -296,10 +293,10 @@ TEST(ImageWriters, ImageMagickReadsTheSamePixels)
     JpegWriter jpegWriter({7, 2});
     const QImage translucent = pattern({31, 17}, QImage::Format_ARGB32_Premultiplied, true);
     const QImage screen = pattern({211, 300});
-    EXPECT_LE(
-        difference(viaConvert("x.png", png(pngWriter, translucent), translucent.size()), translucent).first,
+    EXPECT_LE(difference(viaConvert("x.png", encode(pngWriter, translucent), translucent.size()), translucent)
+                  .first,
         1);
-    EXPECT_LT(difference(viaConvert("x.jpeg", jpeg(jpegWriter, screen, 85), screen.size()),
+    EXPECT_LT(difference(viaConvert("x.jpeg", encode(jpegWriter, screen, 85), screen.size()),
                   decode(qtJpeg(screen, 85)))
                   .second,
         0.5);
