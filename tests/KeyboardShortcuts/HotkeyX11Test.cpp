@@ -67,10 +67,10 @@ protected:
     // earlier event has been handled.
     void declareNames()
     {
-        for (const auto &[name, key] :
-            {std::pair{"captureScroll", Key::five}, {"captureFullscreen", Key::three},
-                {"captureWindow", Key::six}, {"captureRegion", Key::four}})
-            region = Name(QString::fromLatin1(name), Shortcut(key, commandOptionShift));
+        region = Name(QStringLiteral("captureRegion"), Shortcut(Key::four, commandOptionShift));
+        Name(QStringLiteral("captureScroll"), Shortcut(Key::five, commandOptionShift));
+        Name(QStringLiteral("captureFullscreen"), Shortcut(Key::three, commandOptionShift));
+        Name(QStringLiteral("captureWindow"), Shortcut(Key::six, commandOptionShift));
         marker = Name(
             QStringLiteral("marker"), Shortcut(Key::m, ModifierFlags::control | ModifierFlags::option));
         onKeyUp(region, [this] { ++regionUps; });
