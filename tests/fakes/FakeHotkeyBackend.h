@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <map>
-#include <optional>
+#include <ranges>
 #include <vector>
 
 // Records grabs instead of making them; refuses the combinations a test
@@ -21,36 +21,23 @@ public:
 
     Result grab(quint32 id, const std::vector<int> &evdevCodes, KeyModifiers modifiers) override
     {
-        const Combination combination{evdevCodes.empty() ? 0 : evdevCodes.front(), modifiers};
-        for (const Combination &taken : takenByOthers) {
-            if (taken == combination)
-                return Result::taken;
-        }
-        grabs[id] = combination;
+        if (isTakenByOthers(evdevCodes, modifiers))
+            return Result::taken;
+        grabs[id] = {evdevCodes.empty() ? 0 : evdevCodes.front(), modifiers};
         return Result::grabbed;
     }
     void ungrab(quint32 id) override { grabs.erase(id); }
     void setCallback(Callback c) override { callback = std::move(c); }
     bool isTakenByOthers(const std::vector<int> &evdevCodes, KeyModifiers modifiers) override
     {
-        const Combination combination{evdevCodes.empty() ? 0 : evdevCodes.front(), modifiers};
-        return std::find(takenByOthers.begin(), takenByOthers.end(), combination) != takenByOthers.end();
+        return std::ranges::count(
+                   takenByOthers, Combination{evdevCodes.empty() ? 0 : evdevCodes.front(), modifiers})
+            > 0;
     }
 
-    std::optional<quint32> idOf(const Combination &combination) const
-    {
-        for (const auto &[id, grabbed] : grabs) {
-            if (grabbed == combination)
-                return id;
-        }
-        return std::nullopt;
-    }
     std::vector<quint32> ids() const
     {
-        std::vector<quint32> result;
-        for (const auto &entry : grabs)
-            result.push_back(entry.first);
-        return result;
+        return {std::views::keys(grabs).begin(), std::views::keys(grabs).end()};
     }
     // Only grabbed combinations reach the application, as on a real server.
     void press(const Combination &combination) { deliver(combination, Event::pressed); }
@@ -63,7 +50,9 @@ public:
 private:
     void deliver(const Combination &combination, Event event)
     {
-        if (const auto id = idOf(combination); id && callback)
-            callback(*id, event);
+        for (const auto &[id, grabbed] : grabs) {
+            if (grabbed == combination && callback)
+                return callback(id, event);
+        }
     }
 };

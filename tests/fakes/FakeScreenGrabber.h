@@ -5,9 +5,7 @@
 
 #include <QThread>
 
-#include <chrono>
 #include <optional>
-#include <thread>
 
 // Serves fixed displays and windows. Areas come back filled with `areaColor`,
 // windows with `windowColor`, each at the size asked. Records what it was
@@ -19,7 +17,6 @@ public:
     QList<ShareableWindow> shareableWindows;
     QRgb areaColor = qRgb(10, 200, 30);
     QRgb windowColor = qRgb(200, 40, 90);
-    std::chrono::milliseconds delay{0};
     std::optional<QString> failure; // thrown as Error by every grab
 
     QList<QRect> grabbedAreas;
@@ -51,7 +48,6 @@ private:
         lastThread = QThread::currentThread();
         if (failure)
             throw Error(*failure);
-        std::this_thread::sleep_for(delay);
         QImage image(size, QImage::Format_RGB32);
         image.fill(color);
         return image;

@@ -9,6 +9,7 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -61,12 +62,9 @@ protected:
 
 TEST_F(FileServiceTest, TheDefaultNameIsTheLocalTimeOnTheTwelveHourClock)
 {
-    const std::pair<QTime, const char *> cases[] = {
-        {QTime(16, 5, 9), "Screenshot 2025-03-07 at 4.05.09 PM"},
-        {QTime(0, 0, 0), "Screenshot 2025-03-07 at 12.00.00 AM"},
-        {QTime(12, 30, 5), "Screenshot 2025-03-07 at 12.30.05 PM"},
-    };
-    for (const auto &[time, expected] : cases) {
+    // An afternoon hour is in every name the other tests expect.
+    for (const auto &[time, expected] : {std::pair{QTime(0, 0, 0), "Screenshot 2025-03-07 at 12.00.00 AM"},
+             std::pair{QTime(12, 30, 5), "Screenshot 2025-03-07 at 12.30.05 PM"}}) {
         now = QDateTime(QDate(2025, 3, 7), time);
         EXPECT_EQ(service.defaultFileName(), QLatin1String(expected));
     }
@@ -119,16 +117,11 @@ TEST_F(FileServiceTest, AGivenNameStaysInTheSaveFolderAndFitsTheFileSystem)
 
 TEST_F(FileServiceTest, JpegSizeFallsWithQualityAndOutOfRangeQualitiesStillEncode)
 {
-    QImage screen(320, 200, QImage::Format_RGB32);
-    for (int y = 0; y < screen.height(); ++y) {
-        for (int x = 0; x < screen.width(); ++x)
-            screen.setPixel(x, y, qRgb(x * 255 / 320, y * 255 / 200, (x * y) % 256));
-    }
     settings.setImageFormat(ImageFormat::jpeg);
     QMap<double, QByteArray> bytes;
     for (double quality : {-1.0, 0.0, 0.1, 0.5, 1.0, 5.0}) {
         settings.setJpegQuality(quality);
-        const QString path = service.save(screen, settings);
+        const QString path = service.save(testImage(QImage::Format_RGB32), settings);
         EXPECT_EQ(QImageReader(path).format(), "jpeg") << quality;
         bytes[quality] = contentsOf(path);
     }
@@ -138,14 +131,18 @@ TEST_F(FileServiceTest, JpegSizeFallsWithQualityAndOutOfRangeQualitiesStillEncod
     EXPECT_EQ(bytes[5.0], bytes[1.0]);
 }
 
-// Writes part of a file, then fails, as an encoder does on a full disk.
-struct FailingEncoder : ImageEncoder
+// Runs `before` on the file and, if that succeeds, encodes as usual.
+struct ScriptedEncoder : StandardImageEncoder
 {
-    bool encode(const QImage &, ImageFormat, double, QIODevice &device) override
+    explicit ScriptedEncoder(std::function<bool(QIODevice &)> before)
+        : before(std::move(before))
     {
-        device.write(QByteArray(4096, 'x'));
-        return false;
     }
+    bool encode(const QImage &image, ImageFormat format, double quality, QIODevice &device) override
+    {
+        return before(device) && StandardImageEncoder::encode(image, format, quality, device);
+    }
+    std::function<bool(QIODevice &)> before;
 };
 
 TEST_F(FileServiceTest, AFailedSaveNamesItsCauseAndLeavesNoFile)
@@ -157,66 +154,51 @@ TEST_F(FileServiceTest, AFailedSaveNamesItsCauseAndLeavesNoFile)
     QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
     const QString withNul = dir.filePath(QStringView(u"a\0b", 3).toString());
     const QString failed = QStringLiteral("Failed to write image to disk.");
-    const struct
-    {
-        QString folder;
-        ImageEncoder *encoder;
-        QImage image;
-        ImageFormat format;
-        QString message;
-        QString detail;
-    } cases[] = {
-        {belowFile, new StandardImageEncoder, testImage(), ImageFormat::png,
+    // The folder, the encoder (none: the standard one), the image and format, the error.
+    const std::tuple<QString, ImageEncoder *, QImage, ImageFormat, QString, QString> cases[] = {
+        {belowFile, nullptr, testImage(), ImageFormat::png,
             "Could not create folder " + belowFile + ": Not a directory", ""},
-        {readOnly, new StandardImageEncoder, testImage(), ImageFormat::png, "Could not create image file.",
+        {readOnly, nullptr, testImage(), ImageFormat::png, "Could not create image file.",
             readOnly + ": Permission denied"},
-        {folder(), new FailingEncoder, testImage(), ImageFormat::png, failed, ""},
-        {folder(), new StandardImageEncoder, QImage(), ImageFormat::png, failed, "The image has no pixels"},
-        {folder(), new StandardImageEncoder, QImage(70000, 16, QImage::Format_RGB32), ImageFormat::jpeg,
-            failed, "The image is too large for JPEG: 70000 × 16 pixels"},
+        // Writes part of a file, then fails, as an encoder does on a full disk.
+        {folder(),
+            new ScriptedEncoder([](QIODevice &device) { return device.write(QByteArray(4096, 'x')) < 0; }),
+            testImage(), ImageFormat::png, failed, ""},
+        {folder(), nullptr, QImage(), ImageFormat::png, failed, "The image has no pixels"},
+        {folder(), nullptr, QImage(70000, 16, QImage::Format_RGB32), ImageFormat::jpeg, failed,
+            "The image is too large for JPEG: 70000 × 16 pixels"},
         // Cut at the NUL, the path would name another folder, which must not appear.
-        {withNul, new StandardImageEncoder, testImage(), ImageFormat::png,
-            "The save folder is not a valid path.",
+        {withNul, nullptr, testImage(), ImageFormat::png, "The save folder is not a valid path.",
             "The setting savePath contains a NUL character: " + dir.filePath("a\\0b")},
     };
     Unprivileged user({dir.path(), store.filePath()});
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.message.toStdString());
-        settings.setSavePath(c.folder);
+    for (const auto &[path, encoder, image, format, message, detail] : cases) {
+        SCOPED_TRACE(message.toStdString());
+        settings.setSavePath(path);
         FileService failing(
-            sound, [] { return kFourPm; }, std::unique_ptr<ImageEncoder>(c.encoder));
+            sound, [] { return kFourPm; },
+            encoder ? std::unique_ptr<ImageEncoder>(encoder) : std::make_unique<StandardImageEncoder>());
         try {
-            failing.save(c.image, QStringLiteral("x"), c.format, settings);
-            ADD_FAILURE() << "saved in " << c.folder.toStdString();
+            failing.save(image, QStringLiteral("x"), format, settings);
+            ADD_FAILURE() << "saved in " << path.toStdString();
         } catch (const Error &error) {
-            EXPECT_EQ(error.message(), c.message);
-            EXPECT_EQ(error.detail(), c.detail);
+            EXPECT_EQ(std::pair(error.message(), error.detail()), std::pair(message, detail));
         }
-        EXPECT_EQ(everythingIn(c.folder), QStringList());
+        EXPECT_EQ(everythingIn(path), QStringList());
     }
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("a"))));
     EXPECT_EQ(sound.playCount, 0);
 }
 
-// Another program takes the name while the image is being encoded.
-struct RacingEncoder : StandardImageEncoder
-{
-    QString taken;
-    bool encode(const QImage &image, ImageFormat format, double quality, QIODevice &device) override
-    {
-        QFile theirs(taken);
-        return theirs.open(QIODevice::WriteOnly) && theirs.write("theirs") == 6
-            && StandardImageEncoder::encode(image, format, quality, device);
-    }
-};
-
 TEST_F(FileServiceTest, ANameTakenDuringTheWriteIsNeverReplaced)
 {
-    auto encoder = std::make_unique<RacingEncoder>();
-    encoder->taken = in(kStamp + ".png");
+    // Another program takes the name while the image is being encoded.
     QDir().mkpath(folder());
     FileService racing(
-        sound, [] { return kFourPm; }, std::move(encoder));
+        sound, [] { return kFourPm; }, std::make_unique<ScriptedEncoder>([&](QIODevice &) {
+            QFile theirs(in(kStamp + ".png"));
+            return theirs.open(QIODevice::WriteOnly) && theirs.write("theirs") == 6;
+        }));
 
     EXPECT_EQ(racing.save(testImage(), settings), in(kStamp + " (2).png"));
     EXPECT_EQ(contentsOf(in(kStamp + ".png")), "theirs");
@@ -225,37 +207,28 @@ TEST_F(FileServiceTest, ANameTakenDuringTheWriteIsNeverReplaced)
 
 // File systems whose rename cannot refuse to replace, mounted by the test
 // itself (which needs root): a save must still never replace a file.
-struct Mount
+class FileServiceOnMountTest : public FileServiceTest,
+                               public ::testing::WithParamInterface<std::pair<const char *, const char *>>
 {
-    const char *name;
-    const char *command; // run in a fresh folder; mounts at ./mnt
-    friend void PrintTo(const Mount &mount, std::ostream *out) { *out << mount.name; }
-};
-
-class FileServiceOnMountTest : public FileServiceTest, public ::testing::WithParamInterface<Mount>
-{
-protected:
-    QTemporaryDir work;
-    QString mnt = work.filePath(QStringLiteral("mnt"));
-    void TearDown() override
-    {
-        QProcess umount; // quietly: most often nothing was mounted
-        umount.start(QStringLiteral("umount"), {mnt});
-        umount.waitForFinished();
-    }
 };
 
 TEST_P(FileServiceOnMountTest, TakenNamesAreNumberedAndNothingIsLeftBehind)
 {
+    const auto &[name, command] = GetParam(); // the command mounts at ./mnt
     if (::geteuid() != 0)
-        GTEST_SKIP() << "mounting " << GetParam().name << " needs root";
+        GTEST_SKIP() << "mounting " << name << " needs root";
+    QTemporaryDir work;
+    const QString mnt = work.filePath(QStringLiteral("mnt"));
+    // Quietly: most often nothing was mounted.
+    const auto unmount = qScopeGuard([&] {
+        QProcess::execute(QStringLiteral("sh"), {"-c", "umount \"$0\" 2>/dev/null", mnt});
+    });
     QProcess shell;
     shell.setWorkingDirectory(work.path());
     shell.setProcessChannelMode(QProcess::MergedChannels);
-    shell.start(QStringLiteral("sh"), {QStringLiteral("-c"), QString::fromLatin1(GetParam().command)});
+    shell.start(QStringLiteral("sh"), {QStringLiteral("-c"), QString::fromLatin1(command)});
     if (!shell.waitForFinished(60000) || shell.exitCode() != 0)
-        GTEST_SKIP() << "cannot mount " << GetParam().name
-                     << " here: " << shell.readAll().trimmed().toStdString();
+        GTEST_SKIP() << "cannot mount " << name << " here: " << shell.readAll().trimmed().toStdString();
 
     settings.setSavePath(mnt);
     EXPECT_EQ(service.save(testImage(), settings), QDir(mnt).filePath(kStamp + ".png"));
@@ -264,12 +237,13 @@ TEST_P(FileServiceOnMountTest, TakenNamesAreNumberedAndNothingIsLeftBehind)
 }
 
 INSTANTIATE_TEST_SUITE_P(FileSystems, FileServiceOnMountTest,
-    ::testing::Values(Mount{"vfat", "truncate -s 8M fs && mkfs.vfat fs && mkdir mnt && mount -o loop fs mnt"},
+    ::testing::Values(
+        std::pair{"vfat", "truncate -s 8M fs && mkfs.vfat fs && mkdir mnt && mount -o loop fs mnt"},
         // Without hard links either.
-        Mount{"exfat_fuse",
+        std::pair{"exfat_fuse",
             "truncate -s 8M fs && mkfs.exfat fs && mkdir mnt && mount -t exfat-fuse -o loop fs mnt"},
-        Mount{"bindfs_fuse", "mkdir source mnt && bindfs source mnt"}),
-    [](const auto &info) { return std::string(info.param.name); });
+        std::pair{"bindfs_fuse", "mkdir source mnt && bindfs source mnt"}),
+    [](const auto &info) { return std::string(info.param.first); });
 
 TEST(MostRecentScreenshotTest, IsTheNewestVisibleImageFileDirectlyInTheFolder)
 {

@@ -31,32 +31,38 @@ protected:
     FileNamePromptPanel prompt{contextWith(activator)};
 };
 
-TEST_F(PromptPanelTest, ReturnAnswersWithTheTrimmedNameAndTheChosenFormat)
+TEST_F(PromptPanelTest, ThePanelTakesTheKeyboardAndReturnAnswersWithTheTrimmedNameAndChosenFormat)
 {
-    const struct
-    {
-        const char *what;
-        QString typed; // typed over the selected default; empty keeps it
-        int formatPosition;
-        PromptResult expected;
-    } cases[] = {
+    // Above the screen's centre, the default selected in the given format.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QFuture<PromptResult> answer = prompt.prompt(DefaultName, ImageFormat::jpeg);
+    ASSERT_TRUE(prompt.panel());
+    EXPECT_EQ(std::tuple(prompt.panel()->geometry(), prompt.textField()->selectedText(),
+                  prompt.formatPopup()->currentText()),
+        std::tuple(
+            QRect(screen.x() + screen.width() / 2 - 200, screen.y() + screen.height() / 2 - 200, 400, 100),
+            DefaultName, QStringLiteral("JPEG")));
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return !activator->activated.isEmpty(); }));
+    EXPECT_EQ(activator->activated, QList<WId>{prompt.panel()->winId()});
+    QTest::keyClick(prompt.textField(), Qt::Key_Escape);
+
+    // What is typed over the selected default (nothing keeps it), the format chosen, the answer.
+    const std::tuple<const char *, QString, int, PromptResult> cases[] = {
         {"default kept", {}, 0, {DefaultName, ImageFormat::png}},
         {"typing replaces the selected default", "Invoice", 1, {"Invoice", ImageFormat::jpeg}},
         {"blanks around trimmed, inside kept", " \t my  shot \t ", 0, {"my  shot", ImageFormat::png}},
         {"only spaces gives the default", "    ", 1, {DefaultName, ImageFormat::jpeg}},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
-        QFuture<PromptResult> answer = prompt.prompt(DefaultName, ImageFormat::png);
-        ASSERT_TRUE(prompt.textField());
-        prompt.formatPopup()->setCurrentIndex(c.formatPosition);
-        if (!c.typed.isEmpty())
-            QTest::keyClicks(prompt.textField(), c.typed);
+    for (const auto &[what, typed, formatPosition, expected] : cases) {
+        SCOPED_TRACE(what);
+        answer = prompt.prompt(DefaultName, ImageFormat::png);
+        prompt.formatPopup()->setCurrentIndex(formatPosition);
+        if (!typed.isEmpty())
+            QTest::keyClicks(prompt.textField(), typed);
         EXPECT_FALSE(answer.isFinished());
         QTest::keyClick(prompt.textField(), Qt::Key_Return);
         ASSERT_TRUE(answer.isFinished());
-        EXPECT_EQ(answer.result(), c.expected);
-        EXPECT_EQ(prompt.panel(), nullptr);
+        EXPECT_EQ(std::pair(answer.result(), prompt.panel()), std::pair(expected, (QWidget *)nullptr));
     }
 }
 
@@ -97,8 +103,8 @@ TEST_F(PromptPanelTest, EscapeInTheOpenFormatListClosesOnlyTheList)
     QWidget *list = QApplication::activePopupWidget();
     ASSERT_TRUE(list);
     QTest::keyClick(list, Qt::Key_Escape);
-    EXPECT_FALSE(QApplication::activePopupWidget());
-    EXPECT_FALSE(answer.isFinished());
+    EXPECT_EQ(std::pair(QApplication::activePopupWidget(), answer.isFinished()),
+        std::pair((QWidget *)nullptr, false));
     QTest::keyClick(prompt.textField(), Qt::Key_Return);
     ASSERT_TRUE(answer.isFinished());
     EXPECT_EQ(answer.result().name, QStringLiteral("kept"));
@@ -110,27 +116,11 @@ TEST_F(PromptPanelTest, ASecondPromptAnswersTheFirstWithItsOwnDefaults)
     QTest::keyClicks(prompt.textField(), QStringLiteral("typed for the first"));
     QFuture<PromptResult> second = prompt.prompt(QStringLiteral("second"), ImageFormat::png);
     ASSERT_TRUE(first.isFinished());
-    EXPECT_EQ(first.result(), (PromptResult{"first", ImageFormat::jpeg}));
-    EXPECT_FALSE(second.isFinished());
-    EXPECT_EQ(prompt.textField()->text(), QStringLiteral("second"));
+    EXPECT_EQ(std::tuple(first.result(), second.isFinished(), prompt.textField()->text()),
+        std::tuple(PromptResult{"first", ImageFormat::jpeg}, false, QStringLiteral("second")));
     QTest::keyClick(prompt.textField(), Qt::Key_Return);
     ASSERT_TRUE(second.isFinished());
     EXPECT_EQ(second.result(), (PromptResult{"second", ImageFormat::png}));
-}
-
-TEST_F(PromptPanelTest, PanelOffersTheSelectedDefaultAboveTheScreenCentreAndTakesTheKeyboard)
-{
-    QFuture<PromptResult> answer = prompt.prompt(DefaultName, ImageFormat::jpeg);
-    QWidget *panel = prompt.panel();
-    ASSERT_TRUE(panel);
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(panel->geometry(),
-        QRect(screen.x() + screen.width() / 2 - 200, screen.y() + screen.height() / 2 - 200, 400, 100));
-    EXPECT_EQ(prompt.textField()->selectedText(), DefaultName);
-    EXPECT_EQ(prompt.formatPopup()->currentText(), QStringLiteral("JPEG"));
-    ASSERT_TRUE(TestSupport::waitUntil([&] { return !activator->activated.isEmpty(); }));
-    EXPECT_EQ(activator->activated, QList<WId>{panel->winId()});
-    QTest::keyClick(prompt.textField(), Qt::Key_Escape);
 }
 
 // Callers waiting on a prompt that cannot show, or on a shared prompt that
