@@ -2,6 +2,7 @@
 
 #include "KeyboardShortcuts/Hotkeys.h"
 #include "KeyboardShortcuts/Name.h"
+#include "app/CaptureShortcuts.h"
 #include "capture/CaptureError.h"
 #include "capture/CaptureService.h"
 #include "capture/CountdownOverlay.h"
@@ -16,35 +17,24 @@
 
 namespace ShortcutNames {
 
-namespace {
-
-KeyboardShortcuts::Name named(const char *rawValue, KeyboardShortcuts::Key digit)
-{
-    using KeyboardShortcuts::ModifierFlags;
-    return KeyboardShortcuts::Name(QLatin1String(rawValue),
-        KeyboardShortcuts::Shortcut(digit, ModifierFlags::shift | ModifierFlags::option | ModifierFlags::command));
-}
-
-} // namespace
-
 KeyboardShortcuts::Name captureRegion()
 {
-    return named("captureRegion", KeyboardShortcuts::Key::four);
+    return CaptureShortcuts::name(CaptureMode::region);
 }
 
 KeyboardShortcuts::Name captureScroll()
 {
-    return named("captureScroll", KeyboardShortcuts::Key::five);
+    return CaptureShortcuts::name(CaptureMode::scroll);
 }
 
 KeyboardShortcuts::Name captureFullscreen()
 {
-    return named("captureFullscreen", KeyboardShortcuts::Key::three);
+    return CaptureShortcuts::name(CaptureMode::fullscreen);
 }
 
 KeyboardShortcuts::Name captureWindow()
 {
-    return named("captureWindow", KeyboardShortcuts::Key::six);
+    return CaptureShortcuts::name(CaptureMode::window);
 }
 
 } // namespace ShortcutNames
