@@ -1,6 +1,5 @@
 #include "e2e/QuilletE2E.h"
 
-#include "support/TestSupport.h"
 #include "support/X11TestSupport.h"
 
 #include <QElapsedTimer>

@@ -1,13 +1,9 @@
 #include "e2e/QuilletE2E.h"
 
-#include "support/TestSupport.h"
-
 #include <QElapsedTimer>
 
 // The first-run window of the real program, as a new user meets it.
 namespace {
-
-const QString Title = QStringLiteral("Welcome to Quillet");
 
 class OnboardingE2E : public QuilletE2E
 {
@@ -18,25 +14,7 @@ protected:
         sinceStart.start();
         if (!(again ? start({}, false) : start({{"hasCompletedOnboarding", false}})))
             return std::nullopt;
-        std::optional<quint32> window;
-        TestSupport::waitUntil([&] { return bool(window = onboardingWindow()); });
-        return window;
-    }
-
-    // Searched by title alone: on this private display only quillet has it.
-    static std::optional<quint32> onboardingWindow()
-    {
-        const QByteArray ids = TestSupport::runProgram(
-            QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", QLatin1Char('^') + Title + QLatin1Char('$')});
-        return ids.trimmed().isEmpty() ? std::nullopt : std::optional<quint32>(ids.split('\n').first().toUInt());
-    }
-
-    // The rightmost button of the bottom bar: Next, or Get Started on the last page.
-    void clickForward(quint32 window)
-    {
-        const QRect area = geometryOf(window);
-        xdotool({"mousemove", QString::number(area.right() - 24 - 12), QString::number(area.bottom() - 24 - 8),
-            "click", "1"});
+        return waitFor([&] { return findWindow(QStringLiteral("Welcome to Quillet")); });
     }
 
     bool waitUntilGone(quint32 window)
@@ -49,7 +27,7 @@ protected:
     void captureOnceTheOnboardingWasDue(int files)
     {
         TestSupport::waitUntil([&] { return sinceStart.elapsed() > 1000; });
-        key(QLatin1String(Fullscreen));
+        key(Fullscreen);
         EXPECT_EQ(waitForFiles(files).size(), files);
     }
 
@@ -70,8 +48,11 @@ TEST_F(OnboardingE2E, ANewUserSeesTheOnboardingOnceAndFinishingItKeepsItAway)
     EXPECT_NEAR(area.center().y(), ScreenSize.height() / 2, 40);
 
     captureOnceTheOnboardingWasDue(1); // the shortcuts work while it is open
-    for (int page = 0; page < 6; ++page)
-        clickForward(*window);
+    // Next, then Get Started on the last page: the rightmost button of the bottom bar.
+    for (int page = 0; page < 6; ++page) {
+        xdotool({"mousemove", QString::number(area.right() - 24 - 12),
+            QString::number(area.bottom() - 24 - 8), "click", "1"});
+    }
     ASSERT_TRUE(waitUntilGone(*window)) << "Get Started did not close the window";
     EXPECT_TRUE(isRunning());
     EXPECT_EQ(storedDefaults().value("hasCompletedOnboarding"), true);
@@ -80,7 +61,7 @@ TEST_F(OnboardingE2E, ANewUserSeesTheOnboardingOnceAndFinishingItKeepsItAway)
     sinceStart.start();
     ASSERT_TRUE(start({}, false));
     captureOnceTheOnboardingWasDue(2);
-    EXPECT_FALSE(onboardingWindow());
+    EXPECT_FALSE(findWindow(QStringLiteral("Welcome to Quillet")));
 }
 
 TEST_F(OnboardingE2E, ClosingTheOnboardingBringsItBackAtTheNextStart)

@@ -2,11 +2,10 @@
 
 #include "KeyboardShortcuts/Recorder.h"
 #include "app/AppSettings.h"
+#include "fakes/FakeScreenCapturePermission.h"
 #include "platform/DefaultsStore.h"
-#include "platform/ScreenCapturePermission.h"
 #include "setup/PermissionService.h"
 #include "setup/SettingsView.h"
-#include "support/TestSupport.h"
 
 #include <QJsonDocument>
 #include <QTabBar>
@@ -22,27 +21,16 @@ using TestSupport::waitUntil;
 
 const QString NewFullscreen = QStringLiteral("shift+alt+super+F2");
 
-struct Granted : ScreenCapturePermission
-{
-    bool preflight() override { return true; }
-    bool request() override { return true; }
-    void openSystemSettings() override {}
-};
-
 // Where the Hotkeys tab and the Fullscreen Capture recorder sit in the
-// window: laid out here with the same style and fonts, never shown.
-struct SettingsLayout
-{
-    QPoint hotkeysTab;
-    QPoint fullscreenRecorder;
-};
-
-SettingsLayout settingsLayout()
+// window: laid out here with the same style and fonts, never shown, with
+// the permission granted as on X11.
+std::pair<QPoint, QPoint> settingsLayout()
 {
     QTemporaryDir dir;
     DefaultsStore store(dir.filePath(QStringLiteral("defaults.json")));
     AppSettings settings(store);
-    Granted granted;
+    FakeScreenCapturePermission granted;
+    granted.grantOnCheck = 1;
     PermissionService permission(granted);
     QList<KeyboardShortcuts::Name> names;
     for (const char *name : {"captureRegion", "captureScroll", "captureFullscreen", "captureWindow"})
@@ -72,20 +60,20 @@ TEST_F(QuilletE2E, AShortcutRecordedInTheSettingsWindowReplacesTheOldOneAndSurvi
     // The captures, "Capture with Delay", "Open Save Folder", then "Settings…".
     xdotool({"key", "Down", "Down", "Down", "Down", "Down", "Down", "Down", "Return"});
 
-    const auto window = waitForWindow(QStringLiteral("Quillet Settings"));
+    const auto window = waitFor([&] { return findWindow(QStringLiteral("Quillet Settings")); });
     ASSERT_TRUE(window);
     EXPECT_TRUE(waitUntil([&] { return activeWindow() == QString::number(*window); }))
         << "the settings window did not get the keyboard";
     EXPECT_EQ(geometryOf(*window).size(), QSize(460, 380));
 
-    const SettingsLayout layout = settingsLayout();
+    const auto [hotkeysTab, fullscreenRecorder] = settingsLayout();
     const QPoint origin = geometryOf(*window).topLeft();
     const auto click = [&](QPoint at) {
         at += origin;
         xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
     };
-    click(layout.hotkeysTab);
-    click(layout.fullscreenRecorder);
+    click(hotkeysTab);
+    click(fullscreenRecorder);
     key(NewFullscreen);
     const QJsonValue recorded(QStringLiteral(R"({"carbonKeyCode":120,"carbonModifiers":2816})"));
     ASSERT_TRUE(waitUntil([&] {

@@ -19,3 +19,4 @@ quillet_add_e2e_test(CommandLineE2ETest)
 # A listening socket that never answers stands for a wedged session bus.
 target_link_libraries(CommandLineE2ETest PRIVATE Qt6::Network)
 quillet_add_e2e_test(SettingsWindowE2ETest)
+target_link_libraries(SettingsWindowE2ETest PRIVATE quillet_fakes)
