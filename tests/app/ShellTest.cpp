@@ -1,11 +1,9 @@
 #include "KeyboardShortcuts/Environment.h"
 #include "KeyboardShortcuts/Hotkeys.h"
 #include "KeyboardShortcuts/Name.h"
-#include "app/AppDelegate.h"
 #include "app/AppSettings.h"
 #include "app/HotkeyService.h"
 #include "app/MenuBarView.h"
-#include "app/QuilletApp.h"
 #include "capture/CaptureError.h"
 #include "capture/CaptureService.h"
 #include "capture/CountdownOverlay.h"
@@ -22,12 +20,10 @@
 #include "fakes/FakeCompositingManager.h"
 #include "fakes/FakeDisplayServer.h"
 #include "fakes/FakeHotkeyBackend.h"
-#include "fakes/FakeKeyboardFocus.h"
 #include "fakes/FakeKeyboardLayout.h"
 #include "fakes/FakeScreenCapturePermission.h"
 #include "fakes/FakeScreenGrabber.h"
 #include "fakes/FakeSoundPlayer.h"
-#include "fakes/FakeWindowActivator.h"
 #include "fakes/FakeWindowList.h"
 #include "support/TestSupport.h"
 
@@ -36,7 +32,6 @@
 #include <QDir>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -344,81 +339,44 @@ TEST_F(ShellTest, TheMenuFollowsTheShortcutsTheSaveFolderAndThePermission)
     EXPECT_EQ(item(view.menu(), QStringLiteral("Quit Quillet"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
-TEST_F(ShellTest, MenuItemsDoTheirWorkAndCapturesNeedACoordinator)
+// No picture of the screen may show the menu: a capture chosen there starts
+// once the menu is hidden and the display server has unmapped it, and
+// without a coordinator not at all. The shortcut library knows while the
+// menu is open.
+TEST_F(ShellTest, MenuItemsDoTheirWorkAndCapturesWaitUntilTheMenuHasGone)
 {
     QDir().mkpath(settings.savePath());
     const QString shot = QDir(settings.savePath()).filePath(QStringLiteral("shot.png"));
     QFile(shot).open(QIODevice::WriteOnly);
-    int settingsOpened = 0;
-    view.onOpenSettings = [&] { ++settingsOpened; };
     MenuBarView alone(settings, permission, nullptr);
-    emit view.menu()->aboutToShow();
     const std::tuple<QString, bool, std::function<bool()>> items[] = {
-        {QStringLiteral("Open Save Folder"), false, [&] { return opened == QList{QUrl::fromLocalFile(settings.savePath())}; }},
-        {QStringLiteral("Open Last Screenshot"), false, [&] { return opened.last() == QUrl::fromLocalFile(shot); }},
-        {QStringLiteral("Settings\u2026"), false, [&] { return settingsOpened == 1; }},
+        {QStringLiteral("Open Save Folder"), false,
+            [&] { return opened == QList{QUrl::fromLocalFile(settings.savePath())}; }},
+        {QStringLiteral("Open Last Screenshot"), false,
+            [&] { return opened.last() == QUrl::fromLocalFile(shot); }},
         {Region, true, [&] { return !overlays.overlayViews().empty(); }},
         {Fullscreen, true, [&] { return !grabber.grabbedAreas.isEmpty(); }},
-        {QStringLiteral("3 seconds \u2192 Fullscreen"), true, [&] { return CountdownOverlay::shared().panel(); }},
     };
     for (const auto &[title, isCapture, done] : items) {
         SCOPED_TRACE(title.toStdString());
         overlays.dismissOverlays();
-        grabber.grabbedAreas.clear();
+        grabber.grabbedAreas.clear(); // the overlays read the screens too
+        std::optional<bool> startedAtSync;
+        view.syncDisplay = [&, started = done] { startedAtSync = started(); };
+        view.menu()->popup({100, 100});
+        EXPECT_TRUE(KeyboardShortcuts::isMenuOpen());
+        item(view.menu(), title)->trigger();
         if (isCapture) {
             item(alone.menu(), title)->trigger();
             processEvents();
-            EXPECT_FALSE(done()) << "a capture item without a coordinator does nothing";
+            EXPECT_FALSE(done()) << "started while the menu was on the screen, or without a coordinator";
         }
-        item(view.menu(), title)->trigger();
+        view.menu()->hide();
+        EXPECT_FALSE(KeyboardShortcuts::isMenuOpen());
         EXPECT_TRUE(waitUntil(done));
+        if (isCapture)
+            EXPECT_EQ(startedAtSync, false) << "started before the display server had unmapped the menu";
     }
-}
-
-// No picture of the screen may show the menu: a capture chosen there starts
-// once the menu is hidden and the display server has unmapped it. The
-// shortcut library knows while the menu is open.
-TEST_F(ShellTest, ACaptureChosenFromTheMenuStartsAfterTheMenuHasGone)
-{
-    std::optional<bool> overlaysUpAtSync;
-    view.syncDisplay = [&] { overlaysUpAtSync = !overlays.overlayViews().empty(); };
-    view.menu()->popup({100, 100});
-    EXPECT_TRUE(KeyboardShortcuts::isMenuOpen());
-    item(view.menu(), Region)->trigger();
-    processEvents();
-    EXPECT_TRUE(overlays.overlayViews().empty()) << "the menu is still on the screen";
-    view.menu()->hide();
-    EXPECT_FALSE(KeyboardShortcuts::isMenuOpen());
-    EXPECT_TRUE(waitUntil([&] { return !overlays.overlayViews().empty(); }));
-    EXPECT_EQ(overlaysUpAtSync, false);
-}
-
-// The shortcuts are live once the application is built, before the main
-// loop runs; from the loop the delegate finishes launching and schedules the
-// onboarding shortly after, until it was completed.
-TEST(QuilletAppTest, StartUpMakesTheShortcutsLiveAndSchedulesTheOnboarding)
-{
-    for (const bool completed : {false, true}) {
-        SCOPED_TRACE(completed);
-        DefaultsStore().setValue(QStringLiteral("hasCompletedOnboarding"), completed);
-        auto hotkeys = std::make_shared<FakeHotkeyBackend>();
-        QuilletApp app({std::make_shared<FakeDisplayServer>(), std::make_shared<FakeScreenGrabber>(),
-            std::make_shared<FakeWindowList>(), std::make_shared<FakeSoundPlayer>(), hotkeys,
-            std::make_shared<FakeKeyboardLayout>(), std::make_shared<FakeCompositingManager>(),
-            std::make_shared<FakeScreenCapturePermission>(), std::make_shared<FakeKeyboardFocus>(),
-            std::make_shared<FakeWindowActivator>()});
-        EXPECT_EQ(hotkeys->grabs.size(), 4u);
-        EXPECT_EQ(sharedSettings(), &app.settings());
-        EXPECT_EQ(sharedPermissionService(), &app.permissionService());
-        QTimer *onboarding = app.appDelegate().onboardingTimer();
-        EXPECT_FALSE(onboarding->isActive());
-        QCoreApplication::processEvents();
-        EXPECT_EQ(app.appDelegate().activationPolicy(), AppDelegate::ActivationPolicy::accessory);
-        EXPECT_EQ(onboarding->isActive(), !completed);
-        EXPECT_EQ(onboarding->interval(), 300);
-        EXPECT_TRUE(onboarding->isSingleShot());
-    }
-    EXPECT_EQ(sharedSettings(), nullptr);
 }
 
 } // namespace
