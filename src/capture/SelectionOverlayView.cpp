@@ -66,8 +66,27 @@ qreal SelectionOverlayView::scale() const
 void SelectionOverlayView::grabInput()
 {
     m_grabAttempts = 0;
+    QWindow *window = windowHandle();
+    if (window && !window->isExposed()) {
+        // Qt paints on the expose event; the filter sees it first.
+        m_grabOnExpose = true;
+        window->installEventFilter(this);
+        return;
+    }
     if (!tryGrab())
         m_grabRetry.start();
+}
+
+bool SelectionOverlayView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_grabOnExpose && event->type() == QEvent::Expose && watched == windowHandle()
+        && windowHandle()->isExposed()) {
+        m_grabOnExpose = false;
+        watched->removeEventFilter(this);
+        if (!tryGrab())
+            m_grabRetry.start();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SelectionOverlayView::grabRetryTick()

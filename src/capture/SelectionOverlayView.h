@@ -41,8 +41,10 @@ public:
     bool isSelecting() const { return m_isSelecting; }
 
     // Takes the keyboard so that Escape reaches the view whichever window
-    // had the focus, retrying while another client (the shortcut that
-    // started the selection, an open menu) still holds it. The pointer is
+    // had the focus: at once when the window is on the screen, else as it
+    // appears, before its first paint, so the user never sees an overlay that
+    // ignores Escape. Retries while another client (an open menu) still
+    // holds the keyboard. The pointer is
     // left ungrabbed: a pointer grab would send the presses made on every
     // other screen to this one view, and the overlays cover every screen anyway.
     void grabInput();
@@ -60,6 +62,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     bool tryGrab();
@@ -73,5 +76,6 @@ private:
     bool m_isSelecting = false;
     bool m_hasInputGrab = false;
     int m_grabAttempts = 0;
+    bool m_grabOnExpose = false;
     QTimer m_grabRetry;
 };
