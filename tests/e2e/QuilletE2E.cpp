@@ -1,7 +1,5 @@
 #include "e2e/QuilletE2E.h"
 
-#include "support/X11TestSupport.h"
-
 #include <QColorSpace>
 #include <QDir>
 #include <QFileInfo>
@@ -35,10 +33,7 @@ bool QuilletE2E::start(const QJsonObject &extra, bool seed)
             {"showPreviewThumbnail", false}};
         for (auto it = extra.begin(); it != extra.end(); ++it)
             keys[it.key()] = it.value();
-        QDir().mkpath(QFileInfo(defaultsFile()).path());
-        QFile file(defaultsFile());
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            && file.write(QJsonDocument(keys).toJson()) > 0);
+        writeDefaults(QJsonDocument(keys).toJson());
     }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home());
@@ -60,6 +55,14 @@ void QuilletE2E::stop()
         return;
     m_process.kill();
     m_process.waitForFinished();
+}
+
+void QuilletE2E::writeDefaults(const QByteArray &contents) const
+{
+    QDir().mkpath(QFileInfo(defaultsFile()).path());
+    QFile file(defaultsFile());
+    EXPECT_TRUE(
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size());
 }
 
 QJsonObject QuilletE2E::storedDefaults() const
@@ -132,6 +135,18 @@ QRect QuilletE2E::geometryOf(quint32 window)
         return QRegularExpression(QLatin1String(field) + QStringLiteral(":\\s+(-?\\d+)")).match(info).captured(1).toInt();
     };
     return {number("Absolute upper-left X"), number("Absolute upper-left Y"), number("Width"), number("Height")};
+}
+
+QRect QuilletE2E::frameOf(const X11TestSupport::HelperWindow &window, QSize contentSize)
+{
+    const QString extents = QString::fromLocal8Bit(
+        runProgram(QStringLiteral("xprop"), {"-id", QString::number(window.id), "_NET_FRAME_EXTENTS"}));
+    QList<int> e; // left, right, top, bottom
+    for (const auto &m : QRegularExpression(QStringLiteral("\\d+")).globalMatch(extents.section('=', 1)))
+        e << m.captured().toInt();
+    return e.size() == 4
+        ? QRect(window.origin - QPoint(e[0], e[2]), contentSize + QSize(e[0] + e[1], e[2] + e[3]))
+        : QRect();
 }
 
 QImage QuilletE2E::grabScreenWithImageMagick()

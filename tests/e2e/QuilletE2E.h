@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/TestSupport.h"
+#include "support/X11TestSupport.h"
 
 #include <QImage>
 #include <QJsonObject>
@@ -22,7 +23,8 @@
 //   ASSERT_TRUE(start({{"imageFormat", "jpeg"}}));  seeds defaults.json over the base keys
 //       (onboarding done, savePath = shots(), no sound, no preview) and returns
 //       once the tray icon is embedded: the shortcuts are live from then on.
-//       start({}, false) starts on the file the last run left.
+//       start({}, false) starts on the file the last run left, or on what
+//       writeDefaults(text) put there.
 //   key("shift+alt+super+3");           a combination pressed and released.
 //   waitForFiles(1);                    the save folder's files, oldest first.
 //   waitFor([&] { return findAlert(); });  the "Capture Failed" alert, once it shows.
@@ -49,6 +51,7 @@ protected:
 
     QString shots() const { return m_home.filePath(QStringLiteral("shots")); }
     QString home() const { return m_home.path(); }
+    void writeDefaults(const QByteArray &contents) const;
     QJsonObject storedDefaults() const;
     // Everything quillet has printed on standard output so far.
     QByteArray output();
@@ -80,6 +83,9 @@ protected:
     // quillet's windows on the screen, the tray icon included.
     QList<quint32> visibleWindows() const;
     static QRect geometryOf(quint32 window);
+    // A helper window's frame on the screen: its content widened by the
+    // decorations the window manager announces.
+    static QRect frameOf(const X11TestSupport::HelperWindow &window, QSize contentSize);
 
     // The whole screen as another X client reads it.
     static QImage grabScreenWithImageMagick();
@@ -90,8 +96,9 @@ protected:
     // The clipboard's content of `type` as another X client reads it.
     static QByteArray clipboard(const QString &type);
 
-private:
     QString defaultsFile() const { return m_home.filePath(QStringLiteral(".config/quillet/defaults.json")); }
+
+private:
     std::optional<quint32> windowWith(const char *property, const char *marker) const;
 
     QTemporaryDir m_home;

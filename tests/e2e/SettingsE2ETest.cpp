@@ -59,4 +59,37 @@ TEST_F(QuilletE2E, ASaveFolderThatCannotBeMadeEndsInOneAlertAndTheNextCaptureWor
     EXPECT_FALSE(findAlert());
 }
 
+// A cleared combination does nothing; a stored one replaces the default.
+TEST_F(QuilletE2E, StoredShortcutsReplaceTheDefaults)
+{
+    // No fullscreen capture at all; Control-Option-9 for the window capture.
+    ASSERT_TRUE(start({{"KeyboardShortcuts_captureFullscreen", false},
+        {"KeyboardShortcuts_captureWindow", R"({"carbonKeyCode":25,"carbonModifiers":6144})"}}));
+    key(Fullscreen);
+    // With no window in front the default would save some other window or alert.
+    key(QStringLiteral("shift+alt+super+6"));
+    const X11TestSupport::HelperWindow front(QStringLiteral("400x300+500+300"));
+    ASSERT_TRUE(front.shown && front.waitForFocus());
+    const QImage screen = grabScreenWithImageMagick();
+    key(QStringLiteral("ctrl+alt+9"));
+    // What the two combinations above started would be older than this file.
+    const QStringList saved = waitForFiles(1);
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_TRUE(pixels(saved[0]) == screen.copy(frameOf(front, {400, 300})));
+    EXPECT_FALSE(findAlert());
+}
+
+TEST_F(QuilletE2E, ACorruptDefaultsFileIsKeptAsideAndTheDefaultsApply)
+{
+    writeDefaults("{\"savePath\": ");
+    ASSERT_TRUE(start({}, false));
+    key(Fullscreen);
+    const QStringList saved = waitForFiles(1, home() + QStringLiteral("/Desktop"));
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_TRUE(saved[0].endsWith(QLatin1String(".png")));
+    EXPECT_EQ(QImage(saved[0]).size(), ScreenSize);
+    QFile kept(defaultsFile() + QStringLiteral(".corrupt"));
+    EXPECT_TRUE(kept.open(QIODevice::ReadOnly) && kept.readAll() == "{\"savePath\": ");
+}
+
 } // namespace
