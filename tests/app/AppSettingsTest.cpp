@@ -19,45 +19,31 @@ QJsonObject readJson(const QString &path)
     return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
 }
 
-// A fresh file for each write: QSettings caches files by path, size and time.
-QString writeDefaults(const QTemporaryDir &dir, const QByteArray &bytes)
+// A fresh user, and one whose stored values are all of the wrong kind, get
+// the defaults; reading them writes nothing.
+TEST(AppSettingsTest, AFreshUserAndValuesOfTheWrongKindGetTheDefaults)
 {
-    const QString path = dir.filePath(QStringLiteral("defaults.json"));
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-    return path;
-}
-
-void expectDefaults(const AppSettings &s)
-{
-    EXPECT_EQ(s.savePath(), QDir::homePath() + QStringLiteral("/Desktop"));
-    EXPECT_EQ(s.imageFormat(), ImageFormat::png);
-    EXPECT_DOUBLE_EQ(s.jpegQuality(), 0.9);
-    EXPECT_FALSE(s.copyToClipboard());
-    EXPECT_TRUE(s.showPreviewThumbnail());
-    EXPECT_TRUE(s.playSound());
-    EXPECT_FALSE(s.promptForFileName());
-    EXPECT_FALSE(s.hasCompletedOnboarding());
-}
-
-TEST(AppSettingsTest, AFreshUserGetsTheDefaultsAndConstructionWritesNothing)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("quillet/defaults.json"));
-    DefaultsStore store(path);
-    expectDefaults(AppSettings(store));
-    EXPECT_FALSE(QFile::exists(path));
-}
-
-TEST(AppSettingsTest, StoredValuesOfTheWrongKindReadAsAbsent)
-{
-    for (const char *format : {R"("JPEG")", R"("jpg")", "true"}) {
+    for (const char *format : {"", R"("JPEG")", R"("jpg")", "true"}) {
         SCOPED_TRACE(format);
-        QTemporaryDir dir;
-        DefaultsStore store(writeDefaults(dir, QByteArray(R"({"imageFormat": )") + format + R"(,
-            "savePath": 42, "jpegQuality": "0.5", "copyToClipboard": 1, "showPreviewThumbnail": "false",
-            "playSound": 0, "promptForFileName": "yes"})"));
-        expectDefaults(AppSettings(store));
+        QTemporaryDir dir; // a fresh file each time: QSettings caches files by path, size and time
+        const QString path = dir.filePath(QStringLiteral("defaults.json"));
+        const QByteArray bytes = QByteArray(R"({"imageFormat": )") + format + R"(, "savePath": 42,
+            "jpegQuality": "0.5", "copyToClipboard": 1, "showPreviewThumbnail": "false", "playSound": 0,
+            "promptForFileName": "yes"})";
+        QFile file(path);
+        ASSERT_TRUE(!*format || (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()));
+        file.close();
+        DefaultsStore store(path);
+        const AppSettings s(store);
+        EXPECT_EQ(s.savePath(), QDir::homePath() + QStringLiteral("/Desktop"));
+        EXPECT_EQ(s.imageFormat(), ImageFormat::png);
+        EXPECT_DOUBLE_EQ(s.jpegQuality(), 0.9);
+        EXPECT_FALSE(s.copyToClipboard());
+        EXPECT_TRUE(s.showPreviewThumbnail());
+        EXPECT_TRUE(s.playSound());
+        EXPECT_FALSE(s.promptForFileName());
+        EXPECT_FALSE(s.hasCompletedOnboarding());
+        EXPECT_TRUE(*format || !QFile::exists(path)) << "reading the defaults wrote a file";
     }
 }
 

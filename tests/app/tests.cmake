@@ -5,5 +5,4 @@ quillet_add_test(MainScreenTest LABEL unit SOURCES app/MainScreenTest.cpp LIBS q
 # The shell over fakes, on the two offscreen screens of the capture tests.
 quillet_add_test(ShellTest LABEL unit SOURCES app/ShellTest.cpp LIBS quillet_fakes
     ENVIRONMENT QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_SOURCE_DIR}/capture/two-screens.json)
-quillet_add_test(OnboardingWindowTest LABEL unit SOURCES app/OnboardingWindowTest.cpp LIBS quillet_fakes)
 quillet_add_test(CommandLineTest LABEL unit SOURCES app/CommandLineTest.cpp)

@@ -1,42 +1,22 @@
 #include "e2e/QuilletE2E.h"
 
-#include "support/TestSupport.h"
-
 #include <QElapsedTimer>
 
 // The first-run window of the real program, as a new user meets it.
 namespace {
 
-const QString Title = QStringLiteral("Welcome to Quillet");
-
 class OnboardingE2E : public QuilletE2E
 {
 protected:
-    // Starts as a new user would, or, with `again`, on what the last run stored.
-    std::optional<quint32> startAndWaitForOnboarding(bool again = false)
+    // Starts as a new user would, or, with `again`, on what the last run
+    // stored; returns the onboarding window once it shows.
+    std::optional<quint32> startAndWaitForOnboarding(bool again = true)
     {
+        stop();
         sinceStart.start();
         if (!(again ? start({}, false) : start({{"hasCompletedOnboarding", false}})))
             return std::nullopt;
-        std::optional<quint32> window;
-        TestSupport::waitUntil([&] { return bool(window = onboardingWindow()); });
-        return window;
-    }
-
-    // Searched by title alone: on this private display only quillet has it.
-    static std::optional<quint32> onboardingWindow()
-    {
-        const QByteArray ids = TestSupport::runProgram(
-            QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", QLatin1Char('^') + Title + QLatin1Char('$')});
-        return ids.trimmed().isEmpty() ? std::nullopt : std::optional<quint32>(ids.split('\n').first().toUInt());
-    }
-
-    // The rightmost button of the bottom bar: Next, or Get Started on the last page.
-    void clickForward(quint32 window)
-    {
-        const QRect area = geometryOf(window);
-        xdotool({"mousemove", QString::number(area.right() - 24 - 12), QString::number(area.bottom() - 24 - 8),
-            "click", "1"});
+        return waitFor([&] { return findWindow(QStringLiteral("Welcome to Quillet")); });
     }
 
     bool waitUntilGone(quint32 window)
@@ -49,16 +29,18 @@ protected:
     void captureOnceTheOnboardingWasDue(int files)
     {
         TestSupport::waitUntil([&] { return sinceStart.elapsed() > 1000; });
-        key(QLatin1String(Fullscreen));
+        key(Fullscreen);
         EXPECT_EQ(waitForFiles(files).size(), files);
     }
 
     QElapsedTimer sinceStart;
 };
 
-TEST_F(OnboardingE2E, ANewUserSeesTheOnboardingOnceAndFinishingItKeepsItAway)
+// Closed early, it comes back at the next start; its menu bar quits the
+// program; finished, it stays away.
+TEST_F(OnboardingE2E, TheOnboardingShowsUntilItIsFinished)
 {
-    const auto window = startAndWaitForOnboarding();
+    auto window = startAndWaitForOnboarding(false);
     ASSERT_TRUE(window) << "no onboarding window";
     EXPECT_GE(sinceStart.elapsed(), 300);
     const QRect area = geometryOf(*window);
@@ -68,10 +50,23 @@ TEST_F(OnboardingE2E, ANewUserSeesTheOnboardingOnceAndFinishingItKeepsItAway)
     EXPECT_LT(area.height(), 560);
     EXPECT_NEAR(area.center().x(), ScreenSize.width() / 2, 8);
     EXPECT_NEAR(area.center().y(), ScreenSize.height() / 2, 40);
-
     captureOnceTheOnboardingWasDue(1); // the shortcuts work while it is open
+    xdotool({"windowactivate", "--sync", QString::number(*window), "key", "alt+F4"});
+    ASSERT_TRUE(waitUntilGone(*window));
+    EXPECT_TRUE(isRunning()) << "closing the window ended the program";
+    EXPECT_EQ(storedDefaults().value("hasCompletedOnboarding"), false);
+
+    window = startAndWaitForOnboarding();
+    ASSERT_TRUE(window) << "the onboarding did not come back";
+    xdotool({"windowactivate", "--sync", QString::number(*window), "key", "ctrl+q"});
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return !isRunning(); }));
+
+    window = startAndWaitForOnboarding();
+    ASSERT_TRUE(window);
+    // Next, then Get Started on the last page: the rightmost button of the bottom bar.
+    const QPoint forward = geometryOf(*window).bottomRight() - QPoint(24 + 12, 24 + 8);
     for (int page = 0; page < 6; ++page)
-        clickForward(*window);
+        xdotool({"mousemove", QString::number(forward.x()), QString::number(forward.y()), "click", "1"});
     ASSERT_TRUE(waitUntilGone(*window)) << "Get Started did not close the window";
     EXPECT_TRUE(isRunning());
     EXPECT_EQ(storedDefaults().value("hasCompletedOnboarding"), true);
@@ -80,24 +75,7 @@ TEST_F(OnboardingE2E, ANewUserSeesTheOnboardingOnceAndFinishingItKeepsItAway)
     sinceStart.start();
     ASSERT_TRUE(start({}, false));
     captureOnceTheOnboardingWasDue(2);
-    EXPECT_FALSE(onboardingWindow());
-}
-
-TEST_F(OnboardingE2E, ClosingTheOnboardingBringsItBackAtTheNextStart)
-{
-    const auto window = startAndWaitForOnboarding();
-    ASSERT_TRUE(window);
-    xdotool({"windowactivate", "--sync", QString::number(*window), "key", "alt+F4"});
-    ASSERT_TRUE(waitUntilGone(*window));
-    EXPECT_TRUE(isRunning()) << "closing the window ended the program";
-    EXPECT_EQ(storedDefaults().value("hasCompletedOnboarding"), false);
-
-    stop();
-    const auto again = startAndWaitForOnboarding(true);
-    ASSERT_TRUE(again) << "the onboarding did not come back";
-    // Its menu bar quits the program.
-    xdotool({"windowactivate", "--sync", QString::number(*again), "key", "ctrl+q"});
-    EXPECT_TRUE(TestSupport::waitUntil([&] { return !isRunning(); }));
+    EXPECT_FALSE(findWindow(QStringLiteral("Welcome to Quillet")));
 }
 
 } // namespace

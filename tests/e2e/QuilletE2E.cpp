@@ -1,8 +1,5 @@
 #include "e2e/QuilletE2E.h"
 
-#include "support/TestSupport.h"
-#include "support/X11TestSupport.h"
-
 #include <QColorSpace>
 #include <QDir>
 #include <QFileInfo>
@@ -10,7 +7,6 @@
 #include <QRegularExpression>
 
 using TestSupport::runProgram;
-using TestSupport::waitUntil;
 
 const char *const QuilletE2E::Fullscreen = "shift+alt+super+3";
 
@@ -48,7 +44,7 @@ bool QuilletE2E::start(const QJsonObject &extra, bool seed)
     m_process.start(QStringLiteral(QUILLET_BINARY), m_arguments);
     m_process.waitForStarted();
     // The icon is embedded after every service is built, so the shortcuts are live.
-    const bool ready = waitUntil([this] { return !isRunning() || trayIcon(); }) && isRunning();
+    const bool ready = TestSupport::waitUntil([this] { return !isRunning() || trayIcon(); }) && isRunning();
     EXPECT_TRUE(ready) << "quillet did not show its tray icon; exit code " << m_process.exitCode();
     return ready;
 }
@@ -65,8 +61,8 @@ void QuilletE2E::writeDefaults(const QByteArray &contents) const
 {
     QDir().mkpath(QFileInfo(defaultsFile()).path());
     QFile file(defaultsFile());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(contents);
+    EXPECT_TRUE(
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size());
 }
 
 QJsonObject QuilletE2E::storedDefaults() const
@@ -81,11 +77,6 @@ QByteArray QuilletE2E::output()
     return m_output;
 }
 
-void QuilletE2E::key(const QString &combination)
-{
-    xdotool({QStringLiteral("key"), combination});
-}
-
 void QuilletE2E::xdotool(const QStringList &arguments)
 {
     EXPECT_TRUE(X11TestSupport::xdotool(arguments)) << arguments.join(' ').toStdString();
@@ -94,9 +85,9 @@ void QuilletE2E::xdotool(const QStringList &arguments)
 QStringList QuilletE2E::files(const QString &folder) const
 {
     // Files are renamed into place once written, so every listed file is whole.
-    const QDir dir(folder.isEmpty() ? shots() : folder);
     QStringList paths;
-    for (const QFileInfo &info : dir.entryInfoList(QDir::Files, QDir::Time | QDir::Reversed))
+    for (const QFileInfo &info :
+        QDir(folder.isEmpty() ? shots() : folder).entryInfoList(QDir::Files, QDir::Time | QDir::Reversed))
         paths << info.filePath();
     return paths;
 }
@@ -104,50 +95,22 @@ QStringList QuilletE2E::files(const QString &folder) const
 QStringList QuilletE2E::waitForFiles(int count, const QString &folder) const
 {
     QStringList found;
-    waitUntil([&] { return (found = files(folder)).size() >= count; });
+    TestSupport::waitUntil([&] { return (found = files(folder)).size() >= count; });
     return found;
 }
 
 std::optional<quint32> QuilletE2E::findWindow(const QString &title) const
 {
     const QByteArray ids = runProgram(QStringLiteral("xdotool"),
-        {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-            QString::number(m_process.processId()), QStringLiteral("--name"),
+        {"search", "--all", "--onlyvisible", "--pid", QString::number(m_process.processId()), "--name",
             QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')});
-    if (ids.trimmed().isEmpty())
-        return std::nullopt;
-    return ids.split('\n').first().toUInt();
+    return ids.trimmed().isEmpty() ? std::nullopt : std::optional(ids.split('\n').first().toUInt());
 }
 
-std::optional<quint32> QuilletE2E::waitForWindow(const QString &title) const
-{
-    std::optional<quint32> window;
-    waitUntil([&] { return bool(window = findWindow(title)); });
-    return window;
-}
-
-std::optional<quint32> QuilletE2E::findAlert() const
+std::optional<quint32> QuilletE2E::windowWith(const char *property, const char *marker) const
 {
     for (const quint32 id : visibleWindows()) {
-        if (runProgram(QStringLiteral("xprop"), {"-id", QString::number(id), "_NET_WM_WINDOW_TYPE"})
-                .contains("_NET_WM_WINDOW_TYPE_DIALOG"))
-            return id;
-    }
-    return std::nullopt;
-}
-
-std::optional<quint32> QuilletE2E::waitForAlert() const
-{
-    std::optional<quint32> alert;
-    waitUntil([&] { return bool(alert = findAlert()); });
-    return alert;
-}
-
-std::optional<quint32> QuilletE2E::trayIcon() const
-{
-    // The icon is the one window of ours that the tray took in (XEmbed).
-    for (const quint32 id : visibleWindows()) {
-        if (runProgram(QStringLiteral("xprop"), {"-id", QString::number(id), "_XEMBED_INFO"}).contains("_XEMBED_INFO("))
+        if (runProgram(QStringLiteral("xprop"), {"-id", QString::number(id), property}).contains(marker))
             return id;
     }
     return std::nullopt;
@@ -157,8 +120,7 @@ QList<quint32> QuilletE2E::visibleWindows() const
 {
     QList<quint32> windows;
     const QByteArray ids = runProgram(QStringLiteral("xdotool"),
-        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-            QString::number(m_process.processId())});
+        {"search", "--onlyvisible", "--pid", QString::number(m_process.processId())});
     for (const QByteArray &id : ids.split('\n')) {
         if (!id.isEmpty())
             windows << id.toUInt();
@@ -175,10 +137,22 @@ QRect QuilletE2E::geometryOf(quint32 window)
     return {number("Absolute upper-left X"), number("Absolute upper-left Y"), number("Width"), number("Height")};
 }
 
+QRect QuilletE2E::frameOf(const X11TestSupport::HelperWindow &window, QSize contentSize)
+{
+    const QString extents = QString::fromLocal8Bit(
+        runProgram(QStringLiteral("xprop"), {"-id", QString::number(window.id), "_NET_FRAME_EXTENTS"}));
+    QList<int> e; // left, right, top, bottom
+    for (const auto &m : QRegularExpression(QStringLiteral("\\d+")).globalMatch(extents.section('=', 1)))
+        e << m.captured().toInt();
+    return e.size() == 4
+        ? QRect(window.origin - QPoint(e[0], e[2]), contentSize + QSize(e[0] + e[1], e[2] + e[3]))
+        : QRect();
+}
+
 QImage QuilletE2E::grabScreenWithImageMagick()
 {
-    return pixels(QImage::fromData(runProgram(QStringLiteral("import"),
-        {QStringLiteral("-silent"), QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("png:-")})));
+    return pixels(
+        QImage::fromData(runProgram(QStringLiteral("import"), {"-silent", "-window", "root", "png:-"})));
 }
 
 QImage QuilletE2E::pixels(const QImage &image)
@@ -190,7 +164,5 @@ QImage QuilletE2E::pixels(const QImage &image)
 
 QByteArray QuilletE2E::clipboard(const QString &type)
 {
-    return runProgram(QStringLiteral("xclip"),
-        {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"), type,
-            QStringLiteral("-o")});
+    return runProgram(QStringLiteral("xclip"), {"-selection", "clipboard", "-t", type, "-o"});
 }

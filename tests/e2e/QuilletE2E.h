@@ -1,5 +1,8 @@
 #pragma once
 
+#include "support/TestSupport.h"
+#include "support/X11TestSupport.h"
+
 #include <QImage>
 #include <QJsonObject>
 #include <QProcess>
@@ -20,10 +23,11 @@
 //   ASSERT_TRUE(start({{"imageFormat", "jpeg"}}));  seeds defaults.json over the base keys
 //       (onboarding done, savePath = shots(), no sound, no preview) and returns
 //       once the tray icon is embedded: the shortcuts are live from then on.
-//       writeDefaults(text) before start({}, false) seeds a file as it is.
+//       start({}, false) starts on the file the last run left, or on what
+//       writeDefaults(text) put there.
 //   key("shift+alt+super+3");           a combination pressed and released.
 //   waitForFiles(1);                    the save folder's files, oldest first.
-//   waitForAlert(), findAlert();        the "Capture Failed" alert, or whether one shows.
+//   waitFor([&] { return findAlert(); });  the "Capture Failed" alert, once it shows.
 //   output(), storedDefaults();         what quillet printed and stored.
 // A "must not happen" check waits for a later event that must happen (the
 // next capture's file), never for a time to pass.
@@ -46,32 +50,42 @@ protected:
     bool isRunning() const { return m_process.state() == QProcess::Running; }
 
     QString shots() const { return m_home.filePath(QStringLiteral("shots")); }
-    QString defaultsFile() const { return m_home.filePath(QStringLiteral(".config/quillet/defaults.json")); }
     QString home() const { return m_home.path(); }
     void writeDefaults(const QByteArray &contents) const;
     QJsonObject storedDefaults() const;
     // Everything quillet has printed on standard output so far.
     QByteArray output();
 
-    static void key(const QString &combination);
+    static void key(const QString &combination) { xdotool({QStringLiteral("key"), combination}); }
     static void xdotool(const QStringList &arguments);
     // Waits until the save folder (or `folder`) holds at least `count`
     // files; returns their paths, oldest first.
     QStringList waitForFiles(int count, const QString &folder = {}) const;
     QStringList files(const QString &folder = {}) const;
 
-    // The visible window of quillet with this title, once there is one.
-    std::optional<quint32> waitForWindow(const QString &title) const;
+    // What `find` finds, once it finds something.
+    template <class Find> static auto waitFor(Find find)
+    {
+        decltype(find()) found;
+        TestSupport::waitUntil([&] { return bool(found = find()); });
+        return found;
+    }
+    // The visible window of quillet with this title.
     std::optional<quint32> findWindow(const QString &title) const;
     // An alert box (a dialog window) of quillet on the screen, if there is one;
     // its text cannot be read from outside without an accessibility bus.
-    std::optional<quint32> findAlert() const;
-    std::optional<quint32> waitForAlert() const;
-    // quillet's icon in the tray, once it is embedded there.
-    std::optional<quint32> trayIcon() const;
+    std::optional<quint32> findAlert() const
+    {
+        return windowWith("_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DIALOG");
+    }
+    // quillet's icon in the tray: the one window of ours that the tray took in (XEmbed).
+    std::optional<quint32> trayIcon() const { return windowWith("_XEMBED_INFO", "_XEMBED_INFO("); }
     // quillet's windows on the screen, the tray icon included.
     QList<quint32> visibleWindows() const;
     static QRect geometryOf(quint32 window);
+    // A helper window's frame on the screen: its content widened by the
+    // decorations the window manager announces.
+    static QRect frameOf(const X11TestSupport::HelperWindow &window, QSize contentSize);
 
     // The whole screen as another X client reads it.
     static QImage grabScreenWithImageMagick();
@@ -82,7 +96,11 @@ protected:
     // The clipboard's content of `type` as another X client reads it.
     static QByteArray clipboard(const QString &type);
 
+    QString defaultsFile() const { return m_home.filePath(QStringLiteral(".config/quillet/defaults.json")); }
+
 private:
+    std::optional<quint32> windowWith(const char *property, const char *marker) const;
+
     QTemporaryDir m_home;
     QProcess m_process;
     QStringList m_arguments;

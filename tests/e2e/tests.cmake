@@ -13,9 +13,10 @@ endfunction()
 
 quillet_add_e2e_test(CaptureE2ETest)
 quillet_add_e2e_test(MenuE2ETest)
+# The settings window is laid out in the test too, with a fake permission.
+target_link_libraries(MenuE2ETest PRIVATE quillet_fakes)
 quillet_add_e2e_test(SettingsE2ETest)
 quillet_add_e2e_test(OnboardingE2ETest)
 quillet_add_e2e_test(CommandLineE2ETest)
 # A listening socket that never answers stands for a wedged session bus.
 target_link_libraries(CommandLineE2ETest PRIVATE Qt6::Network)
-quillet_add_e2e_test(SettingsWindowE2ETest)

@@ -88,32 +88,26 @@ TEST(MoveToApplicationsTest, CopiesIntoTheFirstFolderThatTakesItAndStartsTheCopy
     }
 }
 
-TEST(MoveToApplicationsTest, AFailedCopyPutsTheOlderCopyBackAndStartsNothing)
+// A failed copy puts the older copy back; running from the system-wide copy
+// copies nothing (the home folder's case goes through the onboarding page's
+// own check). Neither starts anything.
+TEST(MoveToApplicationsTest, AFailedCopyOrAnInstalledProgramStartsNothingAndLeavesTheCopyAsItWas)
 {
-    Root root;
-    write(root.systemCopy(), "old");
-    root.block("home");
-    int launches = 0;
-    // A program file that has gone away cannot be copied.
-    const MoveToApplications move(root.bundle(), root.folders(), [&](const QString &) { return ++launches > 0; });
+    for (const bool installed : {false, true}) {
+        SCOPED_TRACE(installed);
+        Root root;
+        write(root.systemCopy(), "old");
+        root.block("home");
+        int launches = 0;
+        // Unless it runs from the system-wide copy, the program file has gone away and cannot be copied.
+        const MoveToApplications move(installed ? root.systemCopy() : root.bundle(), root.folders(),
+            [&](const QString &) { return ++launches > 0; });
 
-    EXPECT_EQ(move.moveToApplications().outcome, Outcome::failed);
-    EXPECT_EQ(launches, 0);
-    EXPECT_EQ(contents(root.systemCopy()), "old");
-    EXPECT_FALSE(QFileInfo::exists(root.systemCopy() + ".backup"));
-}
-
-// The home folder's case goes through the onboarding page's own check.
-TEST(MoveToApplicationsTest, RunningFromTheSystemWideCopyCopiesNothing)
-{
-    Root root;
-    write(root.systemCopy(), "installed");
-    int launches = 0;
-    const MoveToApplications move(root.systemCopy(), root.folders(), [&](const QString &) { return ++launches > 0; });
-
-    EXPECT_EQ(move.moveToApplications().outcome, Outcome::alreadyInstalled);
-    EXPECT_EQ(launches, 0);
-    EXPECT_FALSE(QFileInfo::exists(root.systemCopy() + ".backup"));
+        EXPECT_EQ(move.moveToApplications().outcome, installed ? Outcome::alreadyInstalled : Outcome::failed);
+        EXPECT_EQ(launches, 0);
+        EXPECT_EQ(contents(root.systemCopy()), "old");
+        EXPECT_FALSE(QFileInfo::exists(root.systemCopy() + ".backup"));
+    }
 }
 
 } // namespace
