@@ -1,8 +1,9 @@
 # `cpack -G DEB` builds a Debian package of what `cmake --install` lays out.
 # The shared libraries the program links are found by dpkg-shlibdeps; what it
-# loads at run time is named by hand: Qt's X11 platform plugin and the SVG
-# icon engine that draws the tray icon. The sound theme only adds the capture
-# sound, so it is a recommendation.
+# loads at run time is named by hand: Qt's X11 platform plugin, the SVG
+# icon engine that draws the windows' icons, and libcanberra, loaded while
+# sounds play. The sound theme only adds the capture sound, so it is a
+# recommendation.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillet)
 set(CPACK_PACKAGE_VENDOR "The Quillet developers")
@@ -15,6 +16,6 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6, libcanberra0")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "sound-theme-freedesktop")
 include(CPack)

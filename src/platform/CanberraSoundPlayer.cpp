@@ -1,6 +1,5 @@
 #include "platform/CanberraSoundPlayer.h"
 
-#include <canberra.h>
 #include <dlfcn.h>
 
 namespace {
@@ -23,6 +22,13 @@ void *loadSilencedAlsa()
     return alsa;
 }
 
+template <typename Function>
+bool resolve(void *library, const char *name, Function &function)
+{
+    function = reinterpret_cast<Function>(::dlsym(library, name));
+    return function != nullptr;
+}
+
 } // namespace
 
 CanberraSoundPlayer::CanberraSoundPlayer()
@@ -37,39 +43,43 @@ CanberraSoundPlayer::~CanberraSoundPlayer()
     close();
 }
 
-void CanberraSoundPlayer::open()
+bool CanberraSoundPlayer::open()
 {
     // Held open across the context, which loads canberra's ALSA backend, so
     // that the backend finds the silenced library.
     m_alsa = loadSilencedAlsa();
-    if (ca_context_create(&m_context) != CA_SUCCESS) {
+    m_library = ::dlopen("libcanberra.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (!m_library || !resolve(m_library, "ca_context_create", m_create)
+        || !resolve(m_library, "ca_context_destroy", m_destroy)
+        || !resolve(m_library, "ca_context_change_props", m_changeProps)
+        || !resolve(m_library, "ca_context_play", m_play) || m_create(&m_context) != CA_SUCCESS) {
         m_context = nullptr;
         close();
-        return;
+        return false;
     }
-    ca_context_change_props(
-        m_context, CA_PROP_APPLICATION_NAME, "Quillet", CA_PROP_APPLICATION_ID, "quillet", nullptr);
+    m_changeProps(m_context, CA_PROP_APPLICATION_NAME, "Quillet", CA_PROP_APPLICATION_ID, "quillet", nullptr);
+    return true;
 }
 
 void CanberraSoundPlayer::close()
 {
     if (m_context)
-        ca_context_destroy(m_context);
+        m_destroy(m_context);
     m_context = nullptr;
-    if (m_alsa)
-        ::dlclose(m_alsa);
-    m_alsa = nullptr;
+    for (void **library : {&m_library, &m_alsa}) {
+        if (*library)
+            ::dlclose(*library);
+        *library = nullptr;
+    }
 }
 
 void CanberraSoundPlayer::playCaptureSound()
 {
-    if (!m_context)
-        open();
     m_closeTimer.start();
-    if (!m_context)
+    if (!m_context && !open())
         return;
     // Every failure (no theme sound, no audio device) is deliberately ignored:
     // the capture was saved either way.
-    ca_context_play(m_context, 0, CA_PROP_EVENT_ID, "screen-capture", CA_PROP_EVENT_DESCRIPTION,
-        "Screenshot taken", nullptr);
+    m_play(m_context, 0, CA_PROP_EVENT_ID, "screen-capture", CA_PROP_EVENT_DESCRIPTION, "Screenshot taken",
+        nullptr);
 }

@@ -2,15 +2,15 @@
 
 #include "platform/SoundPlayer.h"
 
+#include <canberra.h>
+
 #include <QTimer>
 
-struct ca_context;
-
 // The freedesktop sound theme's "screen-capture" event through libcanberra.
-// The canberra context, and with it the audio libraries it loads, is opened
-// for the first sound of a burst of captures and closed once the captures
-// have gone quiet, so that the program idling in the tray holds no audio
-// stack. Main thread.
+// libcanberra, and with it the audio and decoding libraries it loads, is
+// opened for the first sound of a burst of captures and unloaded once the
+// captures have gone quiet, so that the program idling in the tray holds no
+// audio stack. Main thread.
 class CanberraSoundPlayer : public SoundPlayer
 {
 public:
@@ -23,12 +23,18 @@ public:
     CanberraSoundPlayer &operator=(const CanberraSoundPlayer &) = delete;
 
     void playCaptureSound() override;
-
-private:
-    void open();
+    // What the player does once no sound came for CloseAfterMs.
     void close();
 
-    ca_context *m_context = nullptr;
+private:
+    bool open();
+
+    void *m_library = nullptr;
     void *m_alsa = nullptr;
+    ca_context *m_context = nullptr;
+    decltype(&ca_context_create) m_create = nullptr;
+    decltype(&ca_context_destroy) m_destroy = nullptr;
+    decltype(&ca_context_change_props) m_changeProps = nullptr;
+    decltype(&ca_context_play) m_play = nullptr;
     QTimer m_closeTimer;
 };

@@ -1,0 +1,33 @@
+#include "platform/CanberraSoundPlayer.h"
+
+#include <dlfcn.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool loaded(const char *library)
+{
+    void *handle = ::dlopen(library, RTLD_NOW | RTLD_NOLOAD);
+    if (handle)
+        ::dlclose(handle);
+    return handle != nullptr;
+}
+
+// The audio stack is in the process only from a sound until the player
+// closes, and comes back for the next sound; without a sound card nothing fails.
+TEST(CanberraSoundPlayer, LoadsTheAudioLibrariesForABurstOfSoundsOnly)
+{
+    CanberraSoundPlayer player;
+    EXPECT_FALSE(loaded("libcanberra.so.0"));
+    for (int burst = 0; burst < 2; ++burst) {
+        player.playCaptureSound();
+        player.playCaptureSound();
+        EXPECT_TRUE(loaded("libcanberra.so.0"));
+        player.close();
+        EXPECT_FALSE(loaded("libcanberra.so.0"));
+        EXPECT_FALSE(loaded("libasound.so.2"));
+    }
+}
+
+} // namespace
