@@ -51,7 +51,6 @@ TEST_F(HotkeyDispatch, OnePressRunsEveryNameHoldingTheShortcut)
     onKeyDown(b, [this] { calls << "b down"; });
     onKeyUp(b, [this] { calls << "b up"; });
     onKeyUp(a, [this] { calls << "a up 2"; });
-
     backend->press(regionKeys);
     EXPECT_EQ(calls, QStringList{"b down"});
     backend->release(regionKeys);
@@ -66,12 +65,10 @@ TEST_F(HotkeyDispatch, HandlersFollowTheStoredShortcutAndPauseWhileRecording)
     tap(regionKeys);
     EXPECT_EQ(std::pair(calls.size(), isShortcutRegistered(name)), std::pair(qsizetype(0), true));
     setRecorderActive(false);
-
     name.setShortcut(scroll);
     tap(regionKeys);
     tap(scrollKeys);
     EXPECT_EQ(calls.size(), 1);
-
     // Another writer of the same file changes it: read afresh on the press.
     DefaultsStore(store->filePath()).setValue(storageKey(name), QString::fromUtf8(region.toJson()));
     tap(scrollKeys);
@@ -125,7 +122,6 @@ TEST_F(HotkeyDispatch, TheGrabStaysUntilTheLastHandlerOrStreamGoes)
     tap(regionKeys);
     tap(regionKeys);
     EXPECT_EQ(calls, (QStringList{"downs", "downs"})); // and no release
-
     removeHandlers(name);
     onKeyUp(name, [] {});
     downs.reset();
@@ -157,7 +153,6 @@ TEST_F(HotkeyDispatch, RefusedRegistrationsAreLoggedAndStillUseAnId)
     }),
         QStringLiteral("Error registering hotkey ⌥⇧⌘4: -9878\n"
                        "Error registering hotkey ⌘\U0001F310\uFE0EA: -9879\n"));
-
     const Name fine(QStringLiteral("fine"), scroll);
     EXPECT_EQ(backend->ids(), std::vector<quint32>{3});
 }

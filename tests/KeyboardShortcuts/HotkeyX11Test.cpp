@@ -42,11 +42,9 @@ TEST(HotkeyBackendOnX11, ProbingFindsOtherClientsGrabsAndLeavesOursAlone)
     const auto theirs = X11HotkeyBackend::create();
     ASSERT_TRUE(ours && theirs);
     const std::vector<int> f2{60}, f3{61};
-
     ASSERT_EQ(theirs->grab(1, f2, superAltShift), HotkeyBackend::Result::grabbed);
     EXPECT_TRUE(ours->isTakenByOthers(f2, superAltShift));
     EXPECT_FALSE(ours->isTakenByOthers(f2, KeyModifiers{true, true, false, false}));
-
     ASSERT_EQ(ours->grab(2, f3, superAltShift), HotkeyBackend::Result::grabbed);
     EXPECT_FALSE(ours->isTakenByOthers(f3, superAltShift));
     // Still ours after the probe, and a free combination is released again.
@@ -121,7 +119,6 @@ TEST_F(HotkeysOnX11, NamesDifferingOnlyInABitX11LacksShareTheGrab)
     onKeyUp(twin, [&] { ++twinUps; });
     xdotool({"key", "super+alt+shift+4"});
     EXPECT_TRUE(waitUntil([&] { return regionUps == 1 && twinUps == 1; }));
-
     region.setShortcut(std::nullopt);
     EXPECT_TRUE(isShortcutRegistered(twin));
     xdotool({"key", "super+alt+shift+4"});

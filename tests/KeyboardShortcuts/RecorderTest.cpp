@@ -137,7 +137,6 @@ TEST_F(RecorderTest, EscapeKeepsTheShortcutWhileBackspaceClearsItAndRecordsOn)
             active.append(post.at(1).toMap().value(QStringLiteral("isActive")).toBool());
     }
     EXPECT_EQ(active, (QList<bool>{true, false}));
-
     startRecording();
     press(Qt::Key_Backspace, 14);
     // The name has a default: "none" is remembered, so the default stays away.
@@ -164,7 +163,6 @@ TEST_F(RecorderTest, AMenuItemsCombinationIsRefusedAtAnyDepth)
     EXPECT_TRUE(answerer.text.contains(QStringLiteral("“Keep Window”"))) << answerer.text.toStdString();
     EXPECT_EQ(readShortcut(name), region);
     EXPECT_TRUE(TestSupport::waitUntil([&] { return field()->isRecording(); }));
-
     // The same key with other modifiers is free.
     press(Qt::Key_K, 37, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(readShortcut(name), Shortcut::fromCarbon(40, 0x1200));
@@ -233,7 +231,6 @@ TEST_F(RecorderTest, OnlyAClickStartsRecordingAndRecordersOfOneNameStayInStep)
     press(Qt::Key_K, 37, shiftSuper);
     EXPECT_EQ(readShortcut(name), region);
     EXPECT_FALSE(isRecorderActive());
-
     RecorderCocoa twin(name);
     RecorderCocoa stranger(Name(QStringLiteral("captureWindow")));
     startRecording();

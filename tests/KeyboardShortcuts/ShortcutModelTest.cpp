@@ -27,12 +27,10 @@ TEST(ShortcutJson, DecodesEitherOrderAndKeepsWhatWasStored)
 {
     EXPECT_EQ(
         Shortcut(Key::four, commandOptionShift).toJson(), R"({"carbonKeyCode":21,"carbonModifiers":2816})");
-
     const auto reversed = Shortcut::fromJson(R"({"carbonModifiers":2817,"carbonKeyCode":21})");
     ASSERT_TRUE(reversed);
     EXPECT_EQ(
         std::pair(reversed->carbonKeyCode, reversed->carbonModifiers), std::pair(21ll, 2817ll)); // as stored
-
     for (const char *bad : {"", "[]", "\"text\"", "{}", R"({"carbonKeyCode":21})",
              R"({"carbonKeyCode":"21","carbonModifiers":0})", R"({"carbonKeyCode":21.5,"carbonModifiers":0})",
              "0"}) {

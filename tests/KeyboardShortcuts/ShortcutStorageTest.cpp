@@ -40,7 +40,6 @@ TEST_F(ShortcutStorage, DefaultIsStoredOnceAndRegistered)
         QJsonValue(QStringLiteral(R"({"carbonKeyCode":21,"carbonModifiers":2816})")));
     EXPECT_EQ(std::tuple(changed, backend->grabs.size(), isShortcutRegistered(name)),
         std::tuple(QStringList{"captureRegion"}, std::size_t(1), true));
-
     const Name again(QStringLiteral("captureRegion"), Shortcut(Key::five, commandOptionShift));
     EXPECT_EQ(again.shortcut(), region); // a stored value wins over a default
     EXPECT_EQ(changed.size(), 1);
@@ -51,7 +50,6 @@ TEST_F(ShortcutStorage, ClearingWhatIsNotSetDoesNothing)
     const Name plain(QStringLiteral("plain"));
     plain.setShortcut(std::nullopt);
     EXPECT_EQ(std::pair(changed.size(), hasStoredValue(plain)), std::pair(qsizetype(0), false));
-
     plain.setShortcut(Shortcut(Key::a, ModifierFlags::control));
     plain.setShortcut(std::nullopt); // no default: the entry goes
     EXPECT_EQ(std::pair(changed.size(), hasStoredValue(plain)), std::pair(qsizetype(2), false));
@@ -63,10 +61,8 @@ TEST_F(ShortcutStorage, ResetRestoresDefaultsAndResetAllKeepsFalseMarkers)
     const Name other(QStringLiteral("other"));
     other.setShortcut(Shortcut(Key::b, ModifierFlags::command));
     withDefault.setShortcut(std::nullopt);
-
     resetShortcuts({withDefault});
     EXPECT_EQ(withDefault.shortcut(), region);
-
     withDefault.setShortcut(std::nullopt);
     resetAllShortcuts();
     EXPECT_EQ(std::tuple(hasStoredValue(other), onDisk().value(regionKey), backend->grabs.size()),
@@ -93,7 +89,6 @@ TEST_F(ShortcutStorage, NamesSharingAShortcutShareOneHotkey)
     store->setValue(QStringLiteral("KeyboardShortcuts_removed"), QString::fromUtf8(region.toJson()));
     const Name first(QStringLiteral("first"), region), second(QStringLiteral("second"), region);
     EXPECT_EQ(backend->grabs.size(), 1u);
-
     // Moving one name away must not take the hotkey from the other.
     first.setShortcut(Shortcut(Key::five, commandOptionShift));
     EXPECT_EQ(

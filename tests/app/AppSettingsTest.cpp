@@ -73,16 +73,13 @@ TEST(AppSettingsTest, EveryAssignmentIsOnDiskAtOnceButOnlyAChangeNotifies)
         const QMetaProperty property
             = settings.metaObject()->property(settings.metaObject()->indexOfProperty(a.property));
         QSignalSpy changed(&settings, property.notifySignal());
-
         ASSERT_TRUE(property.write(&settings, property.read(&settings)));
         EXPECT_EQ(changed.count(), 0);
         EXPECT_TRUE(readJson(store.filePath()).contains(QLatin1String(a.property)));
-
         ASSERT_TRUE(property.write(&settings, a.value));
         EXPECT_EQ(changed.count(), 1);
         EXPECT_EQ(readJson(store.filePath()).value(QLatin1String(a.property)), a.stored);
     }
-
     DefaultsStore again(store.filePath());
     AppSettings reloaded(again);
     for (const auto &a : kAssignments)

@@ -227,7 +227,6 @@ TEST_F(ShellTest, ARegionIsSavedFromThePictureTheUserSaw)
     EXPECT_EQ(saved.size(), QSize(200, 100));
     EXPECT_EQ(saved.pixel(0, 0), seen);
     EXPECT_EQ(saved.pixel(199, 99), seen);
-
     coordinator.startScrollSelection();
     drag(overlayOn(IdB), {10, 20}, {110, 70});
     EXPECT_EQ(scroll.captureRect(), QRectF(1610, 20, 100, 50));
@@ -250,7 +249,6 @@ TEST_F(ShellTest, ThePipelineReadsEachSettingAtItsStep)
     ASSERT_EQ(outputs.prompts.size(), 1);
     EXPECT_TRUE(outputs.prompts.first().defaultName.startsWith(QStringLiteral("Screenshot ")));
     EXPECT_EQ(outputs.prompts.first().defaultFormat, ImageFormat::jpeg);
-
     settings.setSavePath(dir.filePath(QStringLiteral("later")));
     settings.setCopyToClipboard(true);
     settings.setShowPreviewThumbnail(true);
@@ -259,7 +257,6 @@ TEST_F(ShellTest, ThePipelineReadsEachSettingAtItsStep)
     EXPECT_EQ(done.result(), dir.filePath(QStringLiteral("later/Invoice.png")));
     EXPECT_EQ(outputs.previews.size(), 1);
     EXPECT_TRUE(copiedBeforePreview);
-
     // JPEG cannot hold this height: a PNG stands in, with a notice.
     settings.setPromptForFileName(false);
     image = image.scaled(2, CaptureOutputPipeline::MaximumJpegHeight + 1);

@@ -112,7 +112,6 @@ TEST_F(CaptureServiceTest, UnknownDisplaysAndPlatformErrorsFailAndTheWorkIsOffTh
         EXPECT_EQ(error.message(), *grabber.failure);
     }
     EXPECT_NE(grabber.lastThread, QThread::currentThread());
-
     grabber.failure.reset();
     EXPECT_EQ(errorOf(service().captureRegion({0, 0, 50, 50}, 999)), CaptureError::displayNotFound);
     EXPECT_EQ(errorOf(service().captureFullscreen(999)), CaptureError::displayNotFound);

@@ -61,7 +61,6 @@ TEST(CountdownOverlay, WithoutACompositorOrAScreen)
     plain.tick();
     EXPECT_EQ(plain.pulse(), nullptr);
     EXPECT_FALSE(plain.panel()->mask().contains(QPoint(2, 2)));
-
     CountdownOverlay nowhere(context(true, false));
     int calls = 0;
     nowhere.start(3, [&] { ++calls; });

@@ -270,7 +270,6 @@ TEST(FrameStitcherTest, FailuresAndASingleFrame)
     for (int i = 0; i < 512; ++i)
         tallerThanAnyImage.append(i % 2 ? wide : narrow);
     expectStitchingFails(tallerThanAnyImage);
-
     QList<QImage> moreBytesThanMemory{uniform(1 << 15, 1, Qt::red)};
     moreBytesThanMemory.append(tallerThanAnyImage.mid(0, 511));
     expectStitchingFails(moreBytesThanMemory);

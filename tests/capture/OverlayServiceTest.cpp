@@ -106,12 +106,10 @@ TEST_F(OverlayServiceTest, EscapeCancelsAndOtherKeysAreSwallowed)
     overlays.showOverlays();
     SelectionOverlayView *a = view(IdA);
     drag(a, {10, 10}, {200, 200}, true);
-
     QTest::keyClick(a, Qt::Key_A);
     QTest::keyClick(a, Qt::Key_Return);
     EXPECT_EQ(cancels, 0);
     EXPECT_EQ(overlays.overlayViews().size(), 2u);
-
     QTest::keyClick(a, Qt::Key_Escape);
     EXPECT_EQ(cancels, 1);
     EXPECT_TRUE(selections.isEmpty());
@@ -124,14 +122,12 @@ TEST_F(OverlayServiceTest, ShowingAgainReplacesTheOverlaysAndSilencesTheOldOnes)
     overlays.showOverlays();
     const QPointer<SelectionOverlayView> old = view(IdB);
     overlays.showOverlays();
-
     ASSERT_EQ(overlays.overlayViews().size(), 2u);
     EXPECT_NE(view(IdB), old.data());
     int shown = 0;
     for (const QWidget *widget : QApplication::topLevelWidgets())
         shown += qobject_cast<const SelectionOverlayView *>(widget) && widget->isVisible() ? 1 : 0;
     EXPECT_EQ(shown, 2);
-
     // A late drag on a view that is going away reports nothing.
     ASSERT_TRUE(old);
     drag(old, {10, 10}, {100, 100});

@@ -231,13 +231,11 @@ TEST_F(ScrollCaptureServiceTest, AFullMemoryBudgetStopsTheFramesAndDoneStillSave
     recordFrame(frame(qRgb(0, 255, 0)));
     EXPECT_FALSE(service.isMemoryFull());
     recordFrame(frame(qRgb(0, 0, 255)));
-
     EXPECT_TRUE(service.isMemoryFull());
     EXPECT_EQ(full.count(), 1);
     EXPECT_EQ(service.frameCount(), 2);
     EXPECT_EQ(service.captureTimer(), nullptr);
     EXPECT_TRUE(service.isCapturing()) << "Done must still be possible";
-
     // The longer label widens the panel about its centre instead of being cut.
     view()->updateFrameCountLabel();
     EXPECT_EQ(label(), QStringLiteral("2 frames \u00b7 memory full"));
@@ -246,7 +244,6 @@ TEST_F(ScrollCaptureServiceTest, AFullMemoryBudgetStopsTheFramesAndDoneStillSave
     EXPECT_TRUE(view()->rect().contains(labelFrame));
     EXPECT_EQ(panel->width(), view()->width());
     EXPECT_NEAR(panel->geometry().center().x(), centre, 1);
-
     service.finishCapture();
     EXPECT_EQ(waitForSavedImage().height(), 20);
     EXPECT_TRUE(outputs.alerts.isEmpty());
@@ -264,7 +261,6 @@ TEST_F(ScrollCaptureServiceTest, FiringsDuringASlowGrabAreSkippedFailedAndLateGr
     completeGrab(frame(qRgb(255, 0, 0)));
     EXPECT_EQ(service.frameCount(), 1);
     EXPECT_FALSE(service.isCapturingFrame());
-
     service.captureFrame();
     completeGrab();
     EXPECT_EQ(service.frameCount(), 1);
@@ -273,7 +269,6 @@ TEST_F(ScrollCaptureServiceTest, FiringsDuringASlowGrabAreSkippedFailedAndLateGr
     recordFrame(frame(qRgb(255, 0, 0))); // identical frames are kept
     EXPECT_EQ(service.frameCount(), 2);
     EXPECT_EQ(grabs.size(), 3);
-
     service.captureFrame();
     service.finishCapture();
     EXPECT_EQ(service.captureTimer(), nullptr);
@@ -292,7 +287,6 @@ TEST_F(ScrollCaptureServiceTest, CancelDropsTheFramesAndALateOneStaysUntilTheNex
     EXPECT_EQ(service.frameCount(), 0);
     completeGrab(frame(qRgb(0, 255, 0)));
     EXPECT_EQ(service.frameCount(), 1);
-
     // A grab begun for the cancelled capture never joins the next one.
     service.captureFrame();
     startRecording();
@@ -310,7 +304,6 @@ TEST_F(ScrollCaptureServiceTest, DoneWithoutFramesIsSilentAndOneFrameIsSavedUnst
     processEvents();
     EXPECT_TRUE(savedFiles().isEmpty());
     EXPECT_TRUE(outputs.alerts.isEmpty());
-
     const QImage single = frame(qRgb(12, 34, 56), 23);
     startRecording();
     recordFrame(single);
@@ -342,7 +335,6 @@ TEST_F(ScrollCaptureServiceTest, StitchingAndSavingFailuresEndInOneAlert)
         recordFrame(frame(qRgb(255, 0, 0)));
         recordFrame(frame(qRgb(0, 255, 0)));
         service.finishCapture();
-
         ASSERT_TRUE(waitUntil([&] { return !outputs.alerts.isEmpty(); }));
         processEvents();
         ASSERT_EQ(outputs.alerts.size(), 1);

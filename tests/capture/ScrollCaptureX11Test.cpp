@@ -86,7 +86,6 @@ protected:
         click(panelView()->startButton());
         ASSERT_TRUE(waitUntil([&] { return scroll.isCapturing() && scroll.frameCount() >= 2; }));
         EXPECT_TRUE(helper->hasFocus()) << "pressing Start took the focus from the page";
-
         int notches = 0;
         for (int burst : bursts) {
             const int before = scroll.frameCount();
@@ -96,7 +95,6 @@ protected:
             ASSERT_TRUE(waitUntil([&] { return scroll.frameCount() >= before + 2; })) << "after " << notches;
         }
         click(panelView()->doneButton());
-
         const QDir shots(settings.savePath());
         ASSERT_TRUE(waitUntil([&] { return shots.entryList(QDir::Files).size() == 1; }));
         EXPECT_TRUE(outputs.alerts.isEmpty()) << outputs.alerts.join(' ').toStdString();

@@ -19,7 +19,6 @@ TEST_F(QuilletE2E, OutputSettingsShapeWhatIsSaved)
     ASSERT_TRUE(other.shown && other.waitForFocus());
     const QImage screen = grabScreenWithImageMagick();
     key(Fullscreen);
-
     const auto prompt = waitFor([&] { return findWindow(QStringLiteral("Name Screenshot")); });
     ASSERT_TRUE(prompt);
     const auto focus
@@ -28,7 +27,6 @@ TEST_F(QuilletE2E, OutputSettingsShapeWhatIsSaved)
         << "the prompt did not take the keyboard; " << focus().constData() << " has it";
     xdotool({"type", "--delay", "20", "Invoice"});
     key(QStringLiteral("Return"));
-
     const QStringList saved = waitForFiles(1);
     ASSERT_EQ(saved.size(), 1);
     EXPECT_EQ(QFileInfo(saved[0]).fileName(), QStringLiteral("Invoice.jpeg"));
@@ -44,14 +42,12 @@ TEST_F(QuilletE2E, ASaveFolderThatCannotBeMadeEndsInOneAlertAndTheNextCaptureWor
     ASSERT_TRUE(QFile(blocker).open(QIODevice::WriteOnly));
     const QString folder = blocker + QStringLiteral("/shots");
     ASSERT_TRUE(start({{"savePath", folder}}));
-
     key(Fullscreen);
     const auto alert = waitFor([&] { return findAlert(); });
     ASSERT_TRUE(alert);
     EXPECT_TRUE(QFileInfo(blocker).isFile());
     xdotool({"windowactivate", "--sync", QString::number(*alert), "key", "Return"});
     ASSERT_TRUE(TestSupport::waitUntil([&] { return !findAlert(); }));
-
     QFile::remove(blocker);
     key(Fullscreen);
     EXPECT_EQ(waitForFiles(1, folder).size(), 1);

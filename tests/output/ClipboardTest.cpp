@@ -43,16 +43,13 @@ TEST(ClipboardTest, AnotherClientReadsTheCopiedImageAtItsPixelSize)
     FakeSoundPlayer sound;
     FileService service(sound);
     QGuiApplication::clipboard()->setText(QStringLiteral("earlier text"));
-
     // A capture of a scaled display: the clipboard must still carry every pixel.
     QImage image = opaqueTestImage();
     image.setDevicePixelRatio(2.0);
     service.copyImageToClipboard(image);
-
     const QByteArray targets = readClipboardWithXclip("TARGETS");
     EXPECT_TRUE(targets.contains("image/png")) << targets.constData();
     EXPECT_FALSE(targets.contains("text/plain")) << targets.constData();
-
     const QImage readBack = QImage::fromData(readClipboardWithXclip("image/png"), "png");
     ASSERT_FALSE(readBack.isNull());
     EXPECT_EQ(readBack.size(), QSize(64, 48));

@@ -83,11 +83,9 @@ TEST_F(FileServiceTest, TakenNamesAreNumberedFromTwoPerExtension)
     EXPECT_EQ(service.save(testImage(), "Invoice", ImageFormat::jpeg, settings), in("Invoice.jpeg"));
     EXPECT_EQ(service.save(testImage(), "Invoice", ImageFormat::jpeg, settings), in("Invoice (2).jpeg"));
     EXPECT_EQ(sound.playCount, 6);
-
     settings.setPlaySound(false);
     service.save(testImage(), settings);
     EXPECT_EQ(sound.playCount, 6);
-
     // The user's usual permissions, though the file began as a private temporary.
     struct stat status
     {
@@ -199,7 +197,6 @@ TEST_F(FileServiceTest, ANameTakenDuringTheWriteIsNeverReplaced)
             QFile theirs(in(kStamp + ".png"));
             return theirs.open(QIODevice::WriteOnly) && theirs.write("theirs") == 6;
         }));
-
     EXPECT_EQ(racing.save(testImage(), settings), in(kStamp + " (2).png"));
     EXPECT_EQ(contentsOf(in(kStamp + ".png")), "theirs");
     EXPECT_EQ(everythingIn(folder()).size(), 2);
@@ -229,7 +226,6 @@ TEST_P(FileServiceOnMountTest, TakenNamesAreNumberedAndNothingIsLeftBehind)
     shell.start(QStringLiteral("sh"), {QStringLiteral("-c"), QString::fromLatin1(command)});
     if (!shell.waitForFinished(60000) || shell.exitCode() != 0)
         GTEST_SKIP() << "cannot mount " << name << " here: " << shell.readAll().trimmed().toStdString();
-
     settings.setSavePath(mnt);
     EXPECT_EQ(service.save(testImage(), settings), QDir(mnt).filePath(kStamp + ".png"));
     EXPECT_EQ(service.save(testImage(), settings), QDir(mnt).filePath(kStamp + " (2).png"));

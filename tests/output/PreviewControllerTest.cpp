@@ -70,7 +70,6 @@ TEST_P(PreviewTest, ThumbnailSitsInTheCornerAndAClickOpensTheFileAndDismissesAtO
     EXPECT_EQ(std::tuple(controller.panel()->isVisible(), controller.dismissTimer()->isActive(),
                   controller.dismissTimer()->interval()),
         std::tuple(true, true, 3000));
-
     UrlReceiver receiver;
     QPointer<QWidget> panel = controller.panel();
     for (const Qt::MouseButton other : {Qt::RightButton, Qt::MiddleButton}) {
@@ -100,12 +99,10 @@ TEST(CapturePreview, ASecondCaptureReplacesTheFirstWhichNoLongerOpensAnything)
     ASSERT_TRUE(first && controller.panel() && first.data() != controller.panel());
     EXPECT_EQ(std::pair(first->geometry(), controller.fileURL()),
         std::pair(controller.panel()->geometry(), std::optional(second)));
-
     UrlReceiver receiver;
     QTest::mouseClick(first->findChild<PreviewThumbnailView *>(), Qt::LeftButton, {}, QPoint(80, 80));
     EXPECT_EQ(
         std::pair(receiver.opened.size(), controller.panel()->isVisible()), std::pair(qsizetype(0), true));
-
     // Its dismiss timer ends it, here without waiting its three seconds.
     QPointer<QWidget> panel = controller.panel();
     controller.dismissTimer()->start(0);

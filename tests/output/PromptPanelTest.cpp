@@ -133,7 +133,6 @@ TEST(PromptPanel, WithoutAScreenOrWhenReplacedTheDefaultsComeBack)
     QFuture<PromptResult> answer = prompt.prompt(DefaultName, ImageFormat::jpeg);
     ASSERT_TRUE(answer.isFinished());
     EXPECT_EQ(answer.result(), (PromptResult{DefaultName, ImageFormat::jpeg}));
-
     FileNamePromptPanel::resetShared();
     answer = FileNamePromptPanel::shared().prompt(DefaultName, ImageFormat::png);
     FileNamePromptPanel::resetShared();

@@ -32,7 +32,6 @@ TEST(PromptX11, TypingReachesThePromptThatOpensWhileAnotherApplicationHasFocus)
     // The user works in the other application right before the shortcut:
     // its last user time is newer than anything this process has seen.
     xdotool({"key", "shift"});
-
     const Platform platform = makeX11Platform();
     EXPECT_EQ(platform.focus->focusedWindowFrame().value_or(QRect()).size(), QSize(300, 200));
     FileNamePromptPanel prompt(PanelContext::fromPlatform(platform));
@@ -40,7 +39,6 @@ TEST(PromptX11, TypingReachesThePromptThatOpensWhileAnotherApplicationHasFocus)
     ASSERT_TRUE(TestSupport::waitUntil([&] {
         return prompt.panel() && focusedWindow() == prompt.panel()->winId() && prompt.textField()->hasFocus();
     })) << "focus stayed on " << focusedWindow();
-
     xdotool({"type", "--delay", "20", "Typed name"});
     xdotool({"key", "Return"});
     ASSERT_TRUE(TestSupport::waitUntil([&] { return answer.isFinished(); }));

@@ -10,12 +10,10 @@ TEST(X11CompositingManagerTest, FollowsACompositorStartingAndStopping)
 {
     X11CompositingManager compositing;
     EXPECT_FALSE(compositing.isRunning());
-
     QProcess xcompmgr;
     xcompmgr.start(QStringLiteral("xcompmgr"), {});
     ASSERT_TRUE(xcompmgr.waitForStarted());
     EXPECT_TRUE(TestSupport::waitUntil([&] { return compositing.isRunning(); }));
-
     xcompmgr.kill();
     xcompmgr.waitForFinished();
     EXPECT_TRUE(TestSupport::waitUntil([&] { return !compositing.isRunning(); }));

@@ -77,11 +77,9 @@ TEST_F(DefaultsStoreTest, UnusableFilesAreSetAsideUntouchedAndNamed)
         make(path);
         const mode_t type = typeOf(path);
         const QByteArray bytes = S_ISREG(type) ? contentsOf(path) : QByteArray();
-
         DefaultsStore store(path);
         EXPECT_TRUE(store.keys().isEmpty());
         store.setValue(QStringLiteral("playSound"), true);
-
         const QString aside = DefaultsStore::corruptFilePath(path);
         EXPECT_EQ(std::tuple(typeOf(aside), S_ISREG(type) ? contentsOf(aside) : QByteArray(),
                       readFileObject(path).value(QStringLiteral("playSound")), warnings.filter(path).size()),
@@ -125,7 +123,6 @@ TEST_F(DefaultsStoreTest, AChangeThatCannotBeStoredIsKeptReportedOnceAndStoredLa
         if (!user.active())
             GTEST_SKIP() << "cannot leave root, who may write anywhere";
         QFile::setPermissions(readOnlyFolder ? dir.path() : path, QFile::ReadOwner | QFile::ExeOwner);
-
         DefaultsStore store(path);
         store.setValue(QStringLiteral("playSound"), false);
         store.setValue(QStringLiteral("imageFormat"), QStringLiteral("jpeg"));
@@ -134,7 +131,6 @@ TEST_F(DefaultsStoreTest, AChangeThatCannotBeStoredIsKeptReportedOnceAndStoredLa
         EXPECT_EQ(warnings,
             QStringList("Quillet: could not save settings to " + path
                 + ": Permission denied. Changes stay in effect until Quillet quits."));
-
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         store.setValue(QStringLiteral("copyToClipboard"), true);

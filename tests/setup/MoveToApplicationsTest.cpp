@@ -102,7 +102,6 @@ TEST(MoveToApplicationsTest, AFailedCopyOrAnInstalledProgramStartsNothingAndLeav
         // Unless it runs from the system-wide copy, the program file has gone away and cannot be copied.
         const MoveToApplications move(installed ? root.systemCopy() : root.bundle(), root.folders(),
             [&](const QString &) { return ++launches > 0; });
-
         EXPECT_EQ(move.moveToApplications().outcome, installed ? Outcome::alreadyInstalled : Outcome::failed);
         EXPECT_EQ(launches, 0);
         EXPECT_EQ(contents(root.systemCopy()), "old");

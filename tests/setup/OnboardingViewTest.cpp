@@ -124,12 +124,10 @@ TEST_F(OnboardingViewTest, ThePermissionPagePollsOnlyWhileShownAndFollowsTheGran
     goTo(OnboardingView::permissionPage);
     EXPECT_TRUE(permissions.pollTimer());
     EXPECT_TRUE(shown("Open System Settings"));
-
     permissions.pollTick();
     permissions.pollTick();
     EXPECT_TRUE(shown<QLabel>("All set! Screen recording access is granted."));
     EXPECT_FALSE(shown("Open System Settings"));
-
     // Granted already: the page still watches while shown, and stops on
     // leaving it by either button or by closing the window.
     for (const auto &leave : std::initializer_list<std::function<void()>>{[&] { view->goToNextPage(); },
@@ -148,7 +146,6 @@ TEST_F(OnboardingViewTest, AFailedInstallSaysSoAndEachRetryStartsAfresh)
     const QString couldNot = "Couldn't move — you may need to drag the app to Applications manually.";
     makeView().setMoveToApplications(moveTo(bundle));
     goTo(OnboardingView::applicationsPage);
-
     shown("Move to Applications")->click();
     EXPECT_TRUE(shown<QLabel>(couldNot));
     // Installed, but the copy does not start: this instance stays and says where the copy is.

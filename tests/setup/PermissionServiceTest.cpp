@@ -22,7 +22,6 @@ TEST(PermissionServiceTest, PollingStopsOnTheGrantWhichObserversSeeOnce)
     platform.grantOnCheck = 4; // construction, then the third tick
     PermissionService service(platform);
     QSignalSpy changes(&service, &PermissionService::hasScreenCapturePermissionChanged);
-
     // A second request while polling adds no second timer.
     service.requestPermission();
     service.requestPermission();
@@ -30,17 +29,14 @@ TEST(PermissionServiceTest, PollingStopsOnTheGrantWhichObserversSeeOnce)
     EXPECT_EQ(activeTimers(service), 1);
     ASSERT_TRUE(service.pollTimer());
     EXPECT_EQ(service.pollTimer()->interval(), 1000);
-
     service.pollTick();
     service.pollTick();
     EXPECT_EQ(changes.count(), 0);
     EXPECT_TRUE(service.pollTimer());
-
     service.pollTick();
     EXPECT_TRUE(service.hasScreenCapturePermission());
     EXPECT_FALSE(service.pollTimer());
     EXPECT_EQ(activeTimers(service), 0);
-
     service.checkPermission();
     ASSERT_EQ(changes.count(), 1);
     EXPECT_EQ(changes.at(0).at(0).toBool(), true);

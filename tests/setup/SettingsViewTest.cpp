@@ -136,7 +136,6 @@ TEST_F(SettingsViewTest, PermissionRowFollowsThePoll)
     EXPECT_TRUE(v.permissionRow()->grantButton()->isVisibleTo(&v));
     QTest::mouseClick(v.permissionRow()->grantButton(), Qt::LeftButton);
     EXPECT_EQ(permission.settingsOpened, 1);
-
     permissions.pollTick();
     EXPECT_TRUE(v.permissionRow()->showsGranted());
     EXPECT_FALSE(v.permissionRow()->grantButton()->isVisibleTo(&v));
@@ -191,7 +190,6 @@ TEST(SettingsWindowWiringTest, TheSettingsItemOpensOneWindowOnTheCaptureShortcut
     item->trigger();
     EXPECT_EQ(app.settingsView(), view);
     EXPECT_TRUE(view->isVisible());
-
     QStringList labels;
     for (const auto *recorder : view->findChildren<KeyboardShortcuts::Recorder *>())
         labels.append(recorder->label()->text() + u' ' + recorder->field()->text());

@@ -24,7 +24,6 @@ int main(int argc, char **argv)
     setenv("XDG_DATA_HOME", (root + "/.local/share").constData(), 1);
     setenv("XDG_CACHE_HOME", (root + "/.cache").constData(), 1);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
