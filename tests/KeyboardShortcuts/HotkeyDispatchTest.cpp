@@ -29,11 +29,6 @@ struct KeyCounter : QObject
 class HotkeyDispatch : public ShortcutsTest
 {
 protected:
-    void tap(const Combination &combination)
-    {
-        backend->press(combination);
-        backend->release(combination);
-    }
     QString captureOutput(const std::function<void()> &action)
     {
         ::testing::internal::CaptureStdout();
@@ -62,16 +57,16 @@ TEST_F(HotkeyDispatch, HandlersFollowTheStoredShortcutAndPauseWhileRecording)
     const Name name(QStringLiteral("captureRegion"), region);
     onKeyUp(name, [this] { calls << "up"; });
     setRecorderActive(true);
-    tap(regionKeys);
+    backend->tap(regionKeys);
     EXPECT_EQ(std::pair(calls.size(), isShortcutRegistered(name)), std::pair(qsizetype(0), true));
     setRecorderActive(false);
     name.setShortcut(scroll);
-    tap(regionKeys);
-    tap(scrollKeys);
+    backend->tap(regionKeys);
+    backend->tap(scrollKeys);
     EXPECT_EQ(calls.size(), 1);
     // Another writer of the same file changes it: read afresh on the press.
     DefaultsStore(store->filePath()).setValue(storageKey(name), QString::fromUtf8(region.toJson()));
-    tap(scrollKeys);
+    backend->tap(scrollKeys);
     EXPECT_EQ(calls.size(), 1);
 }
 
@@ -81,13 +76,11 @@ TEST_F(HotkeyDispatch, AnOpenMenuTakesMatchingKeysInsteadOfTheGrabs)
     onKeyDown(name, [this] { calls << "down"; });
     onKeyUp(name, [this] { calls << "up"; });
     const auto ids = backend->ids();
-
     QMenu menu;
     menu.addAction(QStringLiteral("Item"));
     menu.popup(QPoint(10, 10));
     ASSERT_TRUE(TestSupport::waitUntil([] { return isMenuOpen(); }));
     EXPECT_TRUE(backend->grabs.empty());
-
     const quint32 state
         = FakeKeyboardLayout::superMask | FakeKeyboardLayout::altMask | FakeKeyboardLayout::shiftMask;
     QKeyEvent matching(QEvent::KeyPress, Qt::Key_4, Qt::NoModifier, 5 + 8, 0, state);
@@ -102,11 +95,10 @@ TEST_F(HotkeyDispatch, AnOpenMenuTakesMatchingKeysInsteadOfTheGrabs)
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_4, Qt::NoModifier, 5 + 8, 0, 0);
     QCoreApplication::sendEvent(&menu, &release);
     EXPECT_EQ(calls, (QStringList{"down", "up"}));
-
     menu.hide();
     EXPECT_EQ(
         std::pair(isMenuOpen(), backend->ids()), std::pair(false, ids)); // grabbed again under the same ids
-    tap(regionKeys);
+    backend->tap(regionKeys);
     EXPECT_EQ(calls, (QStringList{"down", "up", "down", "up"}));
 }
 
@@ -119,8 +111,8 @@ TEST_F(HotkeyDispatch, TheGrabStaysUntilTheLastHandlerOrStreamGoes)
     QObject::connect(all.get(), &KeyEventStream::keyEvent, [this](EventType) { calls << "all"; });
     // A handler of the same press ends a stream before the stream's turn.
     onKeyDown(name, [&] { all.reset(); });
-    tap(regionKeys);
-    tap(regionKeys);
+    backend->tap(regionKeys);
+    backend->tap(regionKeys);
     EXPECT_EQ(calls, (QStringList{"downs", "downs"})); // and no release
     removeHandlers(name);
     onKeyUp(name, [] {});

@@ -1,10 +1,8 @@
 #include "app/AppSettings.h"
 #include "platform/DefaultsStore.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QMetaProperty>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -12,12 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QJsonObject readJson(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
-}
 
 // A fresh user, and one whose stored values are all of the wrong kind, get
 // the defaults; reading them writes nothing.
@@ -30,19 +22,15 @@ TEST(AppSettingsTest, AFreshUserAndValuesOfTheWrongKindGetTheDefaults)
         const QByteArray bytes = QByteArray(R"({"imageFormat": )") + format + R"(, "savePath": 42,
             "jpegQuality": "0.5", "copyToClipboard": 1, "showPreviewThumbnail": "false", "playSound": 0,
             "promptForFileName": "yes"})";
-        QFile file(path);
-        ASSERT_TRUE(!*format || (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()));
-        file.close();
+        ASSERT_TRUE(!*format || TestSupport::writeFile(path, bytes));
         DefaultsStore store(path);
         const AppSettings s(store);
         EXPECT_EQ(s.savePath(), QDir::homePath() + QStringLiteral("/Desktop"));
         EXPECT_EQ(s.imageFormat(), ImageFormat::png);
         EXPECT_DOUBLE_EQ(s.jpegQuality(), 0.9);
-        EXPECT_FALSE(s.copyToClipboard());
-        EXPECT_TRUE(s.showPreviewThumbnail());
-        EXPECT_TRUE(s.playSound());
-        EXPECT_FALSE(s.promptForFileName());
-        EXPECT_FALSE(s.hasCompletedOnboarding());
+        EXPECT_EQ(std::tuple(s.copyToClipboard(), s.showPreviewThumbnail(), s.playSound(),
+                      s.promptForFileName(), s.hasCompletedOnboarding()),
+            std::tuple(false, true, true, false, false));
         EXPECT_TRUE(*format || !QFile::exists(path)) << "reading the defaults wrote a file";
     }
 }
@@ -75,10 +63,10 @@ TEST(AppSettingsTest, EveryAssignmentIsOnDiskAtOnceButOnlyAChangeNotifies)
         QSignalSpy changed(&settings, property.notifySignal());
         ASSERT_TRUE(property.write(&settings, property.read(&settings)));
         EXPECT_EQ(changed.count(), 0);
-        EXPECT_TRUE(readJson(store.filePath()).contains(QLatin1String(a.property)));
+        EXPECT_TRUE(TestSupport::readJsonFile(store.filePath()).contains(QLatin1String(a.property)));
         ASSERT_TRUE(property.write(&settings, a.value));
         EXPECT_EQ(changed.count(), 1);
-        EXPECT_EQ(readJson(store.filePath()).value(QLatin1String(a.property)), a.stored);
+        EXPECT_EQ(TestSupport::readJsonFile(store.filePath()).value(QLatin1String(a.property)), a.stored);
     }
     DefaultsStore again(store.filePath());
     AppSettings reloaded(again);

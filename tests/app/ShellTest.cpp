@@ -1,7 +1,6 @@
 #include "KeyboardShortcuts/Environment.h"
 #include "KeyboardShortcuts/Hotkeys.h"
 #include "KeyboardShortcuts/Name.h"
-#include "app/AppSettings.h"
 #include "app/HotkeyService.h"
 #include "app/MenuBarView.h"
 #include "capture/CaptureError.h"
@@ -12,27 +11,21 @@
 #include "capture/ScrollCaptureService.h"
 #include "capture/SelectionOverlayView.h"
 #include "output/CaptureOutputPipeline.h"
-#include "output/FileService.h"
-#include "platform/DefaultsStore.h"
 #include "setup/PermissionService.h"
 
 #include "fakes/FakeCaptureOutputs.h"
 #include "fakes/FakeCompositingManager.h"
-#include "fakes/FakeDisplayServer.h"
 #include "fakes/FakeHotkeyBackend.h"
 #include "fakes/FakeKeyboardLayout.h"
 #include "fakes/FakeScreenCapturePermission.h"
-#include "fakes/FakeScreenGrabber.h"
-#include "fakes/FakeSoundPlayer.h"
 #include "fakes/FakeWindowList.h"
+#include "fakes/Fixtures.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QMenu>
-#include <QMouseEvent>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -40,7 +33,6 @@ namespace {
 
 using TestSupport::waitUntil;
 
-constexpr quint32 IdA = 101, IdB = 102;
 const QString Region = QStringLiteral("Capture Region  \u2325\u21e7\u23184");
 const QString Fullscreen = QStringLiteral("Capture Fullscreen  \u2325\u21e7\u23183");
 
@@ -48,16 +40,6 @@ const QString Fullscreen = QStringLiteral("Capture Fullscreen  \u2325\u21e7\u231
 FakeHotkeyBackend::Combination digitKeys(int digit)
 {
     return {digit + 1, KeyModifiers{true, false, true, true}};
-}
-
-void drag(QWidget *view, QPointF from, QPointF to)
-{
-    for (const auto &[type, at] : {std::pair{QEvent::MouseButtonPress, from}, {QEvent::MouseMove, to},
-             {QEvent::MouseButtonRelease, to}}) {
-        QMouseEvent event(type, at, view->mapToGlobal(at), Qt::LeftButton,
-            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(view, &event);
-    }
 }
 
 // The menu's titles top to bottom, "-" for a separator.
@@ -79,24 +61,17 @@ QAction *item(const QMenu *menu, const QString &title)
     return nullptr;
 }
 
-// The shell's services over fakes, on the two offscreen screens of
-// two-screens.json: A at (0,0) 800×600 points, scale 2; B at (1600,0)
-// 640×480 points, scale 1. The permission is granted unless a test revokes it.
-class ShellTest : public ::testing::Test
+// The shell's services over fakes, on two screens. The permission is granted
+// unless a test revokes it.
+class ShellTest : public TwoScreensTest, public TemporarySettings
 {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(QGuiApplication::screens().size(), 2) << "offscreen screen configuration missing";
-        settings.setSavePath(dir.filePath(QStringLiteral("shots")));
-        settings.setShowPreviewThumbnail(false);
-        displays.ids = {{QStringLiteral("A"), IdA}, {QStringLiteral("B"), IdB}};
+        TwoScreensTest::SetUp();
         installDisplayIdentifiers(displays, &capture);
-        grabber.shareableDisplays = {{IdA, QRect(0, 0, 1600, 1200)}, {IdB, QRect(1600, 0, 640, 480)}};
         setPermission(true);
-        PanelContext panels{nullptr, std::make_shared<FakeCompositingManager>(true), nullptr,
-            [] { return QGuiApplication::primaryScreen(); }};
-        CountdownOverlay::resetShared(panels);
+        CountdownOverlay::resetShared(panelContext(true));
         view.openUrl = [this](const QUrl &url) { opened << url; };
     }
     void TearDown() override { CountdownOverlay::resetShared(); }
@@ -107,26 +82,12 @@ protected:
         permission.checkPermission();
     }
     SelectionOverlayView *overlayOn(quint32 id) const { return overlays.overlayViews().at(id); }
-    QStringList savedFiles() const { return QDir(settings.savePath()).entryList(QDir::Files); }
-    static void processEvents()
-    {
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-    }
 
-    QTemporaryDir dir;
-    std::shared_ptr<DefaultsStore> store
-        = std::make_shared<DefaultsStore>(dir.filePath(QStringLiteral("defaults.json")));
     std::shared_ptr<FakeHotkeyBackend> hotkeys = std::make_shared<FakeHotkeyBackend>();
     bool libraryReset
         = (KeyboardShortcuts::resetState({store, hotkeys, std::make_shared<FakeKeyboardLayout>()}), true);
-    AppSettings settings{*store};
     FakeScreenCapturePermission permissionPlatform;
     PermissionService permission{permissionPlatform};
-    FakeSoundPlayer sound;
-    FileService files{sound};
-    FakeDisplayServer displays;
-    FakeScreenGrabber grabber;
     FakeWindowList windows;
     FakeCompositingManager compositing{true};
     CaptureService capture{displays, grabber, windows};
@@ -134,7 +95,8 @@ protected:
     FakeCaptureOutputs outputs;
     CaptureOutputPipeline pipeline{files, settings, outputs};
     ScrollCaptureService scroll{ScrollCaptureService::regionsOf(capture), pipeline, compositing};
-    HotkeyService coordinator{capture, overlays, scroll, pipeline, permission, [] { return std::optional(IdA); }};
+    HotkeyService coordinator{
+        capture, overlays, scroll, pipeline, permission, [] { return std::optional(IdA); }};
     MenuBarView view{settings, permission, &coordinator};
     QList<QUrl> opened;
 };
@@ -149,7 +111,7 @@ TEST_F(ShellTest, WithoutThePermissionEveryEntryOnlyRequestsIt)
         {"fullscreen", [&] { coordinator.startFullscreenCapture(); }},
         {"window", [&] { coordinator.startWindowCapture(); }},
         {"delayed", [&] { coordinator.startDelayedCapture(3, CaptureMode::region); }},
-        {"shortcut", [&] { hotkeys->press(digitKeys(3)), hotkeys->release(digitKeys(3)); }},
+        {"shortcut", [&] { hotkeys->tap(digitKeys(3)); }},
         {"menu", [&] { item(view.menu(), QStringLiteral("5 seconds \u2192 Window"))->trigger(); }},
     };
     setPermission(false);
@@ -181,10 +143,9 @@ TEST_F(ShellTest, DelayedCapturesGuardTwiceAndTheNewestCountdownWins)
             CountdownOverlay::shared().tick();
         ASSERT_TRUE(revoked || waitUntil([&] { return !savedFiles().isEmpty(); }));
         processEvents();
-        EXPECT_EQ(savedFiles().size(), revoked ? 0 : 1);
-        EXPECT_EQ(permissionPlatform.requests, 1);
-        EXPECT_EQ(grabber.grabbedAreas.size(), revoked ? 0 : 1);
-        EXPECT_TRUE(outputs.alerts.isEmpty());
+        EXPECT_EQ(std::tuple(savedFiles().size(), permissionPlatform.requests, grabber.grabbedAreas.size(),
+                      outputs.alerts.size()),
+            std::tuple(revoked ? 0 : 1, 1, revoked ? 0 : 1, 0));
         setPermission(true);
     }
 }
@@ -198,7 +159,10 @@ TEST_F(ShellTest, EachShortcutHasItsDefaultAndStartsItsFlowOnRelease)
         {ShortcutNames::captureScroll(), 5, [&] { return !overlays.overlayViews().empty(); }},
         {ShortcutNames::captureFullscreen(), 3, [&] { return savedFiles().size() == 1; }},
     };
-    { HotkeyService gone(capture, overlays, scroll, pipeline, permission, [] { return std::optional(IdB); }); }
+    {
+        HotkeyService gone(
+            capture, overlays, scroll, pipeline, permission, [] { return std::optional(IdB); });
+    }
     for (const auto &[name, digit, started] : shortcuts) {
         SCOPED_TRACE(name.rawValue.toStdString());
         overlays.dismissOverlays();
@@ -243,8 +207,7 @@ TEST_F(ShellTest, ThePipelineReadsEachSettingAtItsStep)
     QGuiApplication::clipboard()->clear();
     bool copiedBeforePreview = false;
     outputs.onPreview = [&] { copiedBeforePreview = !QGuiApplication::clipboard()->image().isNull(); };
-    QImage image(4, 3, QImage::Format_RGB32);
-    image.fill(Qt::red);
+    QImage image = uniform(4, 3, Qt::red);
     QFuture<QString> done = coordinator.handleCapture(image);
     ASSERT_EQ(outputs.prompts.size(), 1);
     EXPECT_TRUE(outputs.prompts.first().defaultName.startsWith(QStringLiteral("Screenshot ")));
@@ -273,12 +236,15 @@ TEST_F(ShellTest, EachFailureEndsInOneCaptureFailedAlert)
     const std::tuple<const char *, std::function<void()>, QString> failures[] = {
         {"no window", [&] { windows.windows = std::nullopt, coordinator.startWindowCapture(); },
             CaptureErrors::message(CaptureError::windowNotFound)},
-        {"grab refused", [&] { grabber.failure = "Could not read the screen", coordinator.startFullscreenCapture(); },
+        {"grab refused",
+            [&] { grabber.failure = "Could not read the screen", coordinator.startFullscreenCapture(); },
             QStringLiteral("Could not read the screen")},
-        {"save folder below a file", [&] {
-             settings.setSavePath(blocker.fileName() + QStringLiteral("/shots"));
-             coordinator.startFullscreenCapture();
-         }, QStringLiteral("Could not create folder")},
+        {"save folder below a file",
+            [&] {
+                settings.setSavePath(blocker.fileName() + QStringLiteral("/shots"));
+                coordinator.startFullscreenCapture();
+            },
+            QStringLiteral("Could not create folder")},
     };
     settings.setCopyToClipboard(true);
     settings.setShowPreviewThumbnail(true);
@@ -301,11 +267,11 @@ TEST_F(ShellTest, EachFailureEndsInOneCaptureFailedAlert)
 // The menu is built afresh from the current state each time it opens.
 TEST_F(ShellTest, TheMenuFollowsTheShortcutsTheSaveFolderAndThePermission)
 {
-    const QString captures = Region + QStringLiteral("|Capture Scroll  ⌥⇧⌘5|") + Fullscreen;
+    const QString captures
+        = Region + QStringLiteral("|Capture Scroll  ⌥⇧⌘5|") + Fullscreen + "|Capture Window";
+    const QString folder = "|Capture with Delay|-|Open Save Folder|", end = "-|Settings…|-|Quit Quillet";
     const std::tuple<const char *, std::function<void()>, QString> states[] = {
-        {"first launch", [] {},
-            captures + "|Capture Window  ⌥⇧⌘6|Capture with Delay|-|Open Save Folder|-|Settings…|-|"
-                       "Quit Quillet"},
+        {"first launch", [] {}, captures + "  ⌥⇧⌘6" + folder + end},
         {"window shortcut cleared, a screenshot saved, permission missing",
             [&] {
                 ShortcutNames::captureWindow().setShortcut(std::nullopt);
@@ -313,11 +279,9 @@ TEST_F(ShellTest, TheMenuFollowsTheShortcutsTheSaveFolderAndThePermission)
                 QFile(QDir(settings.savePath()).filePath(QStringLiteral("a.png"))).open(QIODevice::WriteOnly);
                 setPermission(false);
             },
-            captures + "|Capture Window|Capture with Delay|-|Open Save Folder|Open Last Screenshot|-|"
-                       "Grant Screen Recording Access…|-|Settings…|-|Quit Quillet"},
+            captures + folder + "Open Last Screenshot|-|Grant Screen Recording Access…|" + end},
         {"permission granted", [&] { setPermission(true); },
-            captures + "|Capture Window|Capture with Delay|-|Open Save Folder|Open Last Screenshot|-|Settings…|-|"
-                       "Quit Quillet"},
+            captures + folder + "Open Last Screenshot|" + end},
     };
     for (const auto &[what, change, expected] : states) {
         SCOPED_TRACE(what);
@@ -328,7 +292,8 @@ TEST_F(ShellTest, TheMenuFollowsTheShortcutsTheSaveFolderAndThePermission)
     EXPECT_EQ(titles(item(view.menu(), QStringLiteral("Capture with Delay"))->menu()),
         QStringLiteral("3 seconds → Region|5 seconds → Region|-|3 seconds → Fullscreen|"
                        "5 seconds → Fullscreen|-|3 seconds → Window|5 seconds → Window"));
-    EXPECT_EQ(item(view.menu(), QStringLiteral("Quit Quillet"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(
+        item(view.menu(), QStringLiteral("Quit Quillet"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
 // No picture of the screen may show the menu: a capture chosen there starts

@@ -1,8 +1,7 @@
 #include "capture/CountdownOverlay.h"
 
-#include "fakes/FakeCompositingManager.h"
+#include "fakes/Fixtures.h"
 
-#include <QAbstractAnimation>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -12,15 +11,6 @@
 
 namespace {
 
-PanelContext context(bool composited = true, bool hasScreen = true)
-{
-    PanelContext context;
-    context.compositing = std::make_shared<FakeCompositingManager>(composited);
-    context.mainScreenOverride
-        = [hasScreen] { return hasScreen ? QGuiApplication::primaryScreen() : nullptr; };
-    return context;
-}
-
 // The badge shows each number for one tick; the callback runs on the last
 // tick with the badge already gone, and the last tick has no pulse.
 TEST(CountdownOverlay, CountsDownThenRunsTheCallbackWithoutTheBadge)
@@ -28,7 +18,7 @@ TEST(CountdownOverlay, CountsDownThenRunsTheCallbackWithoutTheBadge)
     const std::pair<int, QStringList> cases[] = {{3, {"3", "2", "1"}}, {0, {"0"}}};
     for (const auto &[seconds, shown] : cases) {
         SCOPED_TRACE(seconds);
-        CountdownOverlay overlay(context());
+        CountdownOverlay overlay(panelContext(true));
         int calls = 0;
         bool badgeGoneAtCallback = false;
         QPointer<QWidget> badge;
@@ -56,12 +46,12 @@ TEST(CountdownOverlay, CountsDownThenRunsTheCallbackWithoutTheBadge)
 // without a screen there is no badge and the callback runs at once.
 TEST(CountdownOverlay, WithoutACompositorOrAScreen)
 {
-    CountdownOverlay plain(context(false));
+    CountdownOverlay plain(panelContext(false));
     plain.start(3, [] {});
     plain.tick();
     EXPECT_EQ(plain.pulse(), nullptr);
     EXPECT_FALSE(plain.panel()->mask().contains(QPoint(2, 2)));
-    CountdownOverlay nowhere(context(true, false));
+    CountdownOverlay nowhere(panelContext(true, false));
     int calls = 0;
     nowhere.start(3, [&] { ++calls; });
     EXPECT_EQ(calls, 1);

@@ -1,5 +1,6 @@
 #include "capture/FrameStitcher.h"
 #include "capture/CaptureError.h"
+#include "fakes/Fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -28,13 +29,6 @@ QImage page(int width, int top, int height, QImage::Format format = QImage::Form
         for (int x = 0; x < width; ++x)
             image.setPixel(x, y, pagePixel(x, top + y));
     return image.convertToFormat(format);
-}
-
-QImage uniform(int width, int height, QColor colour)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
 }
 
 // The parts one below the other, on the first one's width; empty parts add nothing.

@@ -2,45 +2,23 @@
 #include "capture/DisplayLookup.h"
 #include "capture/SelectionOverlayView.h"
 #include "fakes/FakeCompositingManager.h"
-#include "fakes/FakeDisplayServer.h"
-#include "fakes/FakeScreenGrabber.h"
+#include "fakes/Fixtures.h"
 
 #include <QApplication>
-#include <QMouseEvent>
-#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-// Two screens (see two-screens.json): A at (0,0) 800×600 points, scale 2;
-// B at (1600,0) 640×480 points, scale 1.
 namespace {
 
-constexpr quint32 IdA = 101, IdB = 102;
 const QRgb Screen = qRgb(10, 200, 30);
 
-// A press, a move and, unless `hold`, a release: fractional points, as a
-// screen at scale 2 delivers them.
-void drag(QWidget *view, QPointF from, QPointF to, bool hold = false)
-{
-    const auto send = [view](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
-        QMouseEvent event(type, at, view->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
-        QApplication::sendEvent(view, &event);
-    };
-    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
-    send(QEvent::MouseMove, to, Qt::LeftButton);
-    if (!hold)
-        send(QEvent::MouseButtonRelease, to, Qt::NoButton);
-}
-
-class OverlayServiceTest : public ::testing::Test
+class OverlayServiceTest : public TwoScreensTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(QGuiApplication::screens().size(), 2) << "offscreen screen configuration missing";
-        displays.ids = {{QStringLiteral("A"), IdA}, {QStringLiteral("B"), IdB}};
-        grabber.shareableDisplays = {{IdA, QRect(0, 0, 1600, 1200)}, {IdB, QRect(1600, 0, 640, 480)}};
+        TwoScreensTest::SetUp();
         grabber.areaColor = Screen;
         installDisplayIdentifiers(displays, &context);
         overlays.onSelectionComplete = [this](QRectF rect, quint32 id, const FrozenScreens &) {
@@ -48,7 +26,6 @@ protected:
         };
         overlays.onSelectionCancelled = [this] { ++cancels; };
     }
-
     SelectionOverlayView *view(quint32 id) const
     {
         const auto views = overlays.overlayViews();
@@ -57,8 +34,6 @@ protected:
     }
 
     QObject context;
-    FakeDisplayServer displays;
-    FakeScreenGrabber grabber;
     FakeCompositingManager compositing;
     OverlayService overlays{grabber, compositing};
     QList<std::pair<QRectF, quint32>> selections;
@@ -93,7 +68,6 @@ TEST_F(OverlayServiceTest, ReleaseReportsSelectionsOfAtLeastTenPointsInGlobalPoi
     }
 }
 
-// The size label shows truncated pixels; a new view starts on the main display.
 TEST_F(OverlayServiceTest, SizeLabelIsTruncatedPixelsAndAViewStartsOnTheMainDisplay)
 {
     EXPECT_EQ(SelectionOverlayView::sizeLabel({320.4, 240.6}, 2.0), QStringLiteral("640 \u00d7 481"));
@@ -111,10 +85,8 @@ TEST_F(OverlayServiceTest, EscapeCancelsAndOtherKeysAreSwallowed)
     EXPECT_EQ(cancels, 0);
     EXPECT_EQ(overlays.overlayViews().size(), 2u);
     QTest::keyClick(a, Qt::Key_Escape);
-    EXPECT_EQ(cancels, 1);
-    EXPECT_TRUE(selections.isEmpty());
-    EXPECT_TRUE(overlays.overlayViews().empty());
-    EXPECT_FALSE(a->isVisible());
+    EXPECT_EQ(std::tuple(cancels, selections.size(), overlays.overlayViews().size(), a->isVisible()),
+        std::tuple(1, 0, 0, false));
 }
 
 TEST_F(OverlayServiceTest, ShowingAgainReplacesTheOverlaysAndSilencesTheOldOnes)

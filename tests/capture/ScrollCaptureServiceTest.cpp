@@ -1,16 +1,13 @@
 #include "capture/ScrollCaptureService.h"
-#include "app/AppSettings.h"
 #include "capture/CaptureError.h"
 #include "capture/FrameStitcher.h"
 #include "capture/ScrollCaptureControlView.h"
 #include "output/CaptureOutputPipeline.h"
 #include "output/CaptureOutputs.h"
-#include "output/FileService.h"
-#include "platform/DefaultsStore.h"
 
 #include "fakes/FakeCaptureOutputs.h"
 #include "fakes/FakeCompositingManager.h"
-#include "fakes/FakeSoundPlayer.h"
+#include "fakes/Fixtures.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -20,7 +17,6 @@
 #include <QPromise>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -36,31 +32,20 @@ using TestSupport::waitUntil;
 // the frames it holds.
 QImage frame(QRgb colour, int height = 10)
 {
-    QImage image(10, height, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
+    return uniform(10, height, colour);
 }
 
-void processEvents()
-{
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-}
-
-class ScrollCaptureServiceTest : public ::testing::Test
+class ScrollCaptureServiceTest : public ::testing::Test, public TemporarySettings
 {
 protected:
     void SetUp() override
     {
         compositing.running = true; // the offscreen platform cannot shape windows
-        settings.setSavePath(dir.filePath(QStringLiteral("shots")));
-        settings.setShowPreviewThumbnail(false);
         service.setStitcher([this](const QList<QImage> &frames, const QList<RowSignatures> &signatures) {
             stitched = frames.size();
             return stitch(frames, signatures);
         });
     }
-
     // Each grab waits for the test to complete it; without an image it fails.
     QFuture<CaptureResult> grab(QRectF rect, quint32 displayID)
     {
@@ -92,14 +77,12 @@ protected:
         service.startScrollCapture(QRectF(100, 200, 300, 150), 7);
         service.beginCapturing();
     }
-
     ScrollCaptureControlView *view() const
     {
         return service.controlPanel()->findChild<ScrollCaptureControlView *>();
     }
     QString label() const { return view()->frameCountLabel()->text(); }
 
-    QStringList savedFiles() const { return QDir(settings.savePath()).entryList(QDir::Files); }
     // The one file the capture saved, once it is there.
     QImage waitForSavedImage() const
     {
@@ -108,11 +91,6 @@ protected:
         return QImage(QDir(settings.savePath()).filePath(savedFiles().first()));
     }
 
-    QTemporaryDir dir;
-    DefaultsStore store{dir.filePath(QStringLiteral("defaults.json"))};
-    AppSettings settings{store};
-    FakeSoundPlayer sound;
-    FileService files{sound};
     FakeCaptureOutputs outputs;
     CaptureOutputPipeline pipeline{files, settings, outputs};
     FakeCompositingManager compositing;
@@ -132,25 +110,22 @@ TEST_F(ScrollCaptureServiceTest, StartArmsThePanelAboveTheRectangleAndItsButtons
     EXPECT_TRUE(view()->startButton()->isEnabled());
     EXPECT_FALSE(view()->doneButton()->isEnabled());
     EXPECT_TRUE(view()->frameCountLabel()->isHidden());
-
     view()->startButton()->click();
     EXPECT_TRUE(service.isCapturing());
     ASSERT_NE(service.captureTimer(), nullptr);
     EXPECT_EQ(service.captureTimer()->interval(), 200);
     EXPECT_TRUE(grabs.isEmpty()) << "no frame is taken at Start itself";
     EXPECT_EQ(view()->startButton()->text(), QStringLiteral("Recording\u2026"));
-    EXPECT_FALSE(view()->startButton()->isEnabled());
-    EXPECT_TRUE(view()->doneButton()->isEnabled());
-    EXPECT_FALSE(view()->frameCountLabel()->isHidden());
+    EXPECT_EQ(std::tuple(view()->startButton()->isEnabled(), view()->doneButton()->isEnabled(),
+                  view()->frameCountLabel()->isHidden()),
+        std::tuple(false, true, false));
     ASSERT_NE(view()->pollTimer(), nullptr);
-
     // The label follows only its own timer.
     recordFrame(frame(qRgb(255, 0, 0)));
     EXPECT_EQ(grabs, (QList{std::make_pair(QRectF(100, 200, 300, 150), quint32(7))}));
     EXPECT_EQ(label(), QStringLiteral("0 frames"));
     view()->updateFrameCountLabel();
     EXPECT_EQ(label(), QStringLiteral("1 frames"));
-
     // Stopped by other means: the next refresh stops itself, the count stays.
     ScrollCaptureControlView *stopped = view();
     service.cancelCapture();
@@ -231,10 +206,8 @@ TEST_F(ScrollCaptureServiceTest, AFullMemoryBudgetStopsTheFramesAndDoneStillSave
     recordFrame(frame(qRgb(0, 255, 0)));
     EXPECT_FALSE(service.isMemoryFull());
     recordFrame(frame(qRgb(0, 0, 255)));
-    EXPECT_TRUE(service.isMemoryFull());
-    EXPECT_EQ(full.count(), 1);
-    EXPECT_EQ(service.frameCount(), 2);
-    EXPECT_EQ(service.captureTimer(), nullptr);
+    EXPECT_EQ(std::tuple(service.isMemoryFull(), full.count(), service.frameCount(), service.captureTimer()),
+        std::tuple(true, 1, 2, nullptr));
     EXPECT_TRUE(service.isCapturing()) << "Done must still be possible";
     // The longer label widens the panel about its centre instead of being cut.
     view()->updateFrameCountLabel();

@@ -17,14 +17,9 @@ public:
         QString defaultName;
         ImageFormat defaultFormat;
     };
-    struct Preview
-    {
-        QImage image;
-        QString filePath;
-    };
 
     QList<Prompt> prompts;
-    QList<Preview> previews;
+    QStringList previews; // the files shown
     QStringList alerts; // "title: text"
     QStringList notices;
     // Runs inside showPreview, to look at the world as the preview finds it.
@@ -44,9 +39,9 @@ public:
         m_prompt.reset();
     }
 
-    void showPreview(const QImage &image, const QString &filePath) override
+    void showPreview(const QImage &, const QString &filePath) override
     {
-        previews.append({image, filePath});
+        previews.append(filePath);
         if (onPreview)
             onPreview();
     }

@@ -42,6 +42,7 @@ public:
     // Only grabbed combinations reach the application, as on a real server.
     void press(const Combination &combination) { deliver(combination, Event::pressed); }
     void release(const Combination &combination) { deliver(combination, Event::released); }
+    void tap(const Combination &combination) { press(combination), release(combination); }
 
     std::map<quint32, Combination> grabs;
     std::vector<Combination> takenByOthers;

@@ -3,6 +3,7 @@
 #include "platform/DefaultsStore.h"
 
 #include "fakes/FakeSoundPlayer.h"
+#include "support/TestSupport.h"
 #include "support/Unprivileged.h"
 
 #include <QDir>
@@ -36,12 +37,6 @@ QImage testImage(QImage::Format format = QImage::Format_ARGB32)
 QStringList everythingIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
-
-QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class FileServiceTest : public ::testing::Test
@@ -87,9 +82,7 @@ TEST_F(FileServiceTest, TakenNamesAreNumberedFromTwoPerExtension)
     service.save(testImage(), settings);
     EXPECT_EQ(sound.playCount, 6);
     // The user's usual permissions, though the file began as a private temporary.
-    struct stat status
-    {
-    };
+    struct stat status;
     ASSERT_EQ(::stat(QFile::encodeName(in(kStamp + ".png")).constData(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0666u & ~0022u);
 }
@@ -121,7 +114,7 @@ TEST_F(FileServiceTest, JpegSizeFallsWithQualityAndOutOfRangeQualitiesStillEncod
         settings.setJpegQuality(quality);
         const QString path = service.save(testImage(QImage::Format_RGB32), settings);
         EXPECT_EQ(QImageReader(path).format(), "jpeg") << quality;
-        bytes[quality] = contentsOf(path);
+        bytes[quality] = TestSupport::readFile(path);
     }
     EXPECT_LT(bytes[0.1].size(), bytes[0.5].size());
     EXPECT_LT(bytes[0.5].size(), bytes[1.0].size());
@@ -198,7 +191,7 @@ TEST_F(FileServiceTest, ANameTakenDuringTheWriteIsNeverReplaced)
             return theirs.open(QIODevice::WriteOnly) && theirs.write("theirs") == 6;
         }));
     EXPECT_EQ(racing.save(testImage(), settings), in(kStamp + " (2).png"));
-    EXPECT_EQ(contentsOf(in(kStamp + ".png")), "theirs");
+    EXPECT_EQ(TestSupport::readFile(in(kStamp + ".png")), "theirs");
     EXPECT_EQ(everythingIn(folder()).size(), 2);
 }
 

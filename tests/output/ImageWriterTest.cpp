@@ -1,7 +1,6 @@
 #include "output/JpegWriter.h"
 #include "output/PngWriter.h"
 
-#include "support/RefusingDevice.h"
 #include "support/TestSupport.h"
 
 #include <QBuffer>
@@ -20,6 +19,31 @@
 #include <random>
 
 namespace {
+
+// A write-only device that accepts a given number of bytes, then refuses
+// every write: a full disk, or a file system that goes away mid-write.
+class RefusingDevice : public QIODevice
+{
+public:
+    explicit RefusingDevice(qint64 accept)
+        : m_accept(accept)
+    {
+        open(QIODevice::WriteOnly);
+    }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64 length) override
+    {
+        if (length > m_accept)
+            return -1;
+        m_accept -= length;
+        return length;
+    }
+
+private:
+    qint64 m_accept;
+};
 
 // Screen-like content: flat panels, sharp-edged "text", gradients and noise,
 // so that every PNG filter and the compressor see both repetitive and
@@ -279,9 +303,7 @@ TEST(ImageWriters, ImageMagickReadsTheSamePixels)
     // The pixels convert reads from `bytes` saved as `name`.
     const auto viaConvert = [&](const char *name, const QByteArray &bytes, QSize size) {
         const QString path = dir.filePath(QLatin1String(name));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
+        EXPECT_TRUE(TestSupport::writeFile(path, bytes));
         int exitCode = -1;
         const QByteArray rgba
             = TestSupport::runProgram(convert, {"-regard-warnings", path, "rgba:-"}, &exitCode);

@@ -1,6 +1,6 @@
 #include "output/CapturePreviewController.h"
 
-#include "fakes/FakeCompositingManager.h"
+#include "fakes/Fixtures.h"
 #include "output/PreviewThumbnailView.h"
 #include "support/TestSupport.h"
 
@@ -30,21 +30,6 @@ namespace {
 
 const QUrl File = QUrl::fromLocalFile(QStringLiteral("/tmp/Screenshot 1.png"));
 
-PanelContext contextWith(bool composited)
-{
-    PanelContext context;
-    context.compositing = std::make_shared<FakeCompositingManager>(composited);
-    context.mainScreenOverride = [] { return QGuiApplication::primaryScreen(); };
-    return context;
-}
-
-QImage image(int width, int height)
-{
-    QImage result(width, height, QImage::Format_RGB32);
-    result.fill(Qt::darkCyan);
-    return result;
-}
-
 bool deleted(const QPointer<QWidget> &panel)
 {
     return TestSupport::waitUntil([&] {
@@ -56,12 +41,12 @@ bool deleted(const QPointer<QWidget> &panel)
 class PreviewTest : public ::testing::TestWithParam<bool>
 {
 protected:
-    CapturePreviewController controller{contextWith(GetParam())};
+    CapturePreviewController controller{panelContext(GetParam())};
 };
 
 TEST_P(PreviewTest, ThumbnailSitsInTheCornerAndAClickOpensTheFileAndDismissesAtOnce)
 {
-    controller.show(image(400, 300), File);
+    controller.show(uniform(400, 300, Qt::darkCyan), File);
     ASSERT_TRUE(controller.view());
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_EQ(QRect(controller.view()->mapToGlobal(QPoint(0, 0)), controller.view()->size()),
@@ -91,11 +76,11 @@ INSTANTIATE_TEST_SUITE_P(Compositing, PreviewTest, ::testing::Bool(),
 
 TEST(CapturePreview, ASecondCaptureReplacesTheFirstWhichNoLongerOpensAnything)
 {
-    CapturePreviewController controller{contextWith(true)};
-    controller.show(image(400, 300), File);
+    CapturePreviewController controller{panelContext(true)};
+    controller.show(uniform(400, 300, Qt::darkCyan), File);
     QPointer<QWidget> first = controller.panel();
     const QUrl second = QUrl::fromLocalFile(QStringLiteral("/tmp/Screenshot 2.png"));
-    controller.show(image(300, 400), second);
+    controller.show(uniform(300, 400, Qt::darkCyan), second);
     ASSERT_TRUE(first && controller.panel() && first.data() != controller.panel());
     EXPECT_EQ(std::pair(first->geometry(), controller.fileURL()),
         std::pair(controller.panel()->geometry(), std::optional(second)));
@@ -117,17 +102,16 @@ TEST(CapturePreview, ImageIsScaledToFitWithItsAspectRatio)
         {{40, 80}, {40, 0, 80, 160}}, // small and tall, scaled up
     };
     for (const auto &[size, drawn] : cases) {
-        PreviewThumbnailView view(QRect(0, 0, 160, 160), image(size.width(), size.height()), [] {});
+        PreviewThumbnailView view(
+            QRect(0, 0, 160, 160), uniform(size.width(), size.height(), Qt::darkCyan), [] {});
         EXPECT_EQ(view.imageRect(), drawn) << size.width() << "x" << size.height();
     }
 }
 
 TEST(CapturePreview, WithoutAScreenNothingIsShown)
 {
-    PanelContext context;
-    context.mainScreenOverride = [] { return nullptr; };
-    CapturePreviewController controller(context);
-    controller.show(image(10, 10), File);
+    CapturePreviewController controller(panelContext(false, false));
+    controller.show(uniform(10, 10, Qt::darkCyan), File);
     EXPECT_FALSE(controller.panel() || controller.dismissTimer());
     controller.dismiss();
 }

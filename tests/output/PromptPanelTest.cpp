@@ -1,6 +1,7 @@
 #include "output/FileNamePromptPanel.h"
 
 #include "fakes/FakeWindowActivator.h"
+#include "fakes/Fixtures.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -19,16 +20,8 @@ const QString DefaultName = QStringLiteral("Screenshot 2024-05-01 at 9.41.07 AM"
 class PromptPanelTest : public ::testing::Test
 {
 protected:
-    static PanelContext contextWith(std::shared_ptr<FakeWindowActivator> activator)
-    {
-        PanelContext context;
-        context.activator = std::move(activator);
-        context.mainScreenOverride = [] { return QGuiApplication::primaryScreen(); };
-        return context;
-    }
-
     std::shared_ptr<FakeWindowActivator> activator = std::make_shared<FakeWindowActivator>();
-    FileNamePromptPanel prompt{contextWith(activator)};
+    FileNamePromptPanel prompt{panelContext(false, true, activator)};
 };
 
 TEST_F(PromptPanelTest, ThePanelTakesTheKeyboardAndReturnAnswersWithTheTrimmedNameAndChosenFormat)
@@ -45,7 +38,6 @@ TEST_F(PromptPanelTest, ThePanelTakesTheKeyboardAndReturnAnswersWithTheTrimmedNa
     ASSERT_TRUE(TestSupport::waitUntil([&] { return !activator->activated.isEmpty(); }));
     EXPECT_EQ(activator->activated, QList<WId>{prompt.panel()->winId()});
     QTest::keyClick(prompt.textField(), Qt::Key_Escape);
-
     // What is typed over the selected default (nothing keeps it), the format chosen, the answer.
     const std::tuple<const char *, QString, int, PromptResult> cases[] = {
         {"default kept", {}, 0, {DefaultName, ImageFormat::png}},
@@ -127,9 +119,7 @@ TEST_F(PromptPanelTest, ASecondPromptAnswersTheFirstWithItsOwnDefaults)
 // is replaced, get the defaults rather than a future that never finishes.
 TEST(PromptPanel, WithoutAScreenOrWhenReplacedTheDefaultsComeBack)
 {
-    PanelContext context;
-    context.mainScreenOverride = [] { return nullptr; };
-    FileNamePromptPanel prompt(context);
+    FileNamePromptPanel prompt(panelContext(false, false));
     QFuture<PromptResult> answer = prompt.prompt(DefaultName, ImageFormat::jpeg);
     ASSERT_TRUE(answer.isFinished());
     EXPECT_EQ(answer.result(), (PromptResult{DefaultName, ImageFormat::jpeg}));

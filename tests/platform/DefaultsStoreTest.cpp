@@ -1,9 +1,9 @@
 #include "platform/DefaultsStore.h"
 
+#include "support/TestSupport.h"
 #include "support/Unprivileged.h"
 
 #include <QFile>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 
@@ -13,29 +13,14 @@
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-
-QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
-QJsonObject readFileObject(const QString &path)
-{
-    return QJsonDocument::fromJson(contentsOf(path)).object();
-}
+using TestSupport::readFile;
+using TestSupport::readJsonFile;
+using TestSupport::writeFile;
 
 // The kind of the entry itself: a link is not followed.
 mode_t typeOf(const QString &path)
 {
-    struct stat status
-    {
-    };
+    struct stat status;
     return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & S_IFMT : 0;
 }
 
@@ -59,13 +44,13 @@ protected:
 TEST_F(DefaultsStoreTest, UnusableFilesAreSetAsideUntouchedAndNamed)
 {
     const std::pair<const char *, void (*)(const QString &)> unusable[] = {
-        {"unfinished JSON", [](const QString &p) { writeFile(p, R"({"savePath": )"); }},
-        {"not an object", [](const QString &p) { writeFile(p, "[1, 2, 3]"); }},
+        {"unfinished JSON", [](const QString &p) { ASSERT_TRUE(writeFile(p, R"({"savePath": )")); }},
+        {"not an object", [](const QString &p) { ASSERT_TRUE(writeFile(p, "[1, 2, 3]")); }},
         {"a pipe", [](const QString &p) { ASSERT_EQ(::mkfifo(QFile::encodeName(p).constData(), 0600), 0); }},
         {"a link to an endless device", [](const QString &p) { ASSERT_TRUE(QFile::link("/dev/zero", p)); }},
         {"over the size limit",
             [](const QString &p) {
-                writeFile(p, "{}");
+                ASSERT_TRUE(writeFile(p, "{}"));
                 ASSERT_TRUE(QFile(p).resize(DefaultsStore::maxFileSize + 1));
             }},
     };
@@ -76,13 +61,13 @@ TEST_F(DefaultsStoreTest, UnusableFilesAreSetAsideUntouchedAndNamed)
         warnings.clear();
         make(path);
         const mode_t type = typeOf(path);
-        const QByteArray bytes = S_ISREG(type) ? contentsOf(path) : QByteArray();
+        const QByteArray bytes = S_ISREG(type) ? readFile(path) : QByteArray();
         DefaultsStore store(path);
         EXPECT_TRUE(store.keys().isEmpty());
         store.setValue(QStringLiteral("playSound"), true);
         const QString aside = DefaultsStore::corruptFilePath(path);
-        EXPECT_EQ(std::tuple(typeOf(aside), S_ISREG(type) ? contentsOf(aside) : QByteArray(),
-                      readFileObject(path).value(QStringLiteral("playSound")), warnings.filter(path).size()),
+        EXPECT_EQ(std::tuple(typeOf(aside), S_ISREG(type) ? readFile(aside) : QByteArray(),
+                      readJsonFile(path).value(QStringLiteral("playSound")), warnings.filter(path).size()),
             std::tuple(type, bytes, QJsonValue(true), 1))
             << warnings.join(u'\n').toStdString();
     }
@@ -93,24 +78,25 @@ TEST_F(DefaultsStoreTest, UnusableFilesAreSetAsideUntouchedAndNamed)
 // stores on one file (the settings and the shortcuts) keep each other's keys.
 TEST_F(DefaultsStoreTest, AWriteKeepsForeignMembersAndEverythingHeldInMemory)
 {
-    writeFile(path, R"({"savePath": "/keep/me", "imageFormat": "jpeg", "x": {"a": [1, "b"]}, "y": null,
-        "KeyboardShortcuts_captureRegion": "{\"carbonKeyCode\":21,\"carbonModifiers\":2816}"})");
-    QJsonObject expected = readFileObject(path);
+    ASSERT_TRUE(
+        writeFile(path, R"({"savePath": "/keep/me", "imageFormat": "jpeg", "x": {"a": [1, "b"]}, "y": null,
+        "KeyboardShortcuts_captureRegion": "{\"carbonKeyCode\":21,\"carbonModifiers\":2816}"})"));
+    QJsonObject expected = readJsonFile(path);
     DefaultsStore settings(path), shortcuts(path);
     const auto set = [&](DefaultsStore &store, const QString &key, const QJsonValue &value) {
         store.setValue(key, value.toVariant());
         expected.insert(key, value);
     };
     set(settings, QStringLiteral("copyToClipboard"), true);
-    EXPECT_EQ(readFileObject(path), expected);
+    EXPECT_EQ(readJsonFile(path), expected);
     set(shortcuts, QStringLiteral("KeyboardShortcuts_captureWindow"), false);
     shortcuts.remove(QStringLiteral("KeyboardShortcuts_captureRegion"));
     expected.remove(QStringLiteral("KeyboardShortcuts_captureRegion"));
     const QByteArray broken = R"({"savePath":"/x",})";
-    writeFile(path, broken);
+    ASSERT_TRUE(writeFile(path, broken));
     set(settings, QStringLiteral("jpegQuality"), 0.5);
-    EXPECT_EQ(contentsOf(DefaultsStore::corruptFilePath(path)), broken);
-    EXPECT_EQ(readFileObject(path), expected);
+    EXPECT_EQ(readFile(DefaultsStore::corruptFilePath(path)), broken);
+    EXPECT_EQ(readJsonFile(path), expected);
 }
 
 TEST_F(DefaultsStoreTest, AChangeThatCannotBeStoredIsKeptReportedOnceAndStoredLater)
@@ -118,7 +104,7 @@ TEST_F(DefaultsStoreTest, AChangeThatCannotBeStoredIsKeptReportedOnceAndStoredLa
     for (const bool readOnlyFolder : {true, false}) {
         SCOPED_TRACE(readOnlyFolder ? "read-only folder" : "read-only file");
         warnings.clear();
-        writeFile(path, R"({"playSound": true})");
+        ASSERT_TRUE(writeFile(path, R"({"playSound": true})"));
         Unprivileged user({dir.path(), path});
         if (!user.active())
             GTEST_SKIP() << "cannot leave root, who may write anywhere";
@@ -126,7 +112,7 @@ TEST_F(DefaultsStoreTest, AChangeThatCannotBeStoredIsKeptReportedOnceAndStoredLa
         DefaultsStore store(path);
         store.setValue(QStringLiteral("playSound"), false);
         store.setValue(QStringLiteral("imageFormat"), QStringLiteral("jpeg"));
-        EXPECT_EQ(std::pair(store.object(QStringLiteral("playSound")), contentsOf(path)),
+        EXPECT_EQ(std::pair(store.object(QStringLiteral("playSound")), readFile(path)),
             std::pair(QVariant(false), QByteArray(R"({"playSound": true})")));
         EXPECT_EQ(warnings,
             QStringList("Quillet: could not save settings to " + path
@@ -135,7 +121,7 @@ TEST_F(DefaultsStoreTest, AChangeThatCannotBeStoredIsKeptReportedOnceAndStoredLa
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         store.setValue(QStringLiteral("copyToClipboard"), true);
         EXPECT_EQ(
-            readFileObject(path).value(QStringLiteral("imageFormat")), QJsonValue(QStringLiteral("jpeg")));
+            readJsonFile(path).value(QStringLiteral("imageFormat")), QJsonValue(QStringLiteral("jpeg")));
     }
 }
 

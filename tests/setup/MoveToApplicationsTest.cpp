@@ -1,6 +1,6 @@
 #include "setup/MoveToApplications.h"
+#include "support/TestSupport.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -13,19 +13,8 @@ namespace {
 
 using Outcome = MoveToApplications::Outcome;
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void write(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
+using TestSupport::readFile;
+using TestSupport::writeFile;
 
 // A root with the running program in Downloads and two Applications folders
 // that do not exist yet. A plain file where a folder's parent should be
@@ -38,7 +27,7 @@ struct Root
     ApplicationsFolders folders() const { return {path("sys/Applications"), path("home/Applications")}; }
     QString systemCopy() const { return path("sys/Applications/quillet"); }
     QString homeCopy() const { return path("home/Applications/quillet"); }
-    void block(const char *parent) const { write(path(parent), "not a folder"); }
+    void block(const char *parent) const { ASSERT_TRUE(writeFile(path(parent), "not a folder")); }
 };
 
 TEST(MoveToApplicationsTest, CopiesIntoTheFirstFolderThatTakesItAndStartsTheCopy)
@@ -55,8 +44,8 @@ TEST(MoveToApplicationsTest, CopiesIntoTheFirstFolderThatTakesItAndStartsTheCopy
         {"fresh install", [](const Root &) {}, true, Outcome::relaunched, &Root::systemCopy},
         {"older copy and a leftover backup",
             [](const Root &r) {
-                write(r.systemCopy(), "old");
-                write(r.systemCopy() + ".backup", "older");
+                ASSERT_TRUE(writeFile(r.systemCopy(), "old"));
+                ASSERT_TRUE(writeFile(r.systemCopy() + ".backup", "older"));
             },
             true, Outcome::relaunched, &Root::systemCopy},
         {"system folder cannot be made", [](const Root &r) { r.block("sys"); }, true, Outcome::relaunched,
@@ -66,25 +55,24 @@ TEST(MoveToApplicationsTest, CopiesIntoTheFirstFolderThatTakesItAndStartsTheCopy
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Root root;
-        write(root.bundle(), "new build");
-        ASSERT_TRUE(QFile::setPermissions(root.bundle(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        ASSERT_TRUE(writeFile(root.bundle(), "new build"));
+        ASSERT_TRUE(
+            QFile::setPermissions(root.bundle(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         c.arrange(root);
         QStringList launched;
         const MoveToApplications move(root.bundle(), root.folders(), [&](const QString &program) {
             launched << program;
             return c.launches;
         });
-
         const MoveToApplications::Result result = move.moveToApplications();
-
         const QString destination = (root.*c.destination)();
         EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_EQ(result.destination, destination);
         EXPECT_EQ(launched, QStringList{destination});
-        EXPECT_EQ(contents(destination), "new build");
+        EXPECT_EQ(readFile(destination), "new build");
         EXPECT_TRUE(QFileInfo(destination).isExecutable());
         EXPECT_FALSE(QFileInfo::exists(destination + ".backup"));
-        EXPECT_EQ(contents(root.bundle()), "new build"); // the source stays
+        EXPECT_EQ(readFile(root.bundle()), "new build"); // the source stays
     }
 }
 
@@ -96,7 +84,7 @@ TEST(MoveToApplicationsTest, AFailedCopyOrAnInstalledProgramStartsNothingAndLeav
     for (const bool installed : {false, true}) {
         SCOPED_TRACE(installed);
         Root root;
-        write(root.systemCopy(), "old");
+        ASSERT_TRUE(writeFile(root.systemCopy(), "old"));
         root.block("home");
         int launches = 0;
         // Unless it runs from the system-wide copy, the program file has gone away and cannot be copied.
@@ -104,7 +92,7 @@ TEST(MoveToApplicationsTest, AFailedCopyOrAnInstalledProgramStartsNothingAndLeav
             [&](const QString &) { return ++launches > 0; });
         EXPECT_EQ(move.moveToApplications().outcome, installed ? Outcome::alreadyInstalled : Outcome::failed);
         EXPECT_EQ(launches, 0);
-        EXPECT_EQ(contents(root.systemCopy()), "old");
+        EXPECT_EQ(readFile(root.systemCopy()), "old");
         EXPECT_FALSE(QFileInfo::exists(root.systemCopy() + ".backup"));
     }
 }

@@ -1,18 +1,16 @@
+#include "setup/OnboardingView.h"
 #include "KeyboardShortcuts/Environment.h"
-#include "app/AppSettings.h"
 #include "fakes/FakeHotkeyBackend.h"
 #include "fakes/FakeKeyboardLayout.h"
 #include "fakes/FakeScreenCapturePermission.h"
-#include "platform/DefaultsStore.h"
+#include "fakes/Fixtures.h"
 #include "setup/ElidedLabel.h"
-#include "setup/OnboardingView.h"
 #include "setup/PermissionService.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -20,14 +18,14 @@ namespace {
 
 // A view on a store of its own, with a permission that is missing unless
 // the test grants it, and the program in a Downloads folder of a temporary
-// root whose Applications folders cannot be created.
-class OnboardingViewTest : public ::testing::Test
+// folder whose Applications folders cannot be created.
+class OnboardingViewTest : public ::testing::Test, public TemporarySettings
 {
 protected:
     void SetUp() override
     {
-        QFile bundle(root.filePath(QStringLiteral("Downloads/quillet")));
-        QDir().mkpath(root.filePath(QStringLiteral("Downloads")));
+        QFile bundle(dir.filePath(QStringLiteral("Downloads/quillet")));
+        QDir().mkpath(dir.filePath(QStringLiteral("Downloads")));
         ASSERT_TRUE(bundle.open(QIODevice::WriteOnly));
         KeyboardShortcuts::resetState(
             {store, std::make_shared<FakeHotkeyBackend>(), std::make_shared<FakeKeyboardLayout>()});
@@ -37,13 +35,11 @@ protected:
         view.reset();
         KeyboardShortcuts::resetState({store, nullptr, nullptr});
     }
-
     OnboardingView &makeView(std::function<void()> onComplete = {})
     {
         view = std::make_unique<OnboardingView>(settings, permissions, std::move(onComplete));
         return *view;
     }
-
     // The visible button (or label) with this text, or null.
     template <class Widget = QPushButton> Widget *shown(const QString &text) const
     {
@@ -62,16 +58,13 @@ protected:
     // `home` unless a test gives another.
     MoveToApplications moveTo(const QString &bundle, const QString &home = {}) const
     {
-        QFile(root.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly);
+        QFile(dir.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly);
         return MoveToApplications(bundle,
-            {root.filePath(QStringLiteral("file/sys")),
-                home.isEmpty() ? root.filePath(QStringLiteral("file/home")) : home},
+            {dir.filePath(QStringLiteral("file/sys")),
+                home.isEmpty() ? dir.filePath(QStringLiteral("file/home")) : home},
             [](const QString &) { return false; });
     }
 
-    QTemporaryDir root;
-    std::shared_ptr<DefaultsStore> store = std::make_shared<DefaultsStore>(root.filePath(QStringLiteral("defaults.json")));
-    AppSettings settings{*store};
     FakeScreenCapturePermission platform;
     PermissionService permissions{platform};
     std::unique_ptr<OnboardingView> view;
@@ -106,7 +99,7 @@ TEST_F(OnboardingViewTest, BackFromTheSecondPageOnAndGetStartedOnlyOnTheLastWhic
 TEST_F(OnboardingViewTest, ChoosingAFolderStoresItAndCancellingKeepsTheOldOne)
 {
     const QString before = settings.savePath();
-    const QString chosen = root.filePath(QStringLiteral("Shots"));
+    const QString chosen = dir.filePath(QStringLiteral("Shots"));
     for (const std::optional<QString> &answer : {std::optional<QString>(), std::optional<QString>(chosen)}) {
         makeView();
         view->setFolderChooser([&](QWidget *) { return answer; });
@@ -130,8 +123,8 @@ TEST_F(OnboardingViewTest, ThePermissionPagePollsOnlyWhileShownAndFollowsTheGran
     EXPECT_FALSE(shown("Open System Settings"));
     // Granted already: the page still watches while shown, and stops on
     // leaving it by either button or by closing the window.
-    for (const auto &leave : std::initializer_list<std::function<void()>>{[&] { view->goToNextPage(); },
-             [&] { view->goToPreviousPage(); }, [&] { view->hide(); }}) {
+    for (const auto &leave : std::initializer_list<std::function<void()>>{
+             [&] { view->goToNextPage(); }, [&] { view->goToPreviousPage(); }, [&] { view->hide(); }}) {
         makeView().show();
         goTo(OnboardingView::permissionPage);
         EXPECT_TRUE(permissions.pollTimer());
@@ -142,14 +135,14 @@ TEST_F(OnboardingViewTest, ThePermissionPagePollsOnlyWhileShownAndFollowsTheGran
 
 TEST_F(OnboardingViewTest, AFailedInstallSaysSoAndEachRetryStartsAfresh)
 {
-    const QString bundle = root.filePath(QStringLiteral("Downloads/quillet"));
+    const QString bundle = dir.filePath(QStringLiteral("Downloads/quillet"));
     const QString couldNot = "Couldn't move — you may need to drag the app to Applications manually.";
     makeView().setMoveToApplications(moveTo(bundle));
     goTo(OnboardingView::applicationsPage);
     shown("Move to Applications")->click();
     EXPECT_TRUE(shown<QLabel>(couldNot));
     // Installed, but the copy does not start: this instance stays and says where the copy is.
-    const QString home = root.filePath(QStringLiteral("home/Applications"));
+    const QString home = dir.filePath(QStringLiteral("home/Applications"));
     view->setMoveToApplications(moveTo(bundle, home));
     shown("Retry")->click();
     EXPECT_FALSE(shown<QLabel>(couldNot));
@@ -159,7 +152,7 @@ TEST_F(OnboardingViewTest, AFailedInstallSaysSoAndEachRetryStartsAfresh)
 
 TEST_F(OnboardingViewTest, RunningFromApplicationsOffersNoInstall)
 {
-    makeView().setMoveToApplications(moveTo(root.filePath(QStringLiteral("file/home/quillet"))));
+    makeView().setMoveToApplications(moveTo(dir.filePath(QStringLiteral("file/home/quillet"))));
     goTo(OnboardingView::applicationsPage);
     EXPECT_TRUE(shown<QLabel>("You're in the right place"));
     EXPECT_FALSE(shown("Move to Applications"));

@@ -2,20 +2,19 @@
 
 #include "KeyboardShortcuts/Environment.h"
 #include "KeyboardShortcuts/Recorder.h"
-#include "app/AppSettings.h"
 #include "app/MenuBarView.h"
 #include "app/QuilletApp.h"
 #include "fakes/FakeCompositingManager.h"
 #include "fakes/FakeDisplayServer.h"
+#include "fakes/FakeHotkeyBackend.h"
 #include "fakes/FakeKeyboardFocus.h"
+#include "fakes/FakeKeyboardLayout.h"
+#include "fakes/FakeScreenCapturePermission.h"
 #include "fakes/FakeScreenGrabber.h"
 #include "fakes/FakeSoundPlayer.h"
 #include "fakes/FakeWindowActivator.h"
 #include "fakes/FakeWindowList.h"
-#include "fakes/FakeHotkeyBackend.h"
-#include "fakes/FakeKeyboardLayout.h"
-#include "fakes/FakeScreenCapturePermission.h"
-#include "platform/DefaultsStore.h"
+#include "fakes/Fixtures.h"
 #include "platform/XdgAutostartLoginItems.h"
 #include "setup/ElidedLabel.h"
 #include "setup/PermissionService.h"
@@ -33,7 +32,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -43,14 +41,14 @@ namespace {
 
 const QString program = QStringLiteral("/opt/My Apps/quillet");
 
-class SettingsViewTest : public ::testing::Test
+class SettingsViewTest : public ::testing::Test, public TemporarySettings
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        KeyboardShortcuts::resetState({store, std::make_shared<FakeHotkeyBackend>(),
-                                       std::make_shared<FakeKeyboardLayout>()});
+        KeyboardShortcuts::resetState(
+            {store, std::make_shared<FakeHotkeyBackend>(), std::make_shared<FakeKeyboardLayout>()});
         QFile::remove(XdgAutostartLoginItems::entryPath());
     }
     void TearDown() override
@@ -60,15 +58,12 @@ protected:
     }
     SettingsView &open()
     {
-        view = std::make_unique<SettingsView>(settings, permissions, QList<KeyboardShortcuts::Name>{}, loginItems,
-                                              nullptr);
+        view = std::make_unique<SettingsView>(
+            settings, permissions, QList<KeyboardShortcuts::Name>{}, loginItems, nullptr);
         view->present();
         return *view;
     }
 
-    QTemporaryDir dir;
-    std::shared_ptr<DefaultsStore> store = std::make_shared<DefaultsStore>(dir.path() + QStringLiteral("/defaults.json"));
-    AppSettings settings{*store};
     FakeScreenCapturePermission permission;
     PermissionService permissions{permission};
     std::shared_ptr<XdgAutostartLoginItems> loginItems = std::make_shared<XdgAutostartLoginItems>(program);
@@ -96,11 +91,13 @@ TEST_F(SettingsViewTest, TogglesFollowTheSettingsBothWays)
         settings.setProperty(flag, before);
         EXPECT_EQ(toggle->isChecked(), before);
     }
-    const QString longPath = QStringLiteral("/home/someone") + QString(40, u'x') + QStringLiteral("/Screenshots");
+    const QString longPath
+        = QStringLiteral("/home/someone") + QString(40, u'x') + QStringLiteral("/Screenshots");
     settings.setSavePath(longPath);
     EXPECT_EQ(v.savePathLabel()->fullText(), longPath);
     const QString shown = v.savePathLabel()->text();
-    EXPECT_TRUE(shown.startsWith(QStringLiteral("/home/")) && shown.contains(u'…') && shown.endsWith(QStringLiteral("Screenshots")))
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("/home/")) && shown.contains(u'…')
+        && shown.endsWith(QStringLiteral("Screenshots")))
         << shown.toStdString();
 }
 
@@ -173,10 +170,11 @@ TEST_F(SettingsViewTest, FolderChooserSetsTheFolderOnlyWhenConfirmed)
 TEST(SettingsWindowWiringTest, TheSettingsItemOpensOneWindowOnTheCaptureShortcuts)
 {
     const Platform platform{std::make_shared<FakeDisplayServer>(), std::make_shared<FakeScreenGrabber>(),
-        std::make_shared<FakeWindowList>(), std::make_shared<FakeSoundPlayer>(), std::make_shared<FakeHotkeyBackend>(),
-        std::make_shared<FakeKeyboardLayout>(), std::make_shared<FakeCompositingManager>(),
-        std::make_shared<FakeScreenCapturePermission>(), std::make_shared<FakeKeyboardFocus>(),
-        std::make_shared<FakeWindowActivator>(), std::make_shared<XdgAutostartLoginItems>(program)};
+        std::make_shared<FakeWindowList>(), std::make_shared<FakeSoundPlayer>(),
+        std::make_shared<FakeHotkeyBackend>(), std::make_shared<FakeKeyboardLayout>(),
+        std::make_shared<FakeCompositingManager>(), std::make_shared<FakeScreenCapturePermission>(),
+        std::make_shared<FakeKeyboardFocus>(), std::make_shared<FakeWindowActivator>(),
+        std::make_shared<XdgAutostartLoginItems>(program)};
     QuilletApp app(platform);
     QAction *item = nullptr;
     for (QAction *action : app.menuBarView().menu()->actions())
@@ -193,38 +191,29 @@ TEST(SettingsWindowWiringTest, TheSettingsItemOpensOneWindowOnTheCaptureShortcut
     QStringList labels;
     for (const auto *recorder : view->findChildren<KeyboardShortcuts::Recorder *>())
         labels.append(recorder->label()->text() + u' ' + recorder->field()->text());
-    EXPECT_EQ(labels, (QStringList{QStringLiteral("Region Capture ⌥⇧⌘4"), QStringLiteral("Scroll Capture ⌥⇧⌘5"),
-                                   QStringLiteral("Fullscreen Capture ⌥⇧⌘3"), QStringLiteral("Window Capture ⌥⇧⌘6")}));
+    EXPECT_EQ(labels,
+        (QStringList{QStringLiteral("Region Capture ⌥⇧⌘4"), QStringLiteral("Scroll Capture ⌥⇧⌘5"),
+            QStringLiteral("Fullscreen Capture ⌥⇧⌘3"), QStringLiteral("Window Capture ⌥⇧⌘6")}));
 }
 
-// Launch at login, on the private XDG_CONFIG_HOME of the test run.
 TEST_F(SettingsViewTest, LaunchAtLoginShowsAndChangesTheAutostartEntry)
 {
     const QString entry = XdgAutostartLoginItems::entryPath();
     QCheckBox *toggle = open().launchAtLoginToggle();
     EXPECT_FALSE(toggle->isChecked());
-
     clickToggle(toggle);
     EXPECT_TRUE(toggle->isChecked());
-    QFile file(entry);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll().contains("\nExec=\"/opt/My Apps/quillet\"\n"));
-    file.close();
-
+    EXPECT_TRUE(TestSupport::readFile(entry).contains("\nExec=\"/opt/My Apps/quillet\"\n"));
     clickToggle(toggle);
     EXPECT_FALSE(toggle->isChecked());
     EXPECT_FALSE(QFile::exists(entry));
-
     // Changed elsewhere: an entry the desktop hid counts as off; re-opening reads it again.
     ASSERT_TRUE(loginItems->setEnabled(true));
     view->present();
     EXPECT_TRUE(toggle->isChecked());
-    ASSERT_TRUE(file.open(QIODevice::Append));
-    file.write("Hidden=true\n");
-    file.close();
+    ASSERT_TRUE(TestSupport::writeFile(entry, TestSupport::readFile(entry) + "Hidden=true\n"));
     view->present();
     EXPECT_FALSE(toggle->isChecked());
-
     // Refused (a file where the autostart folder belongs, which stops even
     // root): the toggle shows the real state, and nobody is told.
     const QString autostart = QFileInfo(entry).path();
@@ -245,7 +234,8 @@ TEST(XdgAutostartLoginItemsTest, ExecQuotesWhatTheDesktopWouldSplitOrExpand)
         {"/odd/100%", R"("/odd/100%%")"},
     };
     for (const auto &[path, exec] : cases)
-        EXPECT_EQ(XdgAutostartLoginItems::execArgument(QString::fromUtf8(path)), QString::fromUtf8(exec)) << path;
+        EXPECT_EQ(XdgAutostartLoginItems::execArgument(QString::fromUtf8(path)), QString::fromUtf8(exec))
+            << path;
 }
 
 } // namespace

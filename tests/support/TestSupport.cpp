@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QThread>
 
@@ -17,6 +20,24 @@ bool waitUntil(const std::function<bool()> &condition, std::chrono::milliseconds
         QThread::msleep(2);
     }
     return true;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+QJsonObject readJsonFile(const QString &path)
+{
+    return QJsonDocument::fromJson(readFile(path)).object();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 QByteArray runProgram(const QString &program, const QStringList &arguments, int *exitCode)
