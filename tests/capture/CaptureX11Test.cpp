@@ -1,8 +1,4 @@
-#include "capture/CaptureService.h"
 #include "capture/DisplayLookup.h"
-#include "platform/x11/X11DisplayServer.h"
-#include "platform/x11/X11ScreenGrabber.h"
-#include "platform/x11/X11WindowList.h"
 #include "support/TestSupport.h"
 #include "support/TestWindowContent.h"
 #include "support/X11TestSupport.h"
@@ -22,7 +18,7 @@ namespace {
 
 using X11TestSupport::patternMismatches;
 
-class CaptureX11Test : public ::testing::Test
+class CaptureX11Test : public ::testing::Test, public X11TestSupport::X11Capture
 {
 protected:
     static void SetUpTestSuite()
@@ -32,7 +28,6 @@ protected:
             root |= display.geometry;
         ASSERT_TRUE(X11TestSupport::paintRootPattern(root.size()));
     }
-
     QRect nativeGeometry(quint32 id)
     {
         for (const ShareableDisplay &display : grabber.displays()) {
@@ -41,11 +36,6 @@ protected:
         }
         return {};
     }
-
-    X11DisplayServer displays;
-    X11ScreenGrabber grabber;
-    X11WindowList windows;
-    CaptureService service{displays, grabber, windows};
 };
 using Screens = CaptureX11Test;
 using Scale = CaptureX11Test;
@@ -67,12 +57,12 @@ TEST_F(Screens, EachScreenHasItsOwnIdentifierAndGivesItsOwnPixels)
         ids.insert(id);
         EXPECT_EQ(screenForDisplayID(id), screen);
         const QRect native = nativeGeometry(id);
-        EXPECT_EQ(patternMismatches(service.captureFullscreen(id).result().image, native), 0);
+        EXPECT_EQ(patternMismatches(capture.captureFullscreen(id).result().image, native), 0);
         grabber.releaseIdlePages(); // as after a quiet spell: the next grab refills the segment
-        EXPECT_EQ(patternMismatches(service.captureFullscreen(id).result().image, native), 0);
+        EXPECT_EQ(patternMismatches(capture.captureFullscreen(id).result().image, native), 0);
         for (const QRectF &local : {QRectF(33.3, 21.1, 100.3, 50.9), QRectF(200, 300, 3, 2)}) {
             const CaptureResult part
-                = service.captureRegion(local.translated(screen->geometry().topLeft()), id).result();
+                = capture.captureRegion(local.translated(screen->geometry().topLeft()), id).result();
             EXPECT_EQ(patternMismatches(part.image,
                           {native.x() + int(local.x() * scale), native.y() + int(local.y() * scale),
                               int(local.width() * scale), int(local.height() * scale)}),
@@ -87,7 +77,7 @@ TEST_F(Screens, EachScreenHasItsOwnIdentifierAndGivesItsOwnPixels)
 TEST_F(CaptureX11Test, RegionPastTheEdgeKeepsItsSizeTransparentOutside)
 {
     const QImage image
-        = service.captureRegion({1200, 760, 150, 100}, grabber.displays().value(0).displayID).result().image;
+        = capture.captureRegion({1200, 760, 150, 100}, grabber.displays().value(0).displayID).result().image;
     ASSERT_EQ(image.size(), QSize(150, 100));
     EXPECT_EQ(patternMismatches(
                   image.copy(0, 0, 80, 40).convertToFormat(QImage::Format_RGB32), {1200, 760, 80, 40}),
@@ -109,7 +99,7 @@ TEST_F(Scale, AWindowKeepsItsPixelSize)
         const auto list = windows.frontToBack();
         return list && !list->isEmpty() && list->front().number == target.id;
     }));
-    const QImage image = service.captureWindow().result().image;
+    const QImage image = capture.captureWindow().result().image;
     EXPECT_TRUE(image.convertToFormat(QImage::Format_RGB32) == TestWindowContent::pattern({230, 151}));
 }
 

@@ -1,16 +1,10 @@
 #include "capture/CaptureError.h"
-#include "capture/CaptureService.h"
-#include "platform/x11/X11CompositingManager.h"
-#include "platform/x11/X11DisplayServer.h"
-#include "platform/x11/X11ScreenGrabber.h"
-#include "platform/x11/X11WindowList.h"
 #include "support/TestSupport.h"
 #include "support/TestWindowContent.h"
 #include "support/X11TestSupport.h"
 
 #include <QCoreApplication>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -18,21 +12,10 @@
 // Windows under openbox, run with and without a compositing manager.
 namespace {
 
+using X11TestSupport::frameExtents;
 using X11TestSupport::HelperWindow;
 
-// left, right, top, bottom
-QList<int> frameExtents(quint32 window)
-{
-    const QString out = QString::fromLocal8Bit(TestSupport::runProgram(QStringLiteral("xprop"),
-        {QStringLiteral("-id"), QString::number(window), QStringLiteral("_NET_FRAME_EXTENTS")}));
-    QList<int> extents;
-    for (const QRegularExpressionMatch &m :
-        QRegularExpression(QStringLiteral("\\d+")).globalMatch(out.section('=', 1)))
-        extents.append(m.captured().toInt());
-    return extents;
-}
-
-class CaptureX11WindowTest : public ::testing::Test
+class CaptureX11WindowTest : public ::testing::Test, public X11TestSupport::X11Capture
 {
 protected:
     // Windows front to back, once the window manager has settled them.
@@ -46,7 +29,6 @@ protected:
         EXPECT_TRUE(met) << "windows never settled; " << list.size() << " listed";
         return list;
     }
-
     // Waits until `target` is in front and framed; returns its frame's
     // left, right, top and bottom widths.
     QList<int> framedInFront(const HelperWindow &target)
@@ -56,7 +38,6 @@ protected:
         });
         return frameExtents(target.id);
     }
-
     // The capture is the frame around the helper's pattern, the covered part included.
     static void expectFramedPattern(const QImage &image, QSize client, const QList<int> &e)
     {
@@ -66,10 +47,6 @@ protected:
             == TestWindowContent::pattern(client));
     }
 
-    X11DisplayServer displays;
-    X11ScreenGrabber grabber;
-    X11WindowList windows;
-    CaptureService service{displays, grabber, windows};
     const qint64 ownPid = QCoreApplication::applicationPid();
 };
 
@@ -83,7 +60,6 @@ TEST_F(CaptureX11WindowTest, FrontmostOtherWindowComesWithItsFrameAndItsCoveredP
     const QRect titleBar(target.origin - QPoint(e[0], e[2]), QSize(300 + e[0] + e[1], e[2]));
     ASSERT_TRUE(target.waitForFocus());
     const QImage focusedTitleBar = X11TestSupport::grabScreen(titleBar);
-
     // In front of it: a window of our own over its lower right part, and a
     // 30-pixel window of another process; neither may be chosen.
     QWidget cover;
@@ -97,15 +73,13 @@ TEST_F(CaptureX11WindowTest, FrontmostOtherWindowComesWithItsFrameAndItsCoveredP
     });
     ASSERT_GE(list.size(), 3);
     ASSERT_LE(list[0].bounds->width(), 50);
-
     // The scenario holds: on screen, the cover hides part of the target,
     // whose title bar the window manager has redrawn as it lost the focus.
     ASSERT_TRUE(X11TestSupport::waitUntilScreenShows(
         {400, 300, 1, 1}, [](const QImage &s) { return s.pixel(0, 0) == qRgb(255, 0, 255); }));
     ASSERT_TRUE(X11TestSupport::waitUntilScreenShows(
         titleBar, [&](const QImage &s) { return s != focusedTitleBar; }));
-
-    const CaptureResult result = service.captureWindow().result();
+    const CaptureResult result = capture.captureWindow().result();
     expectFramedPattern(result.image, {300, 200}, e);
     EXPECT_EQ(result.displayID, displays.mainDisplayID());
     // The title bar is not covered: it must be what the screen shows.
@@ -132,7 +106,7 @@ TEST_F(CaptureX11WindowTest, OnlyOwnWindowsLeaveNothingToCapture)
         }
         EXPECT_EQ(windows.frontToBack()->front().ownerPid, ownPid);
         try {
-            service.captureWindow().result();
+            capture.captureWindow().result();
             ADD_FAILURE() << "captured a window of our own";
         } catch (const CaptureFailure &failure) {
             EXPECT_EQ(failure.error(), CaptureError::windowNotFound);
@@ -154,7 +128,7 @@ TEST_F(CaptureX11WindowTest, WindowTheCompositingManagerLeftUnredirectedIsStillR
     HelperWindow target(QStringLiteral("200x150+300+200"));
     ASSERT_TRUE(target.shown);
     const QList<int> e = framedInFront(target);
-    expectFramedPattern(service.captureWindow().result().image, {200, 150}, e);
+    expectFramedPattern(capture.captureWindow().result().image, {200, 150}, e);
     compositor.kill();
     compositor.waitForFinished();
 }

@@ -1,11 +1,5 @@
-#include "capture/CaptureService.h"
 #include "capture/DisplayLookup.h"
-#include "capture/OverlayService.h"
 #include "capture/SelectionOverlayView.h"
-#include "platform/x11/X11CompositingManager.h"
-#include "platform/x11/X11DisplayServer.h"
-#include "platform/x11/X11ScreenGrabber.h"
-#include "platform/x11/X11WindowList.h"
 #include "support/TestSupport.h"
 #include "support/X11TestSupport.h"
 
@@ -25,7 +19,7 @@ namespace {
 using TestSupport::waitUntil;
 using X11TestSupport::xdotool;
 
-class OverlayX11Test : public ::testing::Test
+class OverlayX11Test : public ::testing::Test, public X11TestSupport::X11Capture
 {
 protected:
     void SetUp() override
@@ -35,12 +29,6 @@ protected:
         ASSERT_TRUE(helper.waitForFocus()) << "the other application never took the focus";
     }
 
-    X11DisplayServer displays;
-    X11ScreenGrabber grabber;
-    X11WindowList windows;
-    X11CompositingManager compositing;
-    CaptureService capture{displays, grabber, windows};
-    OverlayService overlays{grabber, compositing};
     X11TestSupport::HelperWindow helper{QStringLiteral("400x300+600+150")};
 };
 
@@ -55,7 +43,8 @@ TEST_F(OverlayX11Test, EscapeCancelsAndADragCapturesWhatWasThereBeforeTheOverlay
     overlays.showOverlays();
     const auto &views = overlays.overlayViews();
     ASSERT_TRUE(waitUntil([&] {
-        return std::all_of(views.begin(), views.end(), [](auto &v) { return v.second->windowHandle()->isExposed(); });
+        return std::all_of(
+            views.begin(), views.end(), [](auto &v) { return v.second->windowHandle()->isExposed(); });
     }));
     EXPECT_EQ(views.size(), 2u) << "one per monitor";
     EXPECT_TRUE(std::any_of(views.begin(), views.end(), [](auto &v) { return v.second->hasInputGrab(); }))
@@ -63,7 +52,6 @@ TEST_F(OverlayX11Test, EscapeCancelsAndADragCapturesWhatWasThereBeforeTheOverlay
     ASSERT_TRUE(xdotool({"key", "Escape"}));
     ASSERT_TRUE(waitUntil([&] { return cancels == 1; }));
     EXPECT_TRUE(overlays.overlayViews().empty());
-
     std::optional<quint32> display;
     QFuture<CaptureResult> captured;
     overlays.onSelectionComplete = [&](QRectF rect, quint32 id, const FrozenScreens &seen) {
@@ -77,7 +65,6 @@ TEST_F(OverlayX11Test, EscapeCancelsAndADragCapturesWhatWasThereBeforeTheOverlay
     ASSERT_TRUE(xdotool({"mousemove", "700", "200", "mousedown", "1", "mousemove", "800", "300", "mousemove",
         "900", "350", "mouseup", "1"}));
     ASSERT_TRUE(waitUntil([&] { return display && captured.isFinished(); }));
-
     EXPECT_EQ(display, displayIDOfScreen(QGuiApplication::screenAt(area.topLeft())));
     EXPECT_TRUE(overlays.overlayViews().empty());
     EXPECT_TRUE(captured.result().image.convertToFormat(QImage::Format_RGB32) == before);

@@ -1,25 +1,15 @@
-#include "app/AppSettings.h"
-#include "capture/CaptureService.h"
-#include "capture/OverlayService.h"
 #include "capture/ScrollCaptureControlView.h"
 #include "capture/ScrollCaptureService.h"
 #include "output/CaptureOutputPipeline.h"
-#include "output/FileService.h"
-#include "platform/DefaultsStore.h"
-#include "platform/x11/X11CompositingManager.h"
-#include "platform/x11/X11DisplayServer.h"
-#include "platform/x11/X11ScreenGrabber.h"
-#include "platform/x11/X11WindowList.h"
 
 #include "fakes/FakeCaptureOutputs.h"
-#include "fakes/FakeSoundPlayer.h"
+#include "fakes/Fixtures.h"
 #include "support/TestSupport.h"
 #include "support/TestWindowContent.h"
 #include "support/X11TestSupport.h"
 
 #include <QDir>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -40,18 +30,16 @@ QStringList at(QPoint point)
     return {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())};
 }
 
-class ScrollCaptureX11Test : public ::testing::Test
+class ScrollCaptureX11Test : public ::testing::Test,
+                             public X11TestSupport::X11Capture,
+                             public TemporarySettings
 {
 protected:
     void SetUp() override
     {
-        settings.setSavePath(dir.filePath(QStringLiteral("shots")));
-        settings.setPlaySound(false);
-        settings.setShowPreviewThumbnail(false);
         overlays.onSelectionComplete
             = [this](QRectF rect, quint32 id, const FrozenScreens &) { scroll.startScrollCapture(rect, id); };
     }
-
     void selectWithTheOverlay(const QRect &area)
     {
         ASSERT_TRUE(X11TestSupport::showOverlays(overlays));
@@ -59,18 +47,15 @@ protected:
             + at(area.topLeft() + QPoint(area.width(), area.height())) + QStringList{"mouseup", "1"}));
         ASSERT_TRUE(waitUntil([&] { return scroll.controlPanel() && scroll.controlPanel()->isVisible(); }));
     }
-
     void click(QPushButton *button)
     {
         ASSERT_TRUE(waitUntil([&] { return button->window()->windowHandle()->isExposed(); }));
         ASSERT_TRUE(xdotool(at(button->mapToGlobal(button->rect().center())) + QStringList{"click", "1"}));
     }
-
     ScrollCaptureControlView *panelView() const
     {
         return scroll.controlPanel()->findChild<ScrollCaptureControlView *>();
     }
-
     // Shows a page that each notch of the wheel moves by `step`, selects
     // `area` (relative to the page's window), presses Start, turns the wheel
     // down by each burst of notches in turn, letting two frames pass after
@@ -95,10 +80,9 @@ protected:
             ASSERT_TRUE(waitUntil([&] { return scroll.frameCount() >= before + 2; })) << "after " << notches;
         }
         click(panelView()->doneButton());
-        const QDir shots(settings.savePath());
-        ASSERT_TRUE(waitUntil([&] { return shots.entryList(QDir::Files).size() == 1; }));
+        ASSERT_TRUE(waitUntil([&] { return savedFiles().size() == 1; }));
         EXPECT_TRUE(outputs.alerts.isEmpty()) << outputs.alerts.join(' ').toStdString();
-        const QImage saved = QImage(shots.filePath(shots.entryList(QDir::Files).first()))
+        const QImage saved = QImage(QDir(settings.savePath()).filePath(savedFiles().first()))
                                  .convertToFormat(QImage::Format_RGB32);
         const QImage expected = TestWindowContent::scrollPage(WindowSize.width(), PageHeight)
                                     .copy(area.x(), area.y(), area.width(), area.height() + notches * step);
@@ -106,17 +90,6 @@ protected:
         EXPECT_TRUE(saved == expected);
     }
 
-    QTemporaryDir dir;
-    DefaultsStore store{dir.filePath(QStringLiteral("defaults.json"))};
-    AppSettings settings{store};
-    FakeSoundPlayer sound;
-    FileService files{sound};
-    X11DisplayServer displays;
-    X11ScreenGrabber grabber;
-    X11WindowList windows;
-    X11CompositingManager compositing;
-    CaptureService capture{displays, grabber, windows};
-    OverlayService overlays{grabber, compositing};
     FakeCaptureOutputs outputs;
     CaptureOutputPipeline pipeline{files, settings, outputs};
     ScrollCaptureService scroll{ScrollCaptureService::regionsOf(capture), pipeline, compositing};

@@ -38,7 +38,6 @@ TEST_F(QuilletE2E, EveryShortcutNotHeldByAnotherClientCapturesWhatItShould)
     EXPECT_TRUE(TestSupport::waitUntil([&] {
         return output().contains("Error registering hotkey ⌥⇧⌘5: -9878\n");
     })) << output().constData();
-
     // Two captures within one second: the second name is numbered. The two
     // may straddle the turn of a second; then they rightly share no name.
     for (int attempt = 0;; ++attempt) {
@@ -54,7 +53,6 @@ TEST_F(QuilletE2E, EveryShortcutNotHeldByAnotherClientCapturesWhatItShould)
         break;
     }
     QDir(shots()).removeRecursively();
-
     // Held past the key repeat, the fullscreen shortcut saves the screen
     // once, under the time it was taken.
     const QImage screen = grabScreenWithImageMagick();
@@ -68,7 +66,6 @@ TEST_F(QuilletE2E, EveryShortcutNotHeldByAnotherClientCapturesWhatItShould)
         << saved[0].toStdString();
     EXPECT_EQ(QImageReader(saved[0]).format(), "png");
     EXPECT_TRUE(pixels(saved[0]) == screen);
-
     // Escape leaves the overlay with nothing saved; a drag saves what was
     // under it, without a trace of it.
     const QRect probe(100, 100, 4, 4);
@@ -90,7 +87,6 @@ TEST_F(QuilletE2E, EveryShortcutNotHeldByAnotherClientCapturesWhatItShould)
     ASSERT_EQ(saved.size(), 2);
     EXPECT_EQ(patternMismatches(pixels(saved[1]), {100, 100, 320, 240}), 0);
     EXPECT_FALSE(findAlert());
-
     // The window shortcut saves the front window with the frame openbox drew.
     const X11TestSupport::HelperWindow front(QStringLiteral("400x300+500+300"));
     ASSERT_TRUE(front.shown && front.waitForFocus());

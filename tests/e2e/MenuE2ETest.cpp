@@ -1,9 +1,8 @@
 #include "e2e/QuilletE2E.h"
 
 #include "KeyboardShortcuts/Recorder.h"
-#include "app/AppSettings.h"
 #include "fakes/FakeScreenCapturePermission.h"
-#include "platform/DefaultsStore.h"
+#include "fakes/Fixtures.h"
 #include "setup/PermissionService.h"
 #include "setup/SettingsView.h"
 #include "support/X11TestSupport.h"
@@ -13,7 +12,6 @@
 #include <QMenu>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 
 // The tray menu of the real program and the settings window it opens, used
 // with the mouse and keyboard as a user would.
@@ -26,15 +24,16 @@ using TestSupport::waitUntil;
 QImage expectedMenu()
 {
     QMenu menu;
-    for (const char *title : {"Capture Region  ⌥⇧⌘4", "Capture Scroll  ⌥⇧⌘5", "Capture Fullscreen  ⌥⇧⌘3",
-             "Capture Window  ⌥⇧⌘6"})
+    for (const char *title :
+        {"Capture Region  ⌥⇧⌘4", "Capture Scroll  ⌥⇧⌘5", "Capture Fullscreen  ⌥⇧⌘3", "Capture Window  ⌥⇧⌘6"})
         menu.addAction(QString::fromUtf8(title));
     QMenu *delayed = menu.addMenu(QStringLiteral("Capture with Delay"));
     for (const char *mode : {"Region", "Fullscreen", "Window"}) {
         if (!delayed->isEmpty())
             delayed->addSeparator();
         for (const char *seconds : {"3", "5"})
-            delayed->addAction(QStringLiteral("%1 seconds → %2").arg(QLatin1String(seconds), QLatin1String(mode)));
+            delayed->addAction(
+                QStringLiteral("%1 seconds → %2").arg(QLatin1String(seconds), QLatin1String(mode)));
     }
     menu.addSeparator();
     menu.addAction(QStringLiteral("Open Save Folder"));
@@ -51,16 +50,14 @@ QImage expectedMenu()
 // the permission granted as on X11.
 std::pair<QPoint, QPoint> settingsLayout()
 {
-    QTemporaryDir dir;
-    DefaultsStore store(dir.filePath(QStringLiteral("defaults.json")));
-    AppSettings settings(store);
+    TemporarySettings temporary;
     FakeScreenCapturePermission granted;
     granted.grantOnCheck = 1;
     PermissionService permission(granted);
     QList<KeyboardShortcuts::Name> names;
     for (const char *name : {"captureRegion", "captureScroll", "captureFullscreen", "captureWindow"})
         names.append(KeyboardShortcuts::Name(QLatin1String(name)));
-    SettingsView view(settings, permission, names, nullptr, nullptr);
+    SettingsView view(temporary.settings, permission, names, nullptr, nullptr);
     view.setAttribute(Qt::WA_DontShowOnScreen);
     view.tabs()->setCurrentIndex(1);
     view.show();
@@ -86,9 +83,10 @@ TEST_F(QuilletE2E, TheTrayMenuOffersEveryCaptureAndItsSettingsWindowRecordsAShor
     };
     const auto menu = openMenu();
     ASSERT_TRUE(menu) << "no menu opened";
-    EXPECT_TRUE(X11TestSupport::waitUntilScreenShows(geometryOf(*menu).topLeft(), expectedMenu()))
+    const QImage items = expectedMenu();
+    EXPECT_TRUE(X11TestSupport::waitUntilScreenShows(
+        {geometryOf(*menu).topLeft(), items.size()}, [&](const QImage &s) { return s == items; }))
         << "the menu does not show the expected items";
-
     // Capture with Delay, then its third item past a separator: 3 seconds → Fullscreen.
     xdotool({"key", "Down", "Down", "Down", "Down", "Down", "Right", "Down", "Down", "Return"});
     QElapsedTimer chosen;
@@ -98,21 +96,16 @@ TEST_F(QuilletE2E, TheTrayMenuOffersEveryCaptureAndItsSettingsWindowRecordsAShor
     EXPECT_GE(chosen.elapsed(), 2900);
     EXPECT_TRUE(pixels(saved[0]) == screen)
         << "the capture shows more than the screen before the menu opened";
-
     // The captures, "Capture with Delay", "Open Save Folder", now "Open Last
     // Screenshot" too, then "Settings…".
     ASSERT_TRUE(openMenu()) << "no menu opened";
     xdotool({"key", "Down", "Down", "Down", "Down", "Down", "Down", "Down", "Down", "Return"});
     const auto window = waitFor([&] { return findWindow(QStringLiteral("Quillet Settings")); });
     ASSERT_TRUE(window);
-    EXPECT_TRUE(waitUntil([&] {
-        return TestSupport::runProgram(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")})
-                   .trimmed()
-            == QByteArray::number(*window);
-    })) << "the settings window did not get the keyboard";
+    EXPECT_TRUE(waitUntil([&] { return X11TestSupport::xdotoolWindow() == *window; }))
+        << "the settings window did not get the keyboard";
     const QRect area = geometryOf(*window);
     EXPECT_EQ(area.size(), QSize(460, 380));
-
     const auto [hotkeysTab, fullscreenRecorder] = settingsLayout();
     for (const QPoint at : {area.topLeft() + hotkeysTab, area.topLeft() + fullscreenRecorder})
         xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
@@ -122,7 +115,6 @@ TEST_F(QuilletE2E, TheTrayMenuOffersEveryCaptureAndItsSettingsWindowRecordsAShor
     ASSERT_TRUE(waitUntil([&] {
         return storedDefaults().value(QLatin1String("KeyboardShortcuts_captureFullscreen")) == recorded;
     })) << QJsonDocument(storedDefaults()).toJson().toStdString();
-
     // At once and after a restart: the old combination does nothing, the new one captures.
     key(Fullscreen);
     key(newFullscreen);

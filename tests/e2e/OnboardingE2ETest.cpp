@@ -18,12 +18,10 @@ protected:
             return std::nullopt;
         return waitFor([&] { return findWindow(QStringLiteral("Welcome to Quillet")); });
     }
-
     bool waitUntilGone(quint32 window)
     {
         return TestSupport::waitUntil([&] { return !visibleWindows().contains(window); });
     }
-
     // Later than the onboarding would open, then a capture that must work:
     // once its file is there, a window that was due would be there too.
     void captureOnceTheOnboardingWasDue(int files)
@@ -55,12 +53,10 @@ TEST_F(OnboardingE2E, TheOnboardingShowsUntilItIsFinished)
     ASSERT_TRUE(waitUntilGone(*window));
     EXPECT_TRUE(isRunning()) << "closing the window ended the program";
     EXPECT_EQ(storedDefaults().value("hasCompletedOnboarding"), false);
-
     window = startAndWaitForOnboarding();
     ASSERT_TRUE(window) << "the onboarding did not come back";
     xdotool({"windowactivate", "--sync", QString::number(*window), "key", "ctrl+q"});
     EXPECT_TRUE(TestSupport::waitUntil([&] { return !isRunning(); }));
-
     window = startAndWaitForOnboarding();
     ASSERT_TRUE(window);
     // Next, then Get Started on the last page: the rightmost button of the bottom bar.
@@ -70,7 +66,6 @@ TEST_F(OnboardingE2E, TheOnboardingShowsUntilItIsFinished)
     ASSERT_TRUE(waitUntilGone(*window)) << "Get Started did not close the window";
     EXPECT_TRUE(isRunning());
     EXPECT_EQ(storedDefaults().value("hasCompletedOnboarding"), true);
-
     stop();
     sinceStart.start();
     ASSERT_TRUE(start({}, false));

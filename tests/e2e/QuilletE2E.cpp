@@ -8,17 +8,11 @@
 
 using TestSupport::runProgram;
 
-const char *const QuilletE2E::Fullscreen = "shift+alt+super+3";
-
-void QuilletE2E::SetUpTestSuite()
-{
-    ASSERT_TRUE(X11TestSupport::paintRootPattern(ScreenSize));
-}
-
 void QuilletE2E::TearDown()
 {
     if (HasFailure()) {
-        std::cerr << "quillet's standard output:\n" << output().constData() << "\nits standard error:\n"
+        std::cerr << "quillet's standard output:\n"
+                  << output().constData() << "\nits standard error:\n"
                   << m_process.readAllStandardError().constData() << std::endl;
     }
     stop();
@@ -37,8 +31,8 @@ bool QuilletE2E::start(const QJsonObject &extra, bool seed)
     }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home());
-    for (const auto &[name, sub] : {std::pair{"XDG_CONFIG_HOME", ".config"}, {"XDG_DATA_HOME", ".local/share"},
-             {"XDG_CACHE_HOME", ".cache"}})
+    for (const auto &[name, sub] : {std::pair{"XDG_CONFIG_HOME", ".config"},
+             {"XDG_DATA_HOME", ".local/share"}, {"XDG_CACHE_HOME", ".cache"}})
         environment.insert(QLatin1String(name), m_home.filePath(QLatin1String(sub)));
     m_process.setProcessEnvironment(environment);
     m_process.start(QStringLiteral(QUILLET_BINARY), m_arguments);
@@ -47,39 +41,6 @@ bool QuilletE2E::start(const QJsonObject &extra, bool seed)
     const bool ready = TestSupport::waitUntil([this] { return !isRunning() || trayIcon(); }) && isRunning();
     EXPECT_TRUE(ready) << "quillet did not show its tray icon; exit code " << m_process.exitCode();
     return ready;
-}
-
-void QuilletE2E::stop()
-{
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.kill();
-    m_process.waitForFinished();
-}
-
-void QuilletE2E::writeDefaults(const QByteArray &contents) const
-{
-    QDir().mkpath(QFileInfo(defaultsFile()).path());
-    QFile file(defaultsFile());
-    EXPECT_TRUE(
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size());
-}
-
-QJsonObject QuilletE2E::storedDefaults() const
-{
-    QFile file(defaultsFile());
-    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject{};
-}
-
-QByteArray QuilletE2E::output()
-{
-    m_output += m_process.readAllStandardOutput();
-    return m_output;
-}
-
-void QuilletE2E::xdotool(const QStringList &arguments)
-{
-    EXPECT_TRUE(X11TestSupport::xdotool(arguments)) << arguments.join(' ').toStdString();
 }
 
 QStringList QuilletE2E::files(const QString &folder) const
@@ -128,22 +89,9 @@ QList<quint32> QuilletE2E::visibleWindows() const
     return windows;
 }
 
-QRect QuilletE2E::geometryOf(quint32 window)
-{
-    const QString info = QString::fromLocal8Bit(runProgram(QStringLiteral("xwininfo"), {"-id", QString::number(window)}));
-    const auto number = [&](const char *field) {
-        return QRegularExpression(QLatin1String(field) + QStringLiteral(":\\s+(-?\\d+)")).match(info).captured(1).toInt();
-    };
-    return {number("Absolute upper-left X"), number("Absolute upper-left Y"), number("Width"), number("Height")};
-}
-
 QRect QuilletE2E::frameOf(const X11TestSupport::HelperWindow &window, QSize contentSize)
 {
-    const QString extents = QString::fromLocal8Bit(
-        runProgram(QStringLiteral("xprop"), {"-id", QString::number(window.id), "_NET_FRAME_EXTENTS"}));
-    QList<int> e; // left, right, top, bottom
-    for (const auto &m : QRegularExpression(QStringLiteral("\\d+")).globalMatch(extents.section('=', 1)))
-        e << m.captured().toInt();
+    const QList<int> e = X11TestSupport::frameExtents(window.id); // left, right, top, bottom
     return e.size() == 4
         ? QRect(window.origin - QPoint(e[0], e[2]), contentSize + QSize(e[0] + e[1], e[2] + e[3]))
         : QRect();
@@ -160,9 +108,4 @@ QImage QuilletE2E::pixels(const QImage &image)
     QImage rgb = image.convertToFormat(QImage::Format_RGB32);
     rgb.setColorSpace(QColorSpace());
     return rgb;
-}
-
-QByteArray QuilletE2E::clipboard(const QString &type)
-{
-    return runProgram(QStringLiteral("xclip"), {"-selection", "clipboard", "-t", type, "-o"});
 }

@@ -9,8 +9,6 @@
 // when they are unusable.
 namespace {
 
-using TestSupport::runProgram;
-
 TEST_F(QuilletE2E, OutputSettingsShapeWhatIsSaved)
 {
     ASSERT_TRUE(start({{"imageFormat", "jpeg"}, {"copyToClipboard", true}, {"promptForFileName", true}}));
@@ -21,19 +19,17 @@ TEST_F(QuilletE2E, OutputSettingsShapeWhatIsSaved)
     key(Fullscreen);
     const auto prompt = waitFor([&] { return findWindow(QStringLiteral("Name Screenshot")); });
     ASSERT_TRUE(prompt);
-    const auto focus
-        = [] { return runProgram(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}).trimmed(); };
-    ASSERT_TRUE(TestSupport::waitUntil([&] { return focus() == QByteArray::number(*prompt); }))
-        << "the prompt did not take the keyboard; " << focus().constData() << " has it";
+    const auto focus = [] { return X11TestSupport::xdotoolWindow("getwindowfocus"); };
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return focus() == *prompt; }))
+        << "the prompt did not take the keyboard; " << focus() << " has it";
     xdotool({"type", "--delay", "20", "Invoice"});
     key(QStringLiteral("Return"));
     const QStringList saved = waitForFiles(1);
     ASSERT_EQ(saved.size(), 1);
     EXPECT_EQ(QFileInfo(saved[0]).fileName(), QStringLiteral("Invoice.jpeg"));
-    QFile file(saved[0]);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.read(3) == QByteArray("\xff\xd8\xff"));
+    EXPECT_TRUE(TestSupport::readFile(saved[0]).startsWith("\xff\xd8\xff"));
     EXPECT_EQ(QImage(saved[0]).size(), ScreenSize);
-    EXPECT_TRUE(pixels(QImage::fromData(clipboard(QStringLiteral("image/png")))) == screen);
+    EXPECT_TRUE(pixels(QImage::fromData(X11TestSupport::clipboard(QStringLiteral("image/png")))) == screen);
 }
 
 TEST_F(QuilletE2E, ASaveFolderThatCannotBeMadeEndsInOneAlertAndTheNextCaptureWorksOnceItCan)
@@ -84,8 +80,7 @@ TEST_F(QuilletE2E, ACorruptDefaultsFileIsKeptAsideAndTheDefaultsApply)
     ASSERT_EQ(saved.size(), 1);
     EXPECT_TRUE(saved[0].endsWith(QLatin1String(".png")));
     EXPECT_EQ(QImage(saved[0]).size(), ScreenSize);
-    QFile kept(defaultsFile() + QStringLiteral(".corrupt"));
-    EXPECT_TRUE(kept.open(QIODevice::ReadOnly) && kept.readAll() == "{\"savePath\": ");
+    EXPECT_EQ(TestSupport::readFile(defaultsFile() + QStringLiteral(".corrupt")), "{\"savePath\": ");
 }
 
 } // namespace

@@ -17,7 +17,7 @@ using X11TestSupport::xdotool;
 
 WId focusedWindow()
 {
-    return TestSupport::runProgram(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}).trimmed().toULongLong();
+    return X11TestSupport::xdotoolWindow("getwindowfocus");
 }
 
 TEST(PromptX11, TypingReachesThePromptThatOpensWhileAnotherApplicationHasFocus)
@@ -38,7 +38,8 @@ TEST(PromptX11, TypingReachesThePromptThatOpensWhileAnotherApplicationHasFocus)
     QFuture<PromptResult> answer = prompt.prompt(QStringLiteral("Default name"), ImageFormat::png);
     ASSERT_TRUE(TestSupport::waitUntil([&] {
         return prompt.panel() && focusedWindow() == prompt.panel()->winId() && prompt.textField()->hasFocus();
-    })) << "focus stayed on " << focusedWindow();
+    })) << "focus stayed on "
+        << focusedWindow();
     xdotool({"type", "--delay", "20", "Typed name"});
     xdotool({"key", "Return"});
     ASSERT_TRUE(TestSupport::waitUntil([&] { return answer.isFinished(); }));

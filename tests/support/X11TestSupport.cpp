@@ -1,14 +1,14 @@
 #include "support/X11TestSupport.h"
 
-#include "capture/OverlayService.h"
 #include "capture/SelectionOverlayView.h"
-#include "platform/x11/X11ScreenGrabber.h"
 #include "support/TestSupport.h"
 #include "support/TestWindowContent.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QWindow>
+
+#include <gtest/gtest.h>
 
 namespace X11TestSupport {
 
@@ -31,12 +31,6 @@ QImage grabScreen(const QRect &area)
 bool waitUntilScreenShows(const QRect &area, const std::function<bool(const QImage &)> &shows)
 {
     return waitUntil([&] { return shows(grabScreen(area)); });
-}
-
-bool waitUntilScreenShows(const QPoint &topLeft, const QImage &expected)
-{
-    const QImage rgb = expected.convertToFormat(QImage::Format_RGB32);
-    return waitUntilScreenShows(QRect(topLeft, expected.size()), [&](const QImage &s) { return s == rgb; });
 }
 
 QRgb rootPattern(int x, int y)
@@ -85,21 +79,47 @@ bool showOverlays(OverlayService &overlays)
     });
 }
 
-namespace {
+quint32 xdotoolWindow(const char *query)
+{
+    return runProgram(QStringLiteral("xdotool"), {QLatin1String(query)}).trimmed().toUInt();
+}
 
-// Where a window's content starts on the screen.
-std::optional<QPoint> contentOrigin(quint32 window)
+QByteArray clipboard(const QString &type)
+{
+    QProcess xclip;
+    xclip.start(QStringLiteral("xclip"), {"-selection", "clipboard", "-t", type, "-o"});
+    const bool finished = waitUntil([&xclip] { return xclip.state() == QProcess::NotRunning; });
+    EXPECT_TRUE(finished) << "xclip did not finish";
+    if (!finished) {
+        xclip.kill();
+        xclip.waitForFinished();
+    }
+    return xclip.readAllStandardOutput();
+}
+
+QRect geometryOf(quint32 window)
 {
     const QString info
         = QString::fromLocal8Bit(runProgram(QStringLiteral("xwininfo"), {"-id", QString::number(window)}));
-    const auto x = QRegularExpression(QStringLiteral("Absolute upper-left X:\\s+(-?\\d+)")).match(info);
-    const auto y = QRegularExpression(QStringLiteral("Absolute upper-left Y:\\s+(-?\\d+)")).match(info);
-    if (!x.hasMatch() || !y.hasMatch())
-        return std::nullopt;
-    return QPoint(x.captured(1).toInt(), y.captured(1).toInt());
+    const auto number = [&](const char *field) {
+        return QRegularExpression(QLatin1String(field) + QStringLiteral(":\\s+(-?\\d+)"))
+            .match(info)
+            .captured(1)
+            .toInt();
+    };
+    return {
+        number("Absolute upper-left X"), number("Absolute upper-left Y"), number("Width"), number("Height")};
 }
 
-} // namespace
+QList<int> frameExtents(quint32 window)
+{
+    const QString out = QString::fromLocal8Bit(
+        runProgram(QStringLiteral("xprop"), {"-id", QString::number(window), "_NET_FRAME_EXTENTS"}));
+    QList<int> extents;
+    for (const auto &m : QRegularExpression(QStringLiteral("\\d+")).globalMatch(out.section('=', 1)))
+        extents.append(m.captured().toInt());
+    return extents;
+}
 
 HelperWindow::HelperWindow(const QString &geometry, int scrollStep, int pageHeight)
 {
@@ -110,14 +130,16 @@ HelperWindow::HelperWindow(const QString &geometry, int scrollStep, int pageHeig
     if (!waitUntil([this] { return m_process.canReadLine(); }))
         return;
     id = m_process.readLine().trimmed().toUInt(nullptr, 16);
-    const QSize size(geometry.section('x', 0, 0).toInt(), geometry.section('x', 1).section('+', 0, 0).toInt());
-    const QImage content = scrollStep ? TestWindowContent::scrollPage(size.width(), pageHeight).copy({{}, size})
-                                      : TestWindowContent::pattern(size);
+    const QSize size(
+        geometry.section('x', 0, 0).toInt(), geometry.section('x', 1).section('+', 0, 0).toInt());
+    const QImage content = scrollStep
+        ? TestWindowContent::scrollPage(size.width(), pageHeight).copy({{}, size})
+        : TestWindowContent::pattern(size);
     // The window manager may still move it: the origin and the pixels must agree.
     shown = waitUntil([&] {
-        const auto at = contentOrigin(id);
-        origin = at.value_or(QPoint());
-        return at && grabScreen(QRect(origin, size)) == content;
+        const QRect at = geometryOf(id);
+        origin = at.topLeft();
+        return at.isValid() && grabScreen(QRect(origin, size)) == content;
     });
 }
 
@@ -129,8 +151,7 @@ HelperWindow::~HelperWindow()
 
 bool HelperWindow::hasFocus() const
 {
-    return runProgram(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}).trimmed()
-        == QByteArray::number(id);
+    return xdotoolWindow() == id;
 }
 
 bool HelperWindow::waitForFocus() const

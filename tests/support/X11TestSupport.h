@@ -1,12 +1,17 @@
 #pragma once
 
+#include "capture/CaptureService.h"
+#include "capture/OverlayService.h"
+#include "platform/x11/X11CompositingManager.h"
+#include "platform/x11/X11DisplayServer.h"
+#include "platform/x11/X11ScreenGrabber.h"
+#include "platform/x11/X11WindowList.h"
+
 #include <QImage>
 #include <QProcess>
 #include <QRect>
 
 #include <functional>
-
-class OverlayService;
 
 // Helpers for tests on a private X display: the screen as other clients see
 // it, input through xdotool, and windows of another process.
@@ -23,7 +28,6 @@ QImage grabScreen(const QRect &area);
 // time after it was asked for, so every reference read of the screen goes
 // through here. Returns whether it did in time.
 bool waitUntilScreenShows(const QRect &area, const std::function<bool(const QImage &)> &shows);
-bool waitUntilScreenShows(const QPoint &topLeft, const QImage &expected);
 
 // A known pattern on the root window: every pixel's colour encodes its
 // device-pixel position.
@@ -34,6 +38,32 @@ bool paintRootPattern(const QSize &rootSize);
 // How many pixels of `image` differ from the pattern of `nativeArea` (their
 // sizes must agree); -1 when the sizes differ.
 qint64 patternMismatches(const QImage &image, const QRect &nativeArea);
+
+// The window that xdotool names for `query`: "getactivewindow" (the window
+// manager's choice) or "getwindowfocus" (the X server's input focus).
+quint32 xdotoolWindow(const char *query = "getactivewindow");
+
+// The clipboard's content of `type` as another X client reads it. xclip runs
+// while events are processed, for the owner may be this very process.
+QByteArray clipboard(const QString &type);
+
+// Where a window's content is on the screen; empty if xwininfo cannot tell.
+QRect geometryOf(quint32 window);
+
+// The widths of the frame the window manager drew around a window: left,
+// right, top and bottom; empty while it has drawn none.
+QList<int> frameExtents(quint32 window);
+
+// The capture services over the X11 platform.
+struct X11Capture
+{
+    X11DisplayServer displays;
+    X11ScreenGrabber grabber;
+    X11WindowList windows;
+    X11CompositingManager compositing;
+    CaptureService capture{displays, grabber, windows};
+    OverlayService overlays{grabber, compositing};
+};
 
 // Shows the selection overlays and waits until each is exposed with its
 // picture of the screen taken; returns whether they all were in time.
