@@ -10,6 +10,7 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QDirIterator>
+#include <QImageReader>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -22,12 +23,17 @@ QString escaped(QString title)
 }
 
 // Every size rendered into the resources; the tray picks the one it needs.
+// Read as PNG by name: a file whose format Qt has to find out makes it load
+// every image format plugin into the tray process.
 QIcon trayIconPicture()
 {
     QIcon icon;
     QDirIterator sizes(QStringLiteral(":/icons"), QDir::Dirs);
-    while (sizes.hasNext())
-        icon.addFile(sizes.next() + QStringLiteral("/quillet.png"));
+    while (sizes.hasNext()) {
+        QImageReader reader(sizes.next() + QStringLiteral("/quillet.png"), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
 

@@ -48,7 +48,8 @@ bool CanberraSoundPlayer::open()
     // Held open across the context, which loads canberra's ALSA backend, so
     // that the backend finds the silenced library.
     m_alsa = loadSilencedAlsa();
-    m_library = ::dlopen("libcanberra.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (!m_library)
+        m_library = ::dlopen("libcanberra.so.0", RTLD_NOW | RTLD_LOCAL);
     if (!m_library || !resolve(m_library, "ca_context_create", m_create)
         || !resolve(m_library, "ca_context_destroy", m_destroy)
         || !resolve(m_library, "ca_context_change_props", m_changeProps)
@@ -66,11 +67,18 @@ void CanberraSoundPlayer::close()
     if (m_context)
         m_destroy(m_context);
     m_context = nullptr;
-    for (void **library : {&m_library, &m_alsa}) {
-        if (*library)
-            ::dlclose(*library);
-        *library = nullptr;
+    // ALSA caches its parsed configuration for the process; unloaded with
+    // the library, the cache would be lost on every burst of sounds.
+    if (m_alsa) {
+        if (auto freeConfig = reinterpret_cast<int (*)()>(::dlsym(m_alsa, "snd_config_update_free_global")))
+            freeConfig();
     }
+    // libcanberra itself stays: unloading it would lose the memory its
+    // plugin loader keeps, on every burst. Its audio backend has gone with
+    // the context, and ALSA goes here.
+    if (m_alsa)
+        ::dlclose(m_alsa);
+    m_alsa = nullptr;
 }
 
 void CanberraSoundPlayer::playCaptureSound()

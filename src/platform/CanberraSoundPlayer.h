@@ -6,11 +6,11 @@
 
 #include <QTimer>
 
-// The freedesktop sound theme's "screen-capture" event through libcanberra.
-// libcanberra, and with it the audio and decoding libraries it loads, is
-// opened for the first sound of a burst of captures and unloaded once the
-// captures have gone quiet, so that the program idling in the tray holds no
-// audio stack. Main thread.
+// The freedesktop sound theme's "screen-capture" event through libcanberra,
+// loaded with the first sound (a user who turned sounds off never loads it).
+// Its context, and with it the audio backend and ALSA, is opened for a burst
+// of captures and closed once they have gone quiet, so that the program
+// idling in the tray holds no audio stack. Main thread.
 class CanberraSoundPlayer : public SoundPlayer
 {
 public:
