@@ -203,7 +203,7 @@ void SettingsView::addAfterCaptureToggles(QVBoxLayout *layout)
         m_afterCapture[i] = new QCheckBox(toggles[i].title);
         // `clicked` comes from the user only, so showing a value never writes it back.
         connect(m_afterCapture[i], &QCheckBox::clicked, this,
-                [this, set = toggles[i].set](bool on) { (m_settings.*set)(on); });
+                [settings = &m_settings, set = toggles[i].set](bool on) { (settings->*set)(on); });
         layout->addWidget(m_afterCapture[i]);
     }
 }
