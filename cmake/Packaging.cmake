@@ -1,8 +1,8 @@
 # `cpack -G DEB` builds a Debian package of what `cmake --install` lays out.
 # The shared libraries the program links are found by dpkg-shlibdeps; what it
 # loads at run time is named by hand: Qt's X11 platform plugin, the SVG
-# icon engine that draws the windows' icons, and libcanberra, loaded while
-# sounds play. The sound theme only adds the capture sound, so it is a
+# icon engine that draws the windows' icons, and libcanberra, loaded with
+# the first sound. The sound theme only adds the capture sound, so it is a
 # recommendation.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillet)
