@@ -1,11 +1,12 @@
 #include "platform/XdgAutostartLoginItems.h"
 
+#include "platform/DesktopEntry.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSettings>
 #include <QStandardPaths>
 
 XdgAutostartLoginItems::XdgAutostartLoginItems(QString program)
@@ -25,31 +26,18 @@ QString XdgAutostartLoginItems::entryPath()
         + QStringLiteral("/autostart/quillet.desktop");
 }
 
-// Inside the double quotes an Exec argument needs, `"`, `` ` ``, `$` and `\`
-// take a backslash; the key's value then escapes every backslash once more,
-// and a literal % is written %%.
-QString XdgAutostartLoginItems::execArgument(const QString &program)
-{
-    QString quoted;
-    for (const QChar c : program) {
-        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
-            quoted += u'\\';
-        quoted += c;
-    }
-    quoted.replace(u'\\', QStringLiteral("\\\\"));
-    quoted.replace(u'%', QStringLiteral("%%"));
-    return u'"' + quoted + u'"';
-}
-
 bool XdgAutostartLoginItems::isEnabled()
 {
-    const QString path = entryPath();
-    if (!QFileInfo(path).isFile())
+    QFile file(entryPath());
+    if (!file.open(QIODevice::ReadOnly))
         return false;
-    // QSettings reads the key=value lines; only Hidden matters here.
-    QSettings entry(path, QSettings::IniFormat);
-    entry.beginGroup(QStringLiteral("Desktop Entry"));
-    return entry.value(QStringLiteral("Hidden")).toString().compare(u"true", Qt::CaseInsensitive) != 0;
+    const auto keys = DesktopEntry::readGroup(file.readAll(), QStringLiteral("Desktop Entry"));
+    if (!keys || keys->value(QStringLiteral("Exec")).isEmpty())
+        return false;
+    const auto is = [&](const char *key, const char *value) {
+        return keys->value(QLatin1String(key)).compare(QLatin1String(value), Qt::CaseInsensitive) == 0;
+    };
+    return !is("Hidden", "true") && !is("X-GNOME-Autostart-enabled", "false");
 }
 
 bool XdgAutostartLoginItems::setEnabled(bool enabled)
@@ -57,10 +45,11 @@ bool XdgAutostartLoginItems::setEnabled(bool enabled)
     const QString path = entryPath();
     if (!enabled)
         return !QFileInfo::exists(path) || QFile::remove(path);
-    if (!QDir().mkpath(QFileInfo(path).path()))
+    const std::optional<QString> exec = DesktopEntry::execArgument(m_program);
+    if (!exec || !QDir().mkpath(QFileInfo(path).path()))
         return false;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+    if (!file.open(QIODevice::WriteOnly))
         return false;
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
@@ -70,7 +59,7 @@ bool XdgAutostartLoginItems::setEnabled(bool enabled)
                                         "Icon=io.quillet.Quillet\n"
                                         "Terminal=false\n"
                                         "X-GNOME-Autostart-enabled=true\n")
-                             .arg(execArgument(m_program));
+                             .arg(*exec);
     file.write(text.toUtf8());
     return file.commit();
 }

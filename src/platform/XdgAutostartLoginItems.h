@@ -5,8 +5,9 @@
 #include <QString>
 
 // The freedesktop autostart entry $XDG_CONFIG_HOME/autostart/quillet.desktop,
-// which every XDG desktop reads at login. An entry marked Hidden=true counts
-// as switched off, as the desktops treat it.
+// which every XDG desktop reads at login. An entry the desktop switched off
+// (Hidden=true, or X-GNOME-Autostart-enabled=false as MATE, Cinnamon and
+// older GNOME write it) or one it cannot load counts as off.
 class XdgAutostartLoginItems : public LoginItems
 {
 public:
@@ -16,10 +17,10 @@ public:
 
     static QString runningProgram();
     static QString entryPath();
-    // The program as one argument of an entry's Exec key.
-    static QString execArgument(const QString &program);
 
     bool isEnabled() override;
+    // Refuses a program path that an entry cannot name (see
+    // DesktopEntry::execArgument) rather than write one that never starts.
     bool setEnabled(bool enabled) override;
 
 private:

@@ -9,6 +9,7 @@ target_sources(quillet_core PRIVATE
     platform/KeyboardFocus.h platform/WindowActivator.h
     platform/NotificationCenter.cpp platform/NotificationCenter.h
     platform/SoundPlayer.h
+    platform/DesktopEntry.cpp platform/DesktopEntry.h
     platform/LoginItems.h platform/XdgAutostartLoginItems.cpp platform/XdgAutostartLoginItems.h
     platform/ScreenCapturePermission.h)
 # libcanberra is loaded only while sounds play: its headers, not its library.

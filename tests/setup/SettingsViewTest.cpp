@@ -225,17 +225,4 @@ TEST_F(SettingsViewTest, LaunchAtLoginShowsAndChangesTheAutostartEntry)
     QFile::remove(autostart);
 }
 
-TEST(XdgAutostartLoginItemsTest, ExecQuotesWhatTheDesktopWouldSplitOrExpand)
-{
-    const std::pair<const char *, const char *> cases[] = {
-        {"/usr/bin/quillet", R"("/usr/bin/quillet")"},
-        {"/home/me/My Apps/Quillet.AppImage", R"("/home/me/My Apps/Quillet.AppImage")"},
-        {R"(/odd/a"b`c$d\e)", R"("/odd/a\\"b\\`c\\$d\\\\e")"},
-        {"/odd/100%", R"("/odd/100%%")"},
-    };
-    for (const auto &[path, exec] : cases)
-        EXPECT_EQ(XdgAutostartLoginItems::execArgument(QString::fromUtf8(path)), QString::fromUtf8(exec))
-            << path;
-}
-
 } // namespace
