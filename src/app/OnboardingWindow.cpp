@@ -1,41 +1,43 @@
 #include "app/OnboardingWindow.h"
 
+#include "KeyboardShortcuts/Hotkeys.h"
+#include "app/CaptureBus.h"
 #include "app/PanelContext.h"
 #include "setup/OnboardingView.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QIcon>
-#include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 OnboardingWindow::OnboardingWindow(
     AppSettings &settings, PermissionService &permissionService, std::function<void()> onComplete)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QWidget(nullptr,
+          Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_view(new OnboardingView(settings, permissionService, std::move(onComplete)))
 {
     setWindowTitle(tr("Welcome to Quillet"));
     setWindowIcon(QIcon(QStringLiteral(":/quillet.svg")));
-    m_view->setFixedSize(ContentSize);
+    m_view->setMoveToApplications(MoveToApplications(
+        MoveToApplications::runningBundlePath(), InstallPlaces::standard(), &OnboardingWindow::handOverTo));
 
-    auto *menuBar = new QMenuBar;
-    QMenu *menu = menuBar->addMenu(tr("Quillet"));
-    QAction *quit = menu->addAction(tr("Quit Quillet"), qApp, &QCoreApplication::quit);
-    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    auto *quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this, qApp, &QCoreApplication::quit);
+    quit->setContext(Qt::WindowShortcut);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->setMenuBar(menuBar);
     layout->addWidget(m_view);
     // Neither resized nor minimised: the pages are laid out for this size.
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    setFixedSize(ContentSize);
 }
 
 void OnboardingWindow::present(const PanelContext &panels)
 {
-    adjustSize();
     if (const QScreen *screen = panels.mainScreen())
         move(screen->availableGeometry().center() - rect().center());
     show();
@@ -46,4 +48,24 @@ void OnboardingWindow::closeEvent(QCloseEvent *event)
 {
     emit willClose();
     QWidget::closeEvent(event);
+}
+
+bool OnboardingWindow::handOverTo(const QString &program)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusConnectionInterface *busNames = bus.isConnected() ? bus.interface() : nullptr;
+    const QString name = QString::fromLatin1(CaptureBus::serviceName);
+    const bool heldName = busNames && busNames->serviceOwner(name).value() == bus.baseService();
+    const bool heldKeys = KeyboardShortcuts::hotkeysEnabled();
+    KeyboardShortcuts::setHotkeysEnabled(false);
+    if (heldName)
+        busNames->unregisterService(name);
+    if (MoveToApplications::detachedLauncher()(program))
+        return true;
+    if (heldName) {
+        busNames->registerService(
+            name, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
+    }
+    KeyboardShortcuts::setHotkeysEnabled(heldKeys);
+    return false;
 }

@@ -9,9 +9,10 @@ class OnboardingView;
 class PermissionService;
 struct PanelContext;
 
-// The window around the onboarding: titled "Welcome to Quillet", of fixed
-// size, with a taskbar entry and a menu bar whose one item quits the program,
-// so that a new user can find and leave the program while the guide is open.
+// The window around the onboarding: a dialog titled "Welcome to Quillet",
+// exactly 520 × 520 inside its frame, with a taskbar entry and no minimise
+// or maximise button. A Linux dialog has no menu bar, so Ctrl+Q quits the
+// program while it is open: a new user can always find the way out.
 class OnboardingWindow : public QWidget
 {
     Q_OBJECT
@@ -26,6 +27,12 @@ public:
     // Centres the window on the screen the user works on and brings it in
     // front with the keyboard.
     void present(const PanelContext &panels);
+
+    // Starts the installed copy as the running Quillet: this instance lets go
+    // of its shortcuts and its bus name first, which a copy started while
+    // they are held could not take, and takes them back if the copy does
+    // not start.
+    static bool handOverTo(const QString &program);
 
 signals:
     // The window is about to close, by its close button or once finished.

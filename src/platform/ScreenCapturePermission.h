@@ -15,4 +15,9 @@ public:
 
     // Opens the place where the user grants the permission, where there is one.
     virtual void openSystemSettings() = 0;
+
+    // Whether this desktop has such a permission at all, and so a place to
+    // grant it; where it has none, every program may read the screen and
+    // nothing should send the user looking for a setting.
+    virtual bool isRequired() const { return true; }
 };

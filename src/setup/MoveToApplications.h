@@ -1,23 +1,31 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
-// The two folders an installed Quillet lives in: the system-wide one, tried
-// first, and the user's own, created when missing.
-struct ApplicationsFolders
+// Where a program already belongs, and where Quillet installs itself for
+// this user the XDG way.
+struct InstallPlaces
 {
-    QString system;
-    QString home;
+    // Installed by the system: a package, /usr/local, /opt, Flatpak, Snap.
+    QStringList systemFolders;
+    QString bin; // ~/.local/bin
+    QString applications; // $XDG_DATA_HOME/applications, for the launcher entry
+    QString icons; // $XDG_DATA_HOME/icons/hicolor
 
-    // "/Applications" and "$HOME/Applications".
-    static ApplicationsFolders standard();
+    static InstallPlaces standard();
+    // The user's places below `home` and `dataHome`, with the standard system folders.
+    static InstallPlaces forUser(const QString &home, const QString &dataHome);
 };
 
-// Installs the running program into an Applications folder by copying it
-// there and starting the copy. The running file is never removed: whatever
-// fails, the user still has the Quillet they started.
+// Installs the running program for this user: the program (or the AppImage)
+// into ~/.local/bin, its launcher entry and its icon beside the user's
+// other applications, then starts that copy. Whatever is in the way is set
+// aside and put back if the install fails; a folder (or anything but a file
+// or a link) in the way is never touched: the install fails naming it. The
+// running file is never removed.
 class MoveToApplications
 {
 public:
@@ -25,20 +33,23 @@ public:
     // it started.
     using Launcher = std::function<bool(const QString &program)>;
 
+    enum class Placement { system, user, elsewhere };
+
     enum class Outcome {
-        alreadyInstalled, // the running file already is the system-wide copy
-        relaunched, // copied and started: the running instance should quit
-        installedNotStarted, // copied, but the copy would not start
-        failed, // neither folder took the copy
+        alreadyInstalled, // the running file already is where it belongs
+        relaunched, // installed and started: the running instance should quit
+        installedNotStarted, // installed, but the copy would not start
+        failed, // nothing changed; `problem` says why
     };
 
     struct Result
     {
         Outcome outcome;
-        QString destination; // where the copy went, when it went anywhere
+        QString destination; // the installed program, when installed
+        QString problem; // for the user, when it failed
     };
 
-    MoveToApplications(QString bundlePath, ApplicationsFolders folders, Launcher launch);
+    MoveToApplications(QString bundlePath, InstallPlaces places, Launcher launch);
 
     // The file that stands for the application: the AppImage when running
     // from one, else the executable.
@@ -47,21 +58,18 @@ public:
     static Launcher detachedLauncher();
 
     const QString &bundlePath() const { return m_bundlePath; }
+    // Compares real paths: a home reached through a symbolic link is home.
+    Placement placement() const;
+    bool isRunningFromApplications() const { return placement() != Placement::elsewhere; }
+    QString installedProgram() const;
 
-    // A plain prefix test on the path, as a user who keeps the program in
-    // either folder would expect.
-    bool isRunningFromApplications() const;
-
-    // Copies the program into the first folder that takes it, replacing an
-    // older copy through a ".backup" that is put back if the copy fails, then
-    // starts the copy.
     Result moveToApplications() const;
 
 private:
-    bool installAt(const QString &destination) const;
-    bool replaceThroughBackup(const QString &destination) const;
+    struct Item;
+    QList<Item> items() const;
 
     QString m_bundlePath;
-    ApplicationsFolders m_folders;
+    InstallPlaces m_places;
     Launcher m_launch;
 };

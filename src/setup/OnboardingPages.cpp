@@ -124,7 +124,7 @@ QWidget *OnboardingView::buildWelcomePage()
     PageLayout page;
     page.add(new SymbolView(QStringLiteral(":/quillet.svg"), 96));
     page.add(SetupStyle::label(tr("Quillet"), Font::largeTitle, Tone::primary, true));
-    page.add(SetupStyle::label(tr("Fast, beautiful screenshots for your Mac."), Font::title3, Tone::secondary));
+    page.add(SetupStyle::label(tr("Fast, beautiful screenshots for your desktop."), Font::title3, Tone::secondary));
 
     const std::pair<const char *, QString> features[] = {
         {"rectangle-dashed", tr("Region, window, and fullscreen capture")},
@@ -149,17 +149,16 @@ QWidget *OnboardingView::buildApplicationsPage()
 {
     PageLayout page;
     m_applications.symbol = page.add(headerSymbol(QStringLiteral("folder-badge-questionmark"), {}));
-    m_applications.title = page.add(title(tr("Move to Applications")));
-    m_applications.inPlace
-        = page.add(SetupStyle::label(tr("Quillet is running from your Applications folder."), Font::body, Tone::secondary));
+    m_applications.title = page.add(title(tr("Install Quillet")));
+    m_applications.inPlace = page.add(SetupStyle::label({}, Font::body, Tone::secondary));
 
-    m_applications.move = new QPushButton(tr("Move to Applications"));
+    m_applications.move = new QPushButton(tr("Install for My Account"));
     connect(m_applications.move, &QPushButton::clicked, this, &OnboardingView::moveToApplications);
     m_applications.error = SetupStyle::coloredLabel({}, Font::caption, SetupStyle::red());
     QPushButton *skip = quietButton(tr("Skip — I'll keep it where it is"));
     connect(skip, &QPushButton::clicked, this, &OnboardingView::goToNextPage);
-    auto *offer = column({SetupStyle::label(tr("Quillet works best from your Applications folder so it can launch at "
-                                               "login and stay up to date."),
+    auto *offer = column({SetupStyle::label(tr("Install Quillet for your account so it can launch at login and "
+                                               "appear in your applications."),
                               Font::body, Tone::secondary),
                              m_applications.move, m_applications.error, skip},
         PageSpacing);
@@ -226,8 +225,7 @@ QWidget *OnboardingView::buildPermissionPage()
     PageLayout page;
     m_permission.symbol = page.add(headerSymbol(QStringLiteral("shield-lefthalf-filled"), {}));
     page.add(title(tr("Screen Recording Access")));
-    m_permission.granted = page.add(
-        SetupStyle::label(tr("All set! Screen recording access is granted."), Font::body, Tone::secondary));
+    m_permission.granted = page.add(SetupStyle::label({}, Font::body, Tone::secondary));
 
     auto *open = new QPushButton(tr("Open System Settings"));
     // Asking is what makes the platform list Quillet in its settings.

@@ -5,7 +5,7 @@
 #include "setup/PermissionService.h"
 #include "setup/SetupWidgets.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
@@ -54,7 +54,7 @@ OnboardingView::OnboardingView(
     , m_settings(settings)
     , m_permissionService(permissionService)
     , m_onComplete(std::move(onComplete))
-    , m_move(MoveToApplications::runningBundlePath(), ApplicationsFolders::standard(),
+    , m_move(MoveToApplications::runningBundlePath(), InstallPlaces::standard(),
           MoveToApplications::detachedLauncher())
     , m_chooseFolder([this](QWidget *parent) { return FolderChooser::chooseFolder(parent, m_settings.savePath()); })
 {
@@ -184,10 +184,17 @@ void OnboardingView::hideEvent(QHideEvent *event)
 
 void OnboardingView::updateNavigation()
 {
+    // The way forward keeps the keyboard when Get Started takes Next's
+    // place (or back), so that Return goes on to the end.
+    const QWidget *focused = QApplication::focusWidget();
+    const bool forwardFocused = focused && (focused == m_next || focused == m_getStarted);
+    const bool last = m_currentPage >= totalPages - 1;
     m_dots->setCurrent(m_currentPage);
     m_back->setVisible(m_currentPage >= 1);
-    m_next->setVisible(m_currentPage < totalPages - 1);
-    m_getStarted->setVisible(m_currentPage >= totalPages - 1);
+    m_next->setVisible(!last);
+    m_getStarted->setVisible(last);
+    if (forwardFocused)
+        (last ? m_getStarted : m_next)->setFocus(Qt::TabFocusReason);
 }
 
 void OnboardingView::finishOnboarding()
@@ -205,7 +212,8 @@ void OnboardingView::chooseSaveFolder()
 
 void OnboardingView::checkIfInApplications()
 {
-    m_isRunningFromApplications = m_move.isRunningFromApplications();
+    m_placement = m_move.placement();
+    m_isRunningFromApplications = m_placement != MoveToApplications::Placement::elsewhere;
     updateApplicationsPage();
 }
 
@@ -223,11 +231,12 @@ void OnboardingView::moveToApplications()
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
         break;
     case MoveToApplications::Outcome::installedNotStarted:
-        m_moveError = tr("Quillet was copied to %1 but could not be started from there. Start it from that folder.")
+        m_moveError = tr("Quillet was installed in %1 but could not be started from there. Start it from your "
+                         "applications.")
                           .arg(QDir::toNativeSeparators(QFileInfo(result.destination).path()));
         break;
     case MoveToApplications::Outcome::failed:
-        m_moveError = tr("Couldn't move — you may need to drag the app to Applications manually.");
+        m_moveError = tr("Couldn't install Quillet. %1").arg(result.problem);
         break;
     }
     updateApplicationsPage();
@@ -239,20 +248,29 @@ void OnboardingView::updateApplicationsPage()
     m_applications.symbol->setSymbol(inPlace ? QStringLiteral("checkmark-circle-fill")
                                              : QStringLiteral("folder-badge-questionmark"),
         inPlace ? SetupStyle::green() : SetupStyle::accent(this));
-    m_applications.title->setText(inPlace ? tr("You're in the right place") : tr("Move to Applications"));
+    m_applications.title->setText(inPlace ? tr("You're in the right place") : tr("Install Quillet"));
+    m_applications.inPlace->setText(m_placement == MoveToApplications::Placement::user
+            ? tr("Quillet is installed for your account, so it can launch at login and appears in your "
+                 "applications.")
+            : tr("Quillet is installed on this system, so it can launch at login and your software updates "
+                 "keep it up to date."));
     m_applications.inPlace->setVisible(inPlace);
     m_applications.offer->setVisible(!inPlace);
-    m_applications.move->setText(m_moveAttempted ? tr("Retry") : tr("Move to Applications"));
+    m_applications.move->setText(m_moveAttempted ? tr("Retry") : tr("Install for My Account"));
     m_applications.error->setText(m_moveError.value_or(QString()));
     m_applications.error->setVisible(m_moveError.has_value());
 }
 
 void OnboardingView::updatePermissionPage()
 {
-    const bool granted = m_permissionService.hasScreenCapturePermission();
+    const bool required = m_permissionService.isPermissionRequired();
+    const bool granted = m_permissionService.hasScreenCapturePermission() || !required;
     m_permission.symbol->setSymbol(granted ? QStringLiteral("checkmark-shield-fill")
                                            : QStringLiteral("shield-lefthalf-filled"),
         granted ? SetupStyle::green() : SetupStyle::accent(this));
+    m_permission.granted->setText(required ? tr("All set! Screen recording access is granted.")
+                                           : tr("All set! This desktop lets Quillet capture the screen without "
+                                                "asking for permission."));
     m_permission.granted->setVisible(granted);
     m_permission.missing->setVisible(!granted);
 }

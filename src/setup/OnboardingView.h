@@ -17,7 +17,7 @@ class QPushButton;
 class QStackedWidget;
 class SymbolView;
 
-// The first-run guide: six pages from a welcome to where the menu bar icon
+// The first-run guide: six pages from a welcome to where the tray icon
 // lives, with a bar of page dots, Back, and Next or Get Started. Every page
 // is live: a shortcut, a folder or a granted permission takes effect at once.
 class OnboardingView : public QWidget
@@ -48,6 +48,8 @@ public:
     void finishOnboarding();
     void chooseSaveFolder();
 
+    // Whether the program is where it belongs (installed by the system or
+    // for this user), and installing it for this user when not.
     void checkIfInApplications();
     void moveToApplications();
     bool isRunningFromApplications() const { return m_isRunningFromApplications; }
@@ -82,6 +84,7 @@ private:
 
     int m_currentPage = welcomePage;
     bool m_isRunningFromApplications = false;
+    MoveToApplications::Placement m_placement = MoveToApplications::Placement::elsewhere;
     bool m_moveAttempted = false;
     std::optional<QString> m_moveError;
 

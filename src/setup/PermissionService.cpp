@@ -11,6 +11,11 @@ PermissionService::PermissionService(ScreenCapturePermission &permission, QObjec
     checkPermission();
 }
 
+bool PermissionService::isPermissionRequired() const
+{
+    return m_permission.isRequired();
+}
+
 void PermissionService::checkPermission()
 {
     setHasScreenCapturePermission(m_permission.preflight());

@@ -21,6 +21,8 @@ public:
     explicit PermissionService(ScreenCapturePermission &permission, QObject *parent = nullptr);
 
     bool hasScreenCapturePermission() const { return m_hasScreenCapturePermission; }
+    // Whether the desktop has a screen-capture permission to ask for at all.
+    bool isPermissionRequired() const;
 
     // The running poll timer, or null when not polling.
     QTimer *pollTimer() const { return m_pollTimer; }

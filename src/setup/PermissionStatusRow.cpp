@@ -11,6 +11,7 @@ PermissionStatusRow::PermissionStatusRow(PermissionService &permission, QWidget 
     : QWidget(parent)
     , m_symbol(new QLabel(this))
     , m_grantButton(new QPushButton(tr("Grant Access…"), this))
+    , m_required(permission.isPermissionRequired())
 {
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -34,5 +35,5 @@ void PermissionStatusRow::showState(bool granted)
     const int side = fontMetrics().height();
     m_symbol->setPixmap(SymbolImages::statusCircle(granted).pixmap(QSize(side, side), devicePixelRatioF()));
     m_symbol->setAccessibleName(granted ? tr("Granted") : tr("Not granted"));
-    m_grantButton->setVisible(!granted);
+    m_grantButton->setVisible(!granted && m_required);
 }

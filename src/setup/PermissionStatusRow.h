@@ -8,7 +8,7 @@ class QPushButton;
 
 // "Screen Recording" with a green check while screen capture is permitted,
 // or a red cross and a "Grant Access…" button that opens the place where
-// the user grants it. Follows the permission service as it polls.
+// the user grants it, where the desktop has one. Follows the permission service as it polls.
 class PermissionStatusRow : public QWidget
 {
     Q_OBJECT
@@ -24,5 +24,7 @@ private:
 
     QLabel *m_symbol = nullptr;
     QPushButton *m_grantButton = nullptr;
+    // Without a permission on this desktop there is nowhere to send the user.
+    bool m_required = true;
     bool m_granted = false;
 };

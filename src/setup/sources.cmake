@@ -30,3 +30,10 @@ qt_add_resources(quillet_core quillet_symbols
         ${PROJECT_SOURCE_DIR}/resources/symbols/rectangle-dashed.svg
         ${PROJECT_SOURCE_DIR}/resources/symbols/shield-lefthalf-filled.svg
         ${PROJECT_SOURCE_DIR}/resources/symbols/wifi.svg)
+
+# The packaged launcher entry, which installing for this user copies with
+# its Exec lines pointing at the installed program.
+qt_add_resources(quillet_core quillet_launcher_entry
+    PREFIX /
+    BASE ${PROJECT_SOURCE_DIR}/resources
+    FILES ${PROJECT_SOURCE_DIR}/resources/io.quillet.Quillet.desktop)

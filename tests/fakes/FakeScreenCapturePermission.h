@@ -11,6 +11,7 @@ public:
     int checks = 0;
     int requests = 0;
     int settingsOpened = 0;
+    bool required = true;
 
     bool preflight() override
     {
@@ -23,4 +24,5 @@ public:
         return false;
     }
     void openSystemSettings() override { ++settingsOpened; }
+    bool isRequired() const override { return required; }
 };

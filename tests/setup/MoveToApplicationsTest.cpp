@@ -1,6 +1,7 @@
 #include "setup/MoveToApplications.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -12,89 +13,164 @@
 namespace {
 
 using Outcome = MoveToApplications::Outcome;
+using Placement = MoveToApplications::Placement;
 
 using TestSupport::readFile;
+using TestSupport::runProgram;
 using TestSupport::writeFile;
 
-// A root with the running program in Downloads and two Applications folders
-// that do not exist yet. A plain file where a folder's parent should be
-// makes that folder impossible to create, even for root.
-struct Root
+// A home of its own, with the program in a build folder that leaves a mark
+// when it runs.
+struct Home
 {
     QTemporaryDir dir;
-    QString path(const char *relative) const { return dir.path() + u'/' + QLatin1String(relative); }
-    QString bundle() const { return path("Downloads/quillet"); }
-    ApplicationsFolders folders() const { return {path("sys/Applications"), path("home/Applications")}; }
-    QString systemCopy() const { return path("sys/Applications/quillet"); }
-    QString homeCopy() const { return path("home/Applications/quillet"); }
-    void block(const char *parent) const { ASSERT_TRUE(writeFile(path(parent), "not a folder")); }
+    QString path(const QString &relative) const { return dir.path() + u'/' + relative; }
+    InstallPlaces places() const { return InstallPlaces::forUser(dir.path(), path("data")); }
+    QString build() const { return path("src/quillet/build/quillet"); }
+    QString marker() const { return path("started"); }
+    QString program() const { return path(".local/bin/quillet"); }
+    QString entry() const { return path("data/applications/io.quillet.Quillet.desktop"); }
+    QString icon() const { return path("data/icons/hicolor/scalable/apps/io.quillet.Quillet.svg"); }
+    QStringList installed() const { return {program(), entry(), icon()}; }
+
+    void makeBuild() const
+    {
+        ASSERT_TRUE(writeFile(build(), "#!/bin/sh\ntouch '" + QFile::encodeName(marker()) + "'\n"));
+        ASSERT_TRUE(QFile::setPermissions(build(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
 };
 
-TEST(MoveToApplicationsTest, CopiesIntoTheFirstFolderThatTakesItAndStartsTheCopy)
+TEST(MoveToApplicationsTest, AProgramInstalledByTheSystemOrInLocalBinIsInPlace)
 {
-    struct Case
+    Home home;
+    QTemporaryDir elsewhere;
+    const QString realHome = home.dir.path();
+    const QString linkedHome = elsewhere.filePath(QStringLiteral("home"));
+    ASSERT_TRUE(QFile::link(realHome, linkedHome));
+    ASSERT_TRUE(QDir().mkpath(home.path(".local/bin")));
+    const struct
     {
-        const char *name;
-        std::function<void(const Root &)> arrange;
-        bool launches;
-        Outcome outcome;
-        QString (Root::*destination)() const;
+        QString program;
+        QString home;
+        Placement placement;
+    } cases[] = {
+        {"/usr/local/bin/quillet", realHome, Placement::system},
+        {"/opt/Quillet/quillet", realHome, Placement::system},
+        {"/snap/quillet/12/usr/bin/quillet", realHome, Placement::system},
+        {realHome + "/.local/bin/Quillet-x86_64.AppImage", realHome, Placement::user},
+        // The same folder, once through a linked home in the running
+        // program's path and once in the home the session names.
+        {linkedHome + "/.local/bin/quillet", realHome, Placement::user},
+        {realHome + "/.local/bin/quillet", linkedHome, Placement::user},
+        {realHome + "/Downloads/Quillet-x86_64.AppImage", realHome, Placement::elsewhere},
+        {realHome + "/.local/binaries/quillet", realHome, Placement::elsewhere},
+        {"/usrx/quillet", realHome, Placement::elsewhere},
     };
-    const Case cases[] = {
-        {"fresh install", [](const Root &) {}, true, Outcome::relaunched, &Root::systemCopy},
-        {"older copy and a leftover backup",
-            [](const Root &r) {
-                ASSERT_TRUE(writeFile(r.systemCopy(), "old"));
-                ASSERT_TRUE(writeFile(r.systemCopy() + ".backup", "older"));
-            },
-            true, Outcome::relaunched, &Root::systemCopy},
-        {"system folder cannot be made", [](const Root &r) { r.block("sys"); }, true, Outcome::relaunched,
-            &Root::homeCopy},
-        {"copy will not start", [](const Root &) {}, false, Outcome::installedNotStarted, &Root::systemCopy},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        Root root;
-        ASSERT_TRUE(writeFile(root.bundle(), "new build"));
-        ASSERT_TRUE(
-            QFile::setPermissions(root.bundle(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        c.arrange(root);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.program.toStdString() + " in " + c.home.toStdString());
+        int launches = 0;
+        const MoveToApplications move(c.program, InstallPlaces::forUser(c.home, home.path("data")),
+            [&](const QString &) { return ++launches > 0; });
+        EXPECT_EQ(move.placement(), c.placement);
+        if (c.placement != Placement::elsewhere) {
+            EXPECT_EQ(move.moveToApplications().outcome, Outcome::alreadyInstalled);
+        }
+        EXPECT_EQ(launches, 0);
+    }
+    EXPECT_FALSE(QFile::exists(home.path("data"))); // nothing installed
+}
+
+// The program, its launcher entry and its icon land where the desktop looks;
+// the entry passes the validator and GLib starts the installed copy from it.
+// Older copies (files or links, even dangling) are replaced, leftover
+// backups too, and nothing is left set aside.
+TEST(MoveToApplicationsTest, InstallsForThisUserAndStartsTheCopy)
+{
+    for (const bool olderCopies : {false, true}) {
+        SCOPED_TRACE(olderCopies);
+        Home home;
+        home.makeBuild();
+        if (olderCopies) {
+            ASSERT_TRUE(writeFile(home.program(), "old"));
+            ASSERT_TRUE(writeFile(home.program() + ".backup", "older"));
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(home.entry()).path()));
+            ASSERT_TRUE(QFile::link(home.path("gone"), home.entry()));
+            ASSERT_TRUE(writeFile(home.path("old.svg"), "<svg/>"));
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(home.icon()).path()));
+            ASSERT_TRUE(QFile::link(home.path("old.svg"), home.icon()));
+        }
         QStringList launched;
-        const MoveToApplications move(root.bundle(), root.folders(), [&](const QString &program) {
+        const MoveToApplications move(home.build(), home.places(), [&](const QString &program) {
             launched << program;
-            return c.launches;
+            return true;
         });
         const MoveToApplications::Result result = move.moveToApplications();
-        const QString destination = (root.*c.destination)();
-        EXPECT_EQ(result.outcome, c.outcome);
-        EXPECT_EQ(result.destination, destination);
-        EXPECT_EQ(launched, QStringList{destination});
-        EXPECT_EQ(readFile(destination), "new build");
-        EXPECT_TRUE(QFileInfo(destination).isExecutable());
-        EXPECT_FALSE(QFileInfo::exists(destination + ".backup"));
-        EXPECT_EQ(readFile(root.bundle()), "new build"); // the source stays
+        EXPECT_EQ(result.outcome, Outcome::relaunched);
+        EXPECT_EQ(result.destination, home.program());
+        EXPECT_EQ(launched, QStringList{home.program()});
+        EXPECT_EQ(readFile(home.program()), readFile(home.build()));
+        EXPECT_TRUE(QFileInfo(home.program()).isExecutable());
+        EXPECT_TRUE(readFile(home.icon()).contains("<svg"));
+        EXPECT_FALSE(QFileInfo(home.icon()).isSymLink());
+        EXPECT_EQ(readFile(home.path("old.svg")), olderCopies ? "<svg/>" : "(unreadable)"); // a link's target stays
+        for (const QString &file : home.installed())
+            EXPECT_FALSE(QFileInfo(file + ".backup").exists() || QFileInfo(file + ".backup").isSymLink()) << file.toStdString();
+        EXPECT_TRUE(QFile::exists(home.build()));
+
+        int status = -1;
+        const QByteArray complaints = runProgram("desktop-file-validate", {home.entry()}, &status);
+        EXPECT_EQ(status, 0) << complaints.constData();
+        runProgram("gio", {"launch", home.entry()}, &status);
+        EXPECT_EQ(status, 0);
+        EXPECT_TRUE(TestSupport::waitUntil([&] { return QFile::exists(home.marker()); }));
     }
 }
 
-// A failed copy puts the older copy back; running from the system-wide copy
-// copies nothing (the home folder's case goes through the onboarding page's
-// own check). Neither starts anything.
-TEST(MoveToApplicationsTest, AFailedCopyOrAnInstalledProgramStartsNothingAndLeavesTheCopyAsItWas)
+// A folder (or anything but a file or a link) where a file would go is the
+// user's: it stays with everything in it, the install fails naming it, and
+// whatever was replaced before that is put back. A copy that does not start
+// keeps this instance running.
+TEST(MoveToApplicationsTest, AFolderInTheWayIsLeftAloneAndNamed)
 {
-    for (const bool installed : {false, true}) {
-        SCOPED_TRACE(installed);
-        Root root;
-        ASSERT_TRUE(writeFile(root.systemCopy(), "old"));
-        root.block("home");
+    const struct
+    {
+        const char *name;
+        QString folder;
+        bool olderProgram;
+    } cases[] = {
+        {"program", "/.local/bin/quillet", false},
+        {"icon, after the program and entry were put in place", "/data/icons/hicolor/scalable/apps/io.quillet.Quillet.svg",
+            true},
+        {"the older program's backup", "/.local/bin/quillet.backup", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Home home;
+        home.makeBuild();
+        const QString folder = home.dir.path() + c.folder;
+        ASSERT_TRUE(writeFile(folder + "/notes.txt", "the user's"));
+        if (c.olderProgram) {
+            ASSERT_TRUE(writeFile(home.program(), "old"));
+        }
         int launches = 0;
-        // Unless it runs from the system-wide copy, the program file has gone away and cannot be copied.
-        const MoveToApplications move(installed ? root.systemCopy() : root.bundle(), root.folders(),
-            [&](const QString &) { return ++launches > 0; });
-        EXPECT_EQ(move.moveToApplications().outcome, installed ? Outcome::alreadyInstalled : Outcome::failed);
+        const MoveToApplications move(home.build(), home.places(), [&](const QString &) { return ++launches > 0; });
+        const MoveToApplications::Result result = move.moveToApplications();
+        EXPECT_EQ(result.outcome, Outcome::failed);
+        EXPECT_EQ(result.problem, folder + " is a folder. Move it elsewhere, then try again.");
+        EXPECT_EQ(readFile(folder + "/notes.txt"), "the user's");
         EXPECT_EQ(launches, 0);
-        EXPECT_EQ(readFile(root.systemCopy()), "old");
-        EXPECT_FALSE(QFileInfo::exists(root.systemCopy() + ".backup"));
+        if (c.olderProgram) {
+            EXPECT_EQ(readFile(home.program()), "old");
+        }
+        EXPECT_FALSE(QFile::exists(home.entry()));
+        EXPECT_EQ(QFile::exists(home.program() + ".backup"), folder == home.program() + ".backup");
     }
+    Home home;
+    home.makeBuild();
+    const MoveToApplications move(home.build(), home.places(), [](const QString &) { return false; });
+    const MoveToApplications::Result result = move.moveToApplications();
+    EXPECT_EQ(result.outcome, Outcome::installedNotStarted);
+    EXPECT_TRUE(QFileInfo(home.program()).isExecutable());
 }
 
 } // namespace

@@ -7,10 +7,13 @@
 #include "setup/ElidedLabel.h"
 #include "setup/PermissionService.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -18,7 +21,7 @@ namespace {
 
 // A view on a store of its own, with a permission that is missing unless
 // the test grants it, and the program in a Downloads folder of a temporary
-// folder whose Applications folders cannot be created.
+// folder.
 class OnboardingViewTest : public ::testing::Test, public TemporarySettings
 {
 protected:
@@ -54,14 +57,10 @@ protected:
         while (view->currentPage() < page)
             view->goToNextPage();
     }
-    // A copy that never starts; the system folder is below a plain file, as is
-    // `home` unless a test gives another.
-    MoveToApplications moveTo(const QString &bundle, const QString &home = {}) const
+    // Installs into the temporary folder as home; the copy never starts.
+    MoveToApplications moveTo(const QString &bundle) const
     {
-        QFile(dir.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly);
-        return MoveToApplications(bundle,
-            {dir.filePath(QStringLiteral("file/sys")),
-                home.isEmpty() ? dir.filePath(QStringLiteral("file/home")) : home},
+        return MoveToApplications(bundle, InstallPlaces::forUser(dir.path(), dir.filePath(QStringLiteral("data"))),
             [](const QString &) { return false; });
     }
 
@@ -131,31 +130,61 @@ TEST_F(OnboardingViewTest, ThePermissionPagePollsOnlyWhileShownAndFollowsTheGran
         leave();
         EXPECT_FALSE(permissions.pollTimer());
     }
+    // A desktop without such a permission sends nobody to its settings.
+    platform.grantOnCheck = 0;
+    platform.required = false;
+    makeView();
+    goTo(OnboardingView::permissionPage);
+    EXPECT_TRUE(
+        shown<QLabel>("All set! This desktop lets Quillet capture the screen without asking for permission."));
+    EXPECT_FALSE(shown("Open System Settings"));
 }
 
-TEST_F(OnboardingViewTest, AFailedInstallSaysSoAndEachRetryStartsAfresh)
+TEST_F(OnboardingViewTest, AFailedInstallSaysWhyAndEachRetryStartsAfresh)
 {
     const QString bundle = dir.filePath(QStringLiteral("Downloads/quillet"));
-    const QString couldNot = "Couldn't move — you may need to drag the app to Applications manually.";
+    const QString inTheWay = dir.filePath(QStringLiteral(".local/bin/quillet"));
+    ASSERT_TRUE(QDir().mkpath(inTheWay));
     makeView().setMoveToApplications(moveTo(bundle));
     goTo(OnboardingView::applicationsPage);
-    shown("Move to Applications")->click();
-    EXPECT_TRUE(shown<QLabel>(couldNot));
+    EXPECT_TRUE(shown<QLabel>("Install Quillet"));
+    shown("Install for My Account")->click();
+    const QString why = "Couldn't install Quillet. " + inTheWay + " is a folder. Move it elsewhere, then try again.";
+    EXPECT_TRUE(shown<QLabel>(why));
     // Installed, but the copy does not start: this instance stays and says where the copy is.
-    const QString home = dir.filePath(QStringLiteral("home/Applications"));
-    view->setMoveToApplications(moveTo(bundle, home));
+    ASSERT_TRUE(QDir(inTheWay).removeRecursively());
     shown("Retry")->click();
-    EXPECT_FALSE(shown<QLabel>(couldNot));
-    EXPECT_TRUE(view->moveError().value_or(QString()).contains(home));
-    EXPECT_TRUE(QFile::exists(home + QStringLiteral("/quillet")));
+    EXPECT_FALSE(shown<QLabel>(why));
+    EXPECT_TRUE(view->moveError().value_or(QString()).contains(QFileInfo(inTheWay).path()));
+    EXPECT_TRUE(QFile::exists(inTheWay));
 }
 
-TEST_F(OnboardingViewTest, RunningFromApplicationsOffersNoInstall)
+TEST_F(OnboardingViewTest, AProgramInPlaceIsNotOfferedAnInstall)
 {
-    makeView().setMoveToApplications(moveTo(dir.filePath(QStringLiteral("file/home/quillet"))));
+    makeView().setMoveToApplications(moveTo(QStringLiteral("/usr/bin/quillet")));
     goTo(OnboardingView::applicationsPage);
     EXPECT_TRUE(shown<QLabel>("You're in the right place"));
-    EXPECT_FALSE(shown("Move to Applications"));
+    EXPECT_FALSE(shown("Install for My Account"));
+}
+
+// Return goes forward page by page and, on the last, finishes: the button
+// that replaces Next takes the keyboard.
+TEST_F(OnboardingViewTest, ReturnWalksThroughToTheEnd)
+{
+    int completions = 0;
+    makeView([&] { ++completions; }).show();
+    view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
+    shown("Next")->setFocus();
+    for (int page = 1; page < OnboardingView::totalPages; ++page) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(view->currentPage(), page);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(completions, 1);
+    // And back: Next takes the keyboard again.
+    view->goToPreviousPage();
+    EXPECT_EQ(QApplication::focusWidget(), shown("Next"));
 }
 
 } // namespace

@@ -10,4 +10,5 @@ public:
     bool preflight() override;
     bool request() override;
     void openSystemSettings() override;
+    bool isRequired() const override { return false; }
 };
