@@ -10,6 +10,7 @@ class KeyboardLayout;
 class LoginItems;
 class ScreenCapturePermission;
 class ScreenGrabber;
+class ScrollWheel;
 class SoundPlayer;
 class WindowActivator;
 class WindowList;
@@ -30,4 +31,5 @@ struct Platform
     std::shared_ptr<KeyboardFocus> focus;
     std::shared_ptr<WindowActivator> activator;
     std::shared_ptr<LoginItems> loginItems = {};
+    std::shared_ptr<ScrollWheel> wheel = {};
 };

@@ -9,6 +9,7 @@
 #include "platform/x11/X11KeyboardLayout.h"
 #include "platform/x11/X11ScreenCapturePermission.h"
 #include "platform/x11/X11ScreenGrabber.h"
+#include "platform/x11/X11ScrollWheel.h"
 #include "platform/x11/X11WindowActivator.h"
 #include "platform/x11/X11WindowList.h"
 
@@ -26,5 +27,6 @@ Platform makeX11Platform()
     platform.focus = std::make_shared<X11KeyboardFocus>();
     platform.activator = std::make_shared<X11WindowActivator>();
     platform.loginItems = std::make_shared<XdgAutostartLoginItems>();
+    platform.wheel = std::make_shared<X11ScrollWheel>();
     return platform;
 }
