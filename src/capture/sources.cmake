@@ -12,6 +12,7 @@ target_sources(quillet_core PRIVATE
 target_sources(quillet_core PRIVATE
     capture/RowSignatures.cpp capture/RowSignatures.h
     capture/OverlapSearch.cpp capture/OverlapSearch.h
+    capture/ScrollWheelHints.cpp capture/ScrollWheelHints.h
     capture/FrameStitcher.cpp capture/FrameStitcher.h)
 target_sources(quillet_core PRIVATE
     capture/ScrollCaptureService.cpp capture/ScrollCaptureService.h
