@@ -16,4 +16,5 @@ target_sources(quillet_core PRIVATE
     capture/FrameStitcher.cpp capture/FrameStitcher.h)
 target_sources(quillet_core PRIVATE
     capture/ScrollCaptureService.cpp capture/ScrollCaptureService.h
-    capture/ScrollCaptureControlView.cpp capture/ScrollCaptureControlView.h)
+    capture/ScrollCaptureControlView.cpp capture/ScrollCaptureControlView.h
+    capture/ScrollCaptureFrame.cpp capture/ScrollCaptureFrame.h)

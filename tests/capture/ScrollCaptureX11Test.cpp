@@ -1,6 +1,8 @@
 #include "capture/ScrollCaptureControlView.h"
+#include "capture/ScrollCaptureFrame.h"
 #include "capture/ScrollCaptureService.h"
 #include "output/CaptureOutputPipeline.h"
+#include "platform/x11/X11ScrollWheel.h"
 
 #include "fakes/FakeCaptureOutputs.h"
 #include "fakes/Fixtures.h"
@@ -9,6 +11,7 @@
 #include "support/X11TestSupport.h"
 
 #include <QDir>
+#include <QHash>
 #include <QPushButton>
 #include <QWindow>
 
@@ -16,7 +19,8 @@
 
 // Under openbox, a page in a window of another process is scrolled with
 // the mouse wheel while the service records it, driven by xdotool as a
-// user would: select with the overlay, Start, scroll, Done.
+// user would: select with the overlay, Start, scroll, Done. The service
+// reads the real wheel through XInput 2.
 namespace {
 
 using TestSupport::waitUntil;
@@ -28,6 +32,39 @@ const QSize WindowSize(400, 600);
 QStringList at(QPoint point)
 {
     return {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())};
+}
+
+QStringList wheelDown(int notches)
+{
+    return {QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(notches), QStringLiteral("--delay"),
+        QStringLiteral("1"), QStringLiteral("5")};
+}
+
+bool isBlank(const QImage &image, int y)
+{
+    const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+    return std::all_of(line, line + image.width(), [&](QRgb p) { return p == line[0]; });
+}
+
+// The lengths of the runs of blank rows, top to bottom, and the rows between
+// them: equal content with blank stretches of other lengths differs only in
+// the first.
+std::pair<QList<int>, QList<QByteArray>> blankRunsAndContent(const QImage &image)
+{
+    std::pair<QList<int>, QList<QByteArray>> out;
+    bool inRun = false;
+    for (int y = 0; y < image.height(); ++y) {
+        if (!isBlank(image, y)) {
+            out.second.append(QByteArray(reinterpret_cast<const char *>(image.constScanLine(y)), image.width() * 4));
+            inRun = false;
+        } else if (inRun) {
+            ++out.first.back();
+        } else {
+            out.first.append(1);
+            inRun = true;
+        }
+    }
+    return out;
 }
 
 class ScrollCaptureX11Test : public ::testing::Test,
@@ -46,6 +83,31 @@ protected:
         ASSERT_TRUE(xdotool(at(area.topLeft()) + QStringList{"mousedown", "1"} + at(area.center())
             + at(area.topLeft() + QPoint(area.width(), area.height())) + QStringList{"mouseup", "1"}));
         ASSERT_TRUE(waitUntil([&] { return scroll.controlPanel() && scroll.controlPanel()->isVisible(); }));
+        EXPECT_TRUE(X11TestSupport::waitUntilScreenShows(
+            ScrollCaptureFrame::outline(area).boundingRect(), [&](const QImage &shown) {
+                return showsFrameAround(shown, area);
+            })) << "no frame around the rectangle";
+    }
+    // The ring around `area` in the frame's colour, and nothing else of it.
+    bool showsFrameAround(const QImage &shown, QRect area) const
+    {
+        const QRect bounds = ScrollCaptureFrame::outline(area).boundingRect();
+        const QRgb colour = scroll.rectangleFrame()->palette().highlight().color().rgb();
+        for (const QRect &piece : ScrollCaptureFrame::outline(area)) {
+            for (int y = piece.top(); y <= piece.bottom(); ++y)
+                for (int x = piece.left(); x <= piece.right(); ++x)
+                    if (shown.pixel(x - bounds.x(), y - bounds.y()) != colour)
+                        return false;
+        }
+        return true;
+    }
+    // The global places of the panel's buttons.
+    QList<QRect> buttonPlaces() const
+    {
+        QList<QRect> places;
+        for (QPushButton *b : {panelView()->startButton(), panelView()->doneButton(), panelView()->cancelButton()})
+            places.append(QRect(b->mapToGlobal(QPoint(0, 0)), b->size()));
+        return places;
     }
     void click(QPushButton *button)
     {
@@ -68,31 +130,73 @@ protected:
         ASSERT_TRUE(helper->waitForFocus()) << "the page never took the focus";
         const QRect onScreen = area.translated(helper->origin);
         selectWithTheOverlay(onScreen);
+        const QList<QRect> armed = buttonPlaces();
         click(panelView()->startButton());
         ASSERT_TRUE(waitUntil([&] { return scroll.isCapturing() && scroll.frameCount() >= 2; }));
         EXPECT_TRUE(helper->hasFocus()) << "pressing Start took the focus from the page";
+        panelView()->updateFrameCountLabel();
+        EXPECT_EQ(buttonPlaces(), armed) << "the buttons moved when recording started";
         int notches = 0;
         for (int burst : bursts) {
             const int before = scroll.frameCount();
-            ASSERT_TRUE(xdotool(at(onScreen.center())
-                + QStringList{"click", "--repeat", QString::number(burst), "--delay", "1", "5"}));
+            ASSERT_TRUE(xdotool(at(onScreen.center()) + wheelDown(burst)));
             notches += burst;
             ASSERT_TRUE(waitUntil([&] { return scroll.frameCount() >= before + 2; })) << "after " << notches;
         }
-        click(panelView()->doneButton());
-        ASSERT_TRUE(waitUntil([&] { return savedFiles().size() == 1; }));
-        EXPECT_TRUE(outputs.alerts.isEmpty()) << outputs.alerts.join(' ').toStdString();
-        const QImage saved = QImage(QDir(settings.savePath()).filePath(savedFiles().first()))
-                                 .convertToFormat(QImage::Format_RGB32);
+        const QImage saved = finish();
         const QImage expected = TestWindowContent::scrollPage(WindowSize.width(), PageHeight)
                                     .copy(area.x(), area.y(), area.width(), area.height() + notches * step);
         ASSERT_EQ(saved.size(), expected.size());
         EXPECT_TRUE(saved == expected);
     }
 
+    QImage finish()
+    {
+        click(panelView()->doneButton());
+        if (!waitUntil([&] { return savedFiles().size() == 1; }))
+            return {};
+        EXPECT_EQ(scroll.rectangleFrame(), nullptr) << "the frame outlived the panel";
+        EXPECT_TRUE(outputs.alerts.isEmpty()) << outputs.alerts.join(' ').toStdString();
+        return QImage(QDir(settings.savePath()).filePath(savedFiles().first())).convertToFormat(QImage::Format_RGB32);
+    }
+    // Shows `layout` in a page that each notch moves by `step`, records
+    // `area` (relative to the window) and turns the wheel by each entry of
+    // `notches` before each frame after the first; every frame is taken
+    // once the page has been repainted, so the frames are evenly spaced.
+    QImage recordFrameByFrame(int step, QRect area, const TestWindowContent::PageLayout &layout,
+        const QList<int> &notches)
+    {
+        helper.emplace(QStringLiteral("400x600+200+100"), step, PageHeight, layout);
+        const auto failed = [](const char *what) {
+            ADD_FAILURE() << what;
+            return QImage();
+        };
+        if (!helper->shown || !helper->waitForFocus())
+            return failed("the page was not shown or never took the focus");
+        const QRect onScreen = area.translated(helper->origin);
+        selectWithTheOverlay(onScreen);
+        panelView()->startTapped();
+        scroll.captureTimer()->stop(); // the test takes each frame itself
+        int offset = 0;
+        for (qsizetype i = 0; i <= notches.size(); ++i) {
+            if (i > 0) {
+                offset += notches[i - 1] * step;
+                if (!xdotool(at(onScreen.center()) + wheelDown(notches[i - 1])))
+                    return failed("xdotool failed");
+                if (!helper->waitForOffset(offset))
+                    return failed("the page did not scroll");
+            }
+            scroll.captureFrame();
+            if (!waitUntil([&] { return scroll.frameCount() == i + 1; }))
+                return failed("no frame");
+        }
+        return finish();
+    }
+
     FakeCaptureOutputs outputs;
     CaptureOutputPipeline pipeline{files, settings, outputs};
-    ScrollCaptureService scroll{ScrollCaptureService::regionsOf(capture), pipeline, compositing};
+    X11ScrollWheel wheel;
+    ScrollCaptureService scroll{ScrollCaptureService::regionsOf(capture), pipeline, compositing, &wheel};
     std::optional<X11TestSupport::HelperWindow> helper;
 };
 
@@ -110,6 +214,55 @@ TEST_F(ScrollCaptureX11Test, ScrollingAPageGivesThePageOverTheScrolledSpan)
         QDir(settings.savePath()).removeRecursively();
         recordAndCheck(step, area, bursts);
     }
+}
+
+// Two frames that share only blank rows, or are blank alike, cannot say how
+// far the page moved; the wheel can, at the pixels per notch the page's
+// content showed elsewhere in the same capture.
+TEST_F(ScrollCaptureX11Test, BlankStretchesTallerThanTheRectangleKeepTheirLengthWhenScrolledEvenly)
+{
+    const QRect area(50, 100, 300, 200);
+    const int step = 20;
+    // Blank stretches of 1.5 and 2.5 times the rectangle's height.
+    const TestWindowContent::PageLayout layout{{{500, 800}, {1100, 1600}}, 0};
+    const QList<int> notches(26, 3); // 60 rows a frame, 1560 in all
+    const QImage saved = recordFrameByFrame(step, area, layout, notches);
+    ASSERT_FALSE(saved.isNull());
+    const QImage expected = TestWindowContent::scrollPage(400, PageHeight, layout)
+                                .copy(area.x(), area.y(), area.width(), area.height() + 26 * 3 * step);
+    const auto [runs, content] = blankRunsAndContent(saved);
+    const auto [expectedRuns, expectedContent] = blankRunsAndContent(expected);
+    EXPECT_TRUE(content == expectedContent) << "content rows lost or repeated";
+    ASSERT_EQ(runs.size(), expectedRuns.size());
+    for (qsizetype i = 0; i < runs.size(); ++i)
+        EXPECT_NEAR(runs[i], expectedRuns[i], step) << "blank stretch " << i;
+}
+
+// A flick moves the page further than the rectangle between two frames: the
+// wheel says so, and no row of the page, nor the bar fixed above it, may
+// come out twice, whatever the wheel's ratio.
+TEST_F(ScrollCaptureX11Test, AFlickPastTheRectangleWithAFixedBarRepeatsNoRow)
+{
+    const int step = 20, bar = 40;
+    const QRect area(50, 0, 300, 300);
+    const QImage saved = recordFrameByFrame(step, area, {{}, bar}, {3, 3, 3, 3, 20, 3, 3, 2, 4});
+    ASSERT_FALSE(saved.isNull());
+    const QImage page = TestWindowContent::scrollPage(400, PageHeight).copy(area.x(), 0, area.width(), PageHeight);
+    QHash<QByteArray, int> pageRows;
+    for (int y = 0; y < page.height(); ++y)
+        pageRows.insert(QByteArray(reinterpret_cast<const char *>(page.constScanLine(y)), page.width() * 4), y);
+    const QImage barRows = TestWindowContent::bar(400, bar).copy(area.x(), 0, area.width(), bar);
+    ASSERT_GT(saved.height(), bar);
+    EXPECT_TRUE(saved.copy(0, 0, saved.width(), bar) == barRows) << "the bar is not on top";
+    int previous = -1;
+    for (int y = bar; y < saved.height(); ++y) {
+        const auto found = pageRows.constFind(
+            QByteArray(reinterpret_cast<const char *>(saved.constScanLine(y)), saved.width() * 4));
+        ASSERT_NE(found, pageRows.constEnd()) << "row " << y << " is not of the page";
+        ASSERT_GT(*found, previous) << "row " << y << " repeats the page";
+        previous = *found;
+    }
+    EXPECT_EQ(previous, 44 * step + area.height() - 1) << "the page's last row seen";
 }
 
 } // namespace
