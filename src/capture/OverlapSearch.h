@@ -41,7 +41,8 @@ public:
         std::optional<int> shift;
         // The frames are equal but show too little to prove a pause (blank rows).
         bool equal = false;
-        // The largest overlap on which all rows agree with one distinct row.
+        // The shift of the largest overlap whose rows all agree, when they
+        // hold only one distinct content row.
         std::optional<int> thin;
     };
     Evidence evidence(const RowSignatures &a, const RowSignatures &b);

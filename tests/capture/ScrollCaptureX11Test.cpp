@@ -11,7 +11,7 @@
 #include "support/X11TestSupport.h"
 
 #include <QDir>
-#include <QHash>
+#include <QPainter>
 #include <QPushButton>
 #include <QWindow>
 
@@ -40,28 +40,22 @@ QStringList wheelDown(int notches)
         QStringLiteral("1"), QStringLiteral("5")};
 }
 
-bool isBlank(const QImage &image, int y)
-{
-    const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-    return std::all_of(line, line + image.width(), [&](QRgb p) { return p == line[0]; });
-}
-
 // The lengths of the runs of blank rows, top to bottom, and the rows between
 // them: equal content with blank stretches of other lengths differs only in
 // the first.
 std::pair<QList<int>, QList<QByteArray>> blankRunsAndContent(const QImage &image)
 {
     std::pair<QList<int>, QList<QByteArray>> out;
-    bool inRun = false;
-    for (int y = 0; y < image.height(); ++y) {
-        if (!isBlank(image, y)) {
-            out.second.append(QByteArray(reinterpret_cast<const char *>(image.constScanLine(y)), image.width() * 4));
-            inRun = false;
-        } else if (inRun) {
-            ++out.first.back();
-        } else {
+    for (int y = 0, run = 0; y < image.height(); ++y) {
+        const QByteArray row(reinterpret_cast<const char *>(image.constScanLine(y)), image.width() * 4);
+        const bool blank = row.count(row.left(4)) == image.width();
+        if (!blank) {
+            out.second.append(row);
+            run = 0;
+        } else if (run++ == 0) {
             out.first.append(1);
-            inRun = true;
+        } else {
+            ++out.first.back();
         }
     }
     return out;
@@ -83,23 +77,12 @@ protected:
         ASSERT_TRUE(xdotool(at(area.topLeft()) + QStringList{"mousedown", "1"} + at(area.center())
             + at(area.topLeft() + QPoint(area.width(), area.height())) + QStringList{"mouseup", "1"}));
         ASSERT_TRUE(waitUntil([&] { return scroll.controlPanel() && scroll.controlPanel()->isVisible(); }));
-        EXPECT_TRUE(X11TestSupport::waitUntilScreenShows(
-            ScrollCaptureFrame::outline(area).boundingRect(), [&](const QImage &shown) {
-                return showsFrameAround(shown, area);
+        const QColor colour = scroll.rectangleFrame()->palette().highlight().color();
+        for (const QRect &side : ScrollCaptureFrame::outline(area)) {
+            EXPECT_TRUE(X11TestSupport::waitUntilScreenShows(side, [&](const QImage &shown) {
+                return shown == uniform(side.width(), side.height(), colour);
             })) << "no frame around the rectangle";
-    }
-    // The ring around `area` in the frame's colour, and nothing else of it.
-    bool showsFrameAround(const QImage &shown, QRect area) const
-    {
-        const QRect bounds = ScrollCaptureFrame::outline(area).boundingRect();
-        const QRgb colour = scroll.rectangleFrame()->palette().highlight().color().rgb();
-        for (const QRect &piece : ScrollCaptureFrame::outline(area)) {
-            for (int y = piece.top(); y <= piece.bottom(); ++y)
-                for (int x = piece.left(); x <= piece.right(); ++x)
-                    if (shown.pixel(x - bounds.x(), y - bounds.y()) != colour)
-                        return false;
         }
-        return true;
     }
     // The global places of the panel's buttons.
     QList<QRect> buttonPlaces() const
@@ -150,11 +133,16 @@ protected:
         EXPECT_TRUE(saved == expected);
     }
 
-    QImage finish()
+    QImage finish(bool clickDone = true)
     {
-        click(panelView()->doneButton());
-        if (!waitUntil([&] { return savedFiles().size() == 1; }))
+        if (clickDone)
+            click(panelView()->doneButton());
+        else
+            panelView()->doneTapped();
+        if (!waitUntil([&] { return savedFiles().size() == 1; })) {
+            ADD_FAILURE() << "nothing saved; still recording: " << scroll.isCapturing();
             return {};
+        }
         EXPECT_EQ(scroll.rectangleFrame(), nullptr) << "the frame outlived the panel";
         EXPECT_TRUE(outputs.alerts.isEmpty()) << outputs.alerts.join(' ').toStdString();
         return QImage(QDir(settings.savePath()).filePath(savedFiles().first())).convertToFormat(QImage::Format_RGB32);
@@ -163,6 +151,7 @@ protected:
     // `area` (relative to the window) and turns the wheel by each entry of
     // `notches` before each frame after the first; every frame is taken
     // once the page has been repainted, so the frames are evenly spaced.
+    // Start and Done are pressed directly: the real clicks are tested above.
     QImage recordFrameByFrame(int step, QRect area, const TestWindowContent::PageLayout &layout,
         const QList<int> &notches)
     {
@@ -190,7 +179,7 @@ protected:
             if (!waitUntil([&] { return scroll.frameCount() == i + 1; }))
                 return failed("no frame");
         }
-        return finish();
+        return finish(false);
     }
 
     FakeCaptureOutputs outputs;
@@ -246,23 +235,16 @@ TEST_F(ScrollCaptureX11Test, AFlickPastTheRectangleWithAFixedBarRepeatsNoRow)
     const int step = 20, bar = 40;
     const QRect area(50, 0, 300, 300);
     const QImage saved = recordFrameByFrame(step, area, {{}, bar}, {3, 3, 3, 3, 20, 3, 3, 2, 4});
-    ASSERT_FALSE(saved.isNull());
+    // The bar, the page under it up to the flick (offset 240), then from the
+    // frame after it (offset 640) to the last (offset 880).
     const QImage page = TestWindowContent::scrollPage(400, PageHeight).copy(area.x(), 0, area.width(), PageHeight);
-    QHash<QByteArray, int> pageRows;
-    for (int y = 0; y < page.height(); ++y)
-        pageRows.insert(QByteArray(reinterpret_cast<const char *>(page.constScanLine(y)), page.width() * 4), y);
-    const QImage barRows = TestWindowContent::bar(400, bar).copy(area.x(), 0, area.width(), bar);
-    ASSERT_GT(saved.height(), bar);
-    EXPECT_TRUE(saved.copy(0, 0, saved.width(), bar) == barRows) << "the bar is not on top";
-    int previous = -1;
-    for (int y = bar; y < saved.height(); ++y) {
-        const auto found = pageRows.constFind(
-            QByteArray(reinterpret_cast<const char *>(saved.constScanLine(y)), saved.width() * 4));
-        ASSERT_NE(found, pageRows.constEnd()) << "row " << y << " is not of the page";
-        ASSERT_GT(*found, previous) << "row " << y << " repeats the page";
-        previous = *found;
-    }
-    EXPECT_EQ(previous, 44 * step + area.height() - 1) << "the page's last row seen";
+    QImage expected(area.width(), bar + 500 + 500, QImage::Format_RGB32);
+    QPainter painter(&expected);
+    painter.drawImage(0, 0, TestWindowContent::bar(400, bar), area.x(), 0, area.width(), bar);
+    painter.drawImage(0, bar, page, 0, bar, area.width(), 500);
+    painter.drawImage(0, bar + 500, page, 0, 640 + bar, area.width(), 500);
+    painter.end();
+    EXPECT_TRUE(saved == expected);
 }
 
 } // namespace
