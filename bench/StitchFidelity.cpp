@@ -359,7 +359,7 @@ int main(int argc, char **argv)
     const Font font = makeFont(fontRandom);
     std::printf("rectangle %d x %d, pages up to about %d rows, %d sequences per kind and speed\n\n", width,
         frameHeight, targetPageHeight, perCell);
-    const char *columns = "   exact | of read |     err | rep";
+    const char *columns = "  exact | of read |     err | rep";
     std::printf("                                    current search                   || current search with the wheel"
                 "     || first search\n");
     std::printf("kind     | speed      | seqs | read || %s || %s ||   exact |     err | rep\n", columns, columns);
