@@ -1,5 +1,6 @@
 // How often stitching gives back the true page, by kind of page and way of
-// scrolling, for the current search and the first one side by side.
+// scrolling, for the current search with and without the wheel's readings
+// and the first search side by side.
 //
 //   build/bench/quillet_stitch_fidelity [sequences per kind and speed, default 10]
 //
@@ -19,7 +20,9 @@
 // caret and the scrollbar columns left out of the comparison), of all
 // sequences and of the readable ones; err = mean |output height − page
 // height| in rows; rep = sequences whose output holds more content rows
-// than the page (content repeated).
+// than the page (content repeated). With the wheel, each frame carries the
+// reading of a wheel that moves the page 40 rows a step (as if every way of
+// scrolling came from it, smooth scrolling giving fractions of a step).
 #include "OldStitcher.h"
 #include "capture/FrameStitcher.h"
 
@@ -280,17 +283,20 @@ bool readable(const QList<int> &tops, int content, const QImage &page)
     return true;
 }
 
+constexpr int methods = 3; // current, current with the wheel, first
+constexpr double rowsPerStep = 40;
+
 struct Tally
 {
     int sequences = 0, readable = 0;
-    int exact[2] = {}, exactReadable[2] = {}, repeats[2] = {};
-    double heightError[2] = {};
+    int exact[methods] = {}, exactReadable[methods] = {}, repeats[methods] = {};
+    double heightError[methods] = {};
 
     void add(const Tally &o)
     {
         sequences += o.sequences;
         readable += o.readable;
-        for (int m = 0; m < 2; ++m) {
+        for (int m = 0; m < methods; ++m) {
             exact[m] += o.exact[m];
             exactReadable[m] += o.exactReadable[m];
             repeats[m] += o.repeats[m];
@@ -312,8 +318,12 @@ void measure(Kind kind, int speed, quint32 seed, const Font &font, Tally &tally)
     const bool canRead = readable(tops, content, page);
     tally.sequences += 1;
     tally.readable += canRead;
-    const QImage outputs[2] = {FrameStitcher::stitchFrames(frames), OldStitcher::stitchFrames(frames)};
-    for (int m = 0; m < 2; ++m) {
+    QList<double> wheel;
+    for (int top : tops)
+        wheel.append(top / rowsPerStep);
+    const QImage outputs[methods] = {FrameStitcher::stitchFrames(frames),
+        FrameStitcher::stitchFrames(frames, {}, wheel), OldStitcher::stitchFrames(frames)};
+    for (int m = 0; m < methods; ++m) {
         const QImage out = masked(kind, outputs[m]);
         const bool exact = out == truth;
         tally.exact[m] += exact;
@@ -330,10 +340,13 @@ double share(int part, int whole)
 
 void printRow(const char *kind, const char *speed, const Tally &t)
 {
-    std::printf("%-8s | %-10s | %4d | %4d | %5.0f %% | %5.0f %% | %7.1f | %3d || %5.0f %% | %7.1f | %3d\n", kind,
-        speed, t.sequences, t.readable, share(t.exact[0], t.sequences), share(t.exactReadable[0], t.readable),
-        t.heightError[0] / std::max(1, t.sequences), t.repeats[0], share(t.exact[1], t.sequences),
-        t.heightError[1] / std::max(1, t.sequences), t.repeats[1]);
+    std::printf("%-8s | %-10s | %4d | %4d", kind, speed, t.sequences, t.readable);
+    for (int m = 0; m < 2; ++m) {
+        std::printf(" || %5.0f %% | %5.0f %% | %7.1f | %3d", share(t.exact[m], t.sequences),
+            share(t.exactReadable[m], t.readable), t.heightError[m] / std::max(1, t.sequences), t.repeats[m]);
+    }
+    std::printf(" || %5.0f %% | %7.1f | %3d\n", share(t.exact[2], t.sequences),
+        t.heightError[2] / std::max(1, t.sequences), t.repeats[2]);
 }
 
 } // namespace
@@ -346,9 +359,12 @@ int main(int argc, char **argv)
     const Font font = makeFont(fontRandom);
     std::printf("rectangle %d x %d, pages up to about %d rows, %d sequences per kind and speed\n\n", width,
         frameHeight, targetPageHeight, perCell);
-    std::printf("                                  current search                   || first search\n");
-    std::printf("kind     | speed      | seqs | read |   exact | of read |     err | rep ||   exact |     err | rep\n");
-    std::printf("---------|------------|------|------|---------|---------|---------|-----||---------|---------|----\n");
+    const char *columns = "  exact | of read |     err | rep";
+    std::printf("                                    current search                   || current search with the wheel"
+                "     || first search\n");
+    std::printf("kind     | speed      | seqs | read || %s || %s ||   exact |     err | rep\n", columns, columns);
+    std::printf("---------|------------|------|------||---------|---------|---------|-----||---------|---------|"
+                "---------|-----||---------|---------|----\n");
     Tally all;
     Tally textSteady;
     for (int k = 0; k < 6; ++k) {

@@ -71,7 +71,8 @@ QuilletApp::QuilletApp(Platform platform)
     m_outputWindows = std::make_unique<StandardCaptureOutputs>();
     m_outputs = std::make_unique<CaptureOutputPipeline>(*m_fileService, *m_settings, *m_outputWindows);
     m_scrollCaptureService = std::make_unique<ScrollCaptureService>(
-        ScrollCaptureService::regionsOf(*m_captureService), *m_outputs, *m_platform.compositing);
+        ScrollCaptureService::regionsOf(*m_captureService), *m_outputs, *m_platform.compositing,
+        m_platform.wheel.get());
     const auto mainDisplay = [panels, displays = m_platform.displays]() -> std::optional<quint32> {
         if (const std::optional<quint32> id = displayIDOfScreen(panels.mainScreen()))
             return id;

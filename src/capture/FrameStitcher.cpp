@@ -2,6 +2,7 @@
 
 #include "capture/CaptureError.h"
 #include "capture/OverlapSearch.h"
+#include "capture/ScrollWheelHints.h"
 
 #include <QPainter>
 #include <QtNumeric>
@@ -55,17 +56,20 @@ QList<RowSignatures> signaturesFor(const QList<QImage> &frames, const QList<RowS
 class Planner
 {
 public:
-    Planner(const QList<QImage> &frames, const QList<RowSignatures> &signatures)
+    Planner(const QList<QImage> &frames, const QList<RowSignatures> &signatures, const QList<double> &wheelSteps)
         : m_frames(frames)
         , m_signatures(signatures)
         , m_size(frames.front().size())
         , m_bands(OverlapSearch::fixedBands(signatures))
         , m_search(m_bands, m_size.height())
+        , m_wheel(wheelSteps, frames.size())
+        , m_evidence(frames.size())
     {
     }
 
     Layout plan()
     {
+        gatherEvidence();
         for (qsizetype i = 0; i < m_frames.size(); ++i) {
             if (m_frames[i].size() != m_size) {
                 closeRun();
@@ -77,7 +81,8 @@ public:
                 place(i, 0, m_bands.top, m_layout.height);
                 m_contentTop = m_layout.height + m_bands.top;
             } else {
-                m_contentTop += m_search.shift(m_signatures[i - 1], m_signatures[i], m_frames[i - 1], m_frames[i]);
+                m_contentTop += m_search.shift(m_signatures[i - 1], m_signatures[i], m_frames[i - 1], m_frames[i],
+                    m_evidence[i], m_wheel.estimate(i));
             }
             place(i, m_bands.top, m_search.contentHeight(), m_contentTop);
             m_runEnd = i;
@@ -87,6 +92,21 @@ public:
     }
 
 private:
+    // What the rows prove of every pair comes first, so that the wheel's
+    // ratio is learnt from the whole capture before any blank stretch,
+    // even one at its start, is measured with it.
+    void gatherEvidence()
+    {
+        for (qsizetype i = 1; i < m_frames.size(); ++i) {
+            if (m_frames[i].size() != m_size || m_frames[i - 1].size() != m_size)
+                continue;
+            m_evidence[i] = m_search.evidence(m_signatures[i - 1], m_signatures[i]);
+            const std::optional<int> shift = m_evidence[i].shift;
+            if (shift && *shift < m_search.contentHeight())
+                m_wheel.learn(i, *shift);
+        }
+    }
+
     void place(qsizetype frame, int top, int rows, qint64 at)
     {
         if (rows > 0)
@@ -108,6 +128,8 @@ private:
     QSize m_size;
     OverlapSearch::Bands m_bands;
     OverlapSearch m_search;
+    ScrollWheelHints m_wheel;
+    QList<OverlapSearch::Evidence> m_evidence; // of each frame and the one before
     Layout m_layout;
     qint64 m_contentTop = 0;
     qsizetype m_runEnd = -1; // the last frame of the current run, if one is open
@@ -188,14 +210,15 @@ private:
 
 } // namespace
 
-QImage stitchFrames(const QList<QImage> &frames, const QList<RowSignatures> &signatures)
+QImage stitchFrames(
+    const QList<QImage> &frames, const QList<RowSignatures> &signatures, const QList<double> &wheelSteps)
 {
     if (frames.isEmpty())
         throw CaptureFailure(CaptureError::stitchingFailed);
     if (frames.size() == 1)
         return frames.front();
     const QList<RowSignatures> made = signaturesFor(frames, signatures);
-    const Layout layout = Planner(frames, made).plan();
+    const Layout layout = Planner(frames, made, wheelSteps).plan();
     QImage output = allocateOutput(frames.front().width(), layout.height);
     Painter(output, frames, layout.pieces).draw();
     return output;

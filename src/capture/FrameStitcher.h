@@ -22,8 +22,13 @@ namespace FrameStitcher {
 // of another size than the first is appended below the one before.
 // `signatures`, when given, holds RowSignatures::of(frame) for every frame
 // (made while the frames arrived); otherwise they are made here.
+// `wheelSteps`, when given, holds the scroll wheel's reading as each frame
+// was taken (ScrollWheel::steps): where two frames share only blank rows or
+// none, the page is taken to have moved as far as the wheel turned, at the
+// pixels per step the rest of the capture showed.
 // Throws CaptureFailure(CaptureError::stitchingFailed) for an empty list and
 // for an output that cannot be allocated (too tall or out of memory).
-QImage stitchFrames(const QList<QImage> &frames, const QList<RowSignatures> &signatures = {});
+QImage stitchFrames(const QList<QImage> &frames, const QList<RowSignatures> &signatures = {},
+    const QList<double> &wheelSteps = {});
 
 } // namespace FrameStitcher

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <climits>
+#include <cmath>
 #include <numeric>
 
 namespace {
@@ -106,25 +107,59 @@ OverlapSearch::OverlapSearch(Bands bands, int frameHeight)
 {
 }
 
-int OverlapSearch::shift(const RowSignatures &a, const RowSignatures &b, const QImage &frameA, const QImage &frameB)
+OverlapSearch::Evidence OverlapSearch::evidence(const RowSignatures &a, const RowSignatures &b)
 {
     const Pair p{a.rows, b.rows};
-    if (agree(p, 0))
-        return 0; // the bands agree in every pair, so the frames are equal
-    std::optional<int> s = exactShift(p);
-    if (!s)
-        s = tolerantShift(p);
-    if (!s)
+    Evidence found;
+    if (agree(p, 0)) {
+        // The bands agree in every pair, so the frames are equal: a pause,
+        // unless all they show is blank rows that any move would leave equal.
+        if (distinctContent(p.b, m_content, exactDistinctRows) >= exactDistinctRows)
+            found.shift = 0;
+        else
+            found.equal = true;
+        return found;
+    }
+    found.shift = exactShift(p, found.thin);
+    if (!found.shift)
+        found.shift = tolerantShift(p);
+    return found;
+}
+
+int OverlapSearch::shift(const RowSignatures &a, const RowSignatures &b, const QImage &frameA,
+    const QImage &frameB, const Evidence &evidence, std::optional<double> estimate)
+{
+    const Pair p{a.rows, b.rows};
+    std::optional<int> s = evidence.shift;
+    if (!s && evidence.equal && !estimate)
+        s = 0;
+    if (!s && !estimate)
         s = lastShift(p);
-    if (!s)
+    if (!s && !evidence.equal)
         s = nearlyEqualShift(p, frameA, frameB);
+    if (!s && estimate)
+        s = nearestAllowed(p, *estimate);
     if (!s)
-        s = m_thinExact;
+        s = evidence.thin;
     if (!s)
         return m_content;
     if (*s > 0)
         m_lastShift = s;
     return *s;
+}
+
+// The shift nearest the estimate at which every row of the overlap agrees;
+// the content height (no overlap) always does.
+int OverlapSearch::nearestAllowed(Pair p, double estimate) const
+{
+    const int centre = int(std::clamp<double>(std::round(estimate), 0, m_content));
+    for (int d = 0; d <= m_content; ++d) {
+        if (centre - d >= 0 && agree(p, centre - d))
+            return centre - d;
+        if (centre + d <= m_content && agree(p, centre + d))
+            return centre + d;
+    }
+    return m_content;
 }
 
 bool OverlapSearch::agree(Pair p, int s) const
@@ -153,9 +188,8 @@ int OverlapSearch::distinctContent(const QList<Row> &b, int overlap, int enough)
 // than two distinct content rows the search stops (smaller overlaps hold
 // fewer still); with one it is kept as the answer of last resort, since
 // appending the frame whole would repeat that row for certain.
-std::optional<int> OverlapSearch::exactShift(Pair p)
+std::optional<int> OverlapSearch::exactShift(Pair p, std::optional<int> &thin) const
 {
-    m_thinExact.reset();
     for (int s = 1; s < m_content; ++s) {
         if (!agree(p, s))
             continue;
@@ -163,7 +197,7 @@ std::optional<int> OverlapSearch::exactShift(Pair p)
         if (distinct >= exactDistinctRows)
             return s;
         if (distinct == 1)
-            m_thinExact = s;
+            thin = s;
         return std::nullopt;
     }
     return std::nullopt;

@@ -35,7 +35,6 @@ ScrollCaptureControlView::ScrollCaptureControlView(ScrollCaptureService *service
     , m_cancelButton(makeButton(QStringLiteral("Cancel"), &ScrollCaptureControlView::cancelTapped))
     , m_frameCountLabel(new QLabel(frameCountText(0, false), this))
 {
-    setFixedSize(Width, Height);
     m_doneButton->setEnabled(false);
 
     // The system font's digits share one width, so the count does not jitter.
@@ -44,16 +43,38 @@ ScrollCaptureControlView::ScrollCaptureControlView(ScrollCaptureService *service
     m_frameCountLabel->setFont(labelFont);
     m_frameCountLabel->setForegroundRole(QPalette::PlaceholderText);
     m_frameCountLabel->hide();
+    reserveRecordingRoom();
 
     auto *stack = new QHBoxLayout(this);
-    stack->setContentsMargins(4, 0, 4, 0);
     stack->setSpacing(6);
-    stack->addStretch();
     for (QWidget *item : {static_cast<QWidget *>(m_startButton), static_cast<QWidget *>(m_doneButton),
              static_cast<QWidget *>(m_cancelButton), static_cast<QWidget *>(m_frameCountLabel)}) {
         stack->addWidget(item, 0, Qt::AlignVCenter);
     }
     stack->addStretch();
+    // Centred once, then fixed from the left edge: a panel that has to
+    // grow grows to the right and no button moves.
+    stack->setContentsMargins(Margin, 0, Margin, 0);
+    const int natural = stack->sizeHint().width();
+    const int width = std::max(int(Width), natural);
+    stack->setContentsMargins(Margin + (width - natural) / 2, 0, Margin, 0);
+    setFixedSize(width, Height);
+}
+
+// What recording shows takes its room from the start, so that pressing Start
+// moves no button: the pointer that pressed Start finds Done where it was.
+void ScrollCaptureControlView::reserveRecordingRoom()
+{
+    m_startButton->ensurePolished();
+    m_startButton->setText(QStringLiteral("Recording…"));
+    const int recordingWidth = m_startButton->sizeHint().width();
+    m_startButton->setText(QStringLiteral("Start"));
+    m_startButton->setFixedWidth(std::max(recordingWidth, m_startButton->sizeHint().width()));
+    m_frameCountLabel->setMinimumWidth(
+        m_frameCountLabel->fontMetrics().horizontalAdvance(frameCountText(9999, false)));
+    QSizePolicy policy = m_frameCountLabel->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    m_frameCountLabel->setSizePolicy(policy);
 }
 
 ScrollCaptureControlView::~ScrollCaptureControlView() = default;
@@ -64,8 +85,8 @@ QWidget *ScrollCaptureControlView::makePanel(ScrollCaptureService *service, bool
         Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
     panel->setAttribute(Qt::WA_ShowWithoutActivating);
     panel->setWindowTitle(QStringLiteral("Scroll Capture"));
-    panel->setFixedSize(Width, Height);
-    new ScrollCaptureControlView(service, panel);
+    auto *view = new ScrollCaptureControlView(service, panel);
+    panel->setFixedSize(view->size());
     if (composited)
         panel->setAttribute(Qt::WA_TranslucentBackground);
     else
@@ -79,22 +100,18 @@ void ScrollCaptureControlView::shapePanel(QWidget *panel)
     panel->setMask(QRegion(roundedOutline(QRectF(panel->rect())).toFillPolygon().toPolygon()));
 }
 
-// The panel is 240 points wide, but its texts are never cut or wrapped: when
-// "Recording…", the buttons and a long counter ("12 frames · memory full")
-// need more room, the panel widens about its centre and stays centred on
-// the rectangle being captured.
+// Texts are never cut or wrapped: a counter longer than the room kept for
+// it ("12 frames · memory full") widens the panel to the right.
 void ScrollCaptureControlView::fitToContents()
 {
-    const int wanted = std::max(int(Width), layout()->sizeHint().width());
+    const int wanted = layout()->sizeHint().width();
     if (wanted <= width())
         return;
-    QWidget *panel = window();
-    const int grownBy = wanted - width();
     setFixedSize(wanted, Height);
+    QWidget *panel = window();
     if (panel == this)
         return;
     panel->setFixedSize(wanted, Height);
-    panel->move(panel->x() - grownBy / 2, panel->y());
     if (!panel->mask().isEmpty())
         shapePanel(panel);
 }
@@ -124,7 +141,6 @@ void ScrollCaptureControlView::startTapped()
     m_startButton->setEnabled(false);
     m_doneButton->setEnabled(true);
     m_frameCountLabel->show();
-    fitToContents();
 
     m_pollTimer = std::make_unique<QTimer>();
     m_pollTimer->setInterval(PollIntervalMs);

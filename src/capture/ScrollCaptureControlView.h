@@ -24,6 +24,7 @@ public:
     static constexpr int Height = 44;
     static constexpr int CornerRadius = 10;
     static constexpr int PollIntervalMs = 200;
+    static constexpr int Margin = 4;
 
     explicit ScrollCaptureControlView(ScrollCaptureService *service, QWidget *parent = nullptr);
     ~ScrollCaptureControlView() override;
@@ -59,6 +60,7 @@ protected:
 
 private:
     static void shapePanel(QWidget *panel);
+    void reserveRecordingRoom();
     void fitToContents();
     QPushButton *makeButton(const QString &title, void (ScrollCaptureControlView::*action)());
 

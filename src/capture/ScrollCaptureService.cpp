@@ -6,8 +6,10 @@
 #include "capture/DisplayLookup.h"
 #include "capture/FrameStitcher.h"
 #include "capture/ScrollCaptureControlView.h"
+#include "capture/ScrollCaptureFrame.h"
 #include "output/CaptureOutputPipeline.h"
 #include "platform/CompositingManager.h"
+#include "platform/ScrollWheel.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -24,11 +26,13 @@ const QString FailureTitle = QStringLiteral("Scroll Capture Failed");
 } // namespace
 
 ScrollCaptureService::ScrollCaptureService(
-    FrameSource grabRegion, CaptureOutputPipeline &outputs, CompositingManager &compositing, QObject *parent)
+    FrameSource grabRegion, CaptureOutputPipeline &outputs, CompositingManager &compositing, ScrollWheel *wheel,
+    QObject *parent)
     : QObject(parent)
     , m_grabRegion(std::move(grabRegion))
     , m_outputs(outputs)
     , m_compositing(compositing)
+    , m_wheel(wheel)
     , m_stitch(&FrameStitcher::stitchFrames)
     , m_memoryBudget(defaultMemoryBudget())
 {
@@ -36,7 +40,13 @@ ScrollCaptureService::ScrollCaptureService(
 
 ScrollCaptureService::~ScrollCaptureService()
 {
+    stopTimer();
     delete m_controlPanel;
+}
+
+QWidget *ScrollCaptureService::rectangleFrame() const
+{
+    return m_rectangleFrame.get();
 }
 
 ScrollCaptureService::FrameSource ScrollCaptureService::regionsOf(CaptureService &captureService)
@@ -54,18 +64,19 @@ qint64 ScrollCaptureService::defaultMemoryBudget()
     return qint64(pages) * pageSize / 4;
 }
 
-QRect ScrollCaptureService::panelFrameFor(QRectF rect, QRect available)
+QRect ScrollCaptureService::panelFrameFor(QRectF rect, QRect available, QSize size)
 {
-    const int x = qRound(rect.center().x() - PanelWidth / 2.0);
-    const int above = qRound(rect.top() - PanelGap - PanelHeight);
+    const int x = qRound(rect.center().x() - size.width() / 2.0);
+    const int above = qRound(rect.top() - PanelGap - size.height());
     if (available.isEmpty())
-        return {x, above, PanelWidth, PanelHeight};
+        return {QPoint(x, above), size};
     const int below = qRound(rect.bottom() + PanelGap);
-    const int lowest = available.y() + available.height() - PanelHeight;
+    const int lowest = available.y() + available.height() - size.height();
     const int y = above >= available.top() ? above : below <= lowest ? below : qRound(rect.top() + PanelGap);
-    const int rightmost = available.x() + available.width() - PanelWidth;
-    return {std::clamp(x, available.left(), std::max(available.left(), rightmost)),
-        std::clamp(y, available.top(), std::max(available.top(), lowest)), PanelWidth, PanelHeight};
+    const int rightmost = available.x() + available.width() - size.width();
+    return {QPoint(std::clamp(x, available.left(), std::max(available.left(), rightmost)),
+                std::clamp(y, available.top(), std::max(available.top(), lowest))),
+        size};
 }
 
 void ScrollCaptureService::startScrollCapture(QRectF rect, quint32 displayID)
@@ -90,6 +101,7 @@ void ScrollCaptureService::beginCapturing()
     m_captureTimer->setTimerType(Qt::PreciseTimer);
     connect(m_captureTimer.get(), &QTimer::timeout, this, &ScrollCaptureService::captureFrame);
     m_captureTimer->start();
+    m_wheelCounting = m_wheel && m_wheel->startCounting();
 }
 
 // Deliberately blind to isCapturing: a grab in flight at Done or Cancel
@@ -100,11 +112,19 @@ void ScrollCaptureService::captureFrame()
         return;
     m_isCapturingFrame = true;
     const quint64 generation = m_generation;
+    // Read as the grab is asked for: the turns that moved the page before
+    // the grab are then counted for this frame.
+    std::optional<double> wheelSteps;
+    if (m_wheelCounting)
+        wheelSteps = m_wheel->steps();
     m_grabRegion(m_captureRect, m_captureDisplayID)
-        .then(this, [this, generation](QFuture<CaptureResult> grab) { frameArrived(generation, grab); });
+        .then(this, [this, generation, wheelSteps](QFuture<CaptureResult> grab) {
+            frameArrived(generation, wheelSteps, grab);
+        });
 }
 
-void ScrollCaptureService::frameArrived(quint64 generation, QFuture<CaptureResult> grab)
+void ScrollCaptureService::frameArrived(
+    quint64 generation, std::optional<double> wheelSteps, QFuture<CaptureResult> grab)
 {
     m_isCapturingFrame = false;
     std::optional<QImage> frame;
@@ -115,10 +135,10 @@ void ScrollCaptureService::frameArrived(quint64 generation, QFuture<CaptureResul
         return;
     }
     if (generation == m_generation && !frame->isNull())
-        appendFrame(*frame);
+        appendFrame(*frame, wheelSteps);
 }
 
-void ScrollCaptureService::appendFrame(const QImage &frame)
+void ScrollCaptureService::appendFrame(const QImage &frame, std::optional<double> wheelSteps)
 {
     const qint64 bytes = frame.sizeInBytes();
     if (m_isMemoryFull || m_framesBytes + bytes > m_memoryBudget) {
@@ -129,6 +149,8 @@ void ScrollCaptureService::appendFrame(const QImage &frame)
     }
     m_capturedFrames.append(frame);
     m_frameSignatures.append(QtConcurrent::run(&RowSignatures::of, frame));
+    if (wheelSteps)
+        m_frameWheelSteps.append(*wheelSteps);
     m_framesBytes += bytes;
     setFrameCount(int(m_capturedFrames.size()));
 }
@@ -147,7 +169,7 @@ void ScrollCaptureService::finishCapture()
         runOutputSteps(frames.first());
         return;
     }
-    stitchAndOutput(frames, m_frameSignatures);
+    stitchAndOutput(frames, m_frameSignatures, m_frameWheelSteps);
 }
 
 void ScrollCaptureService::cancelCapture()
@@ -158,14 +180,14 @@ void ScrollCaptureService::cancelCapture()
     closeControlPanel();
 }
 
-void ScrollCaptureService::stitchAndOutput(
-    const QList<QImage> &frames, const QList<QFuture<RowSignatures>> &signatures)
+void ScrollCaptureService::stitchAndOutput(const QList<QImage> &frames,
+    const QList<QFuture<RowSignatures>> &signatures, const QList<double> &wheelSteps)
 {
-    const auto stitch = [stitcher = m_stitch, frames, signatures] {
+    const auto stitch = [stitcher = m_stitch, frames, signatures, wheelSteps] {
         QList<RowSignatures> ready;
         for (const QFuture<RowSignatures> &hashing : signatures)
             ready.append(hashing.result());
-        return stitcher(frames, ready);
+        return stitcher(frames, ready, wheelSteps.mid(0, frames.size()));
     };
     QtConcurrent::run(stitch).then(this, [this](QFuture<QImage> stitched) {
         QImage image;
@@ -204,13 +226,16 @@ void ScrollCaptureService::showControlPanel(QRectF rect)
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     QWidget *panel = ScrollCaptureControlView::makePanel(this, m_compositing.isRunning());
-    panel->setGeometry(panelFrameFor(rect, screen ? screen->availableGeometry() : QRect()));
+    panel->setGeometry(panelFrameFor(rect, screen ? screen->availableGeometry() : QRect(), panel->size()));
     panel->show();
     m_controlPanel = panel;
+    m_rectangleFrame = std::make_unique<ScrollCaptureFrame>(rect);
+    m_rectangleFrame->show();
 }
 
 void ScrollCaptureService::closeControlPanel()
 {
+    m_rectangleFrame.reset();
     if (!m_controlPanel)
         return;
     m_controlPanel->hide();
@@ -223,12 +248,16 @@ void ScrollCaptureService::closeControlPanel()
 void ScrollCaptureService::stopTimer()
 {
     m_captureTimer.reset();
+    if (m_wheelCounting)
+        m_wheel->stopCounting();
+    m_wheelCounting = false;
 }
 
 void ScrollCaptureService::clearFrames()
 {
     m_capturedFrames.clear();
     m_frameSignatures.clear();
+    m_frameWheelSteps.clear();
     m_framesBytes = 0;
     setFrameCount(0);
     setMemoryFull(false);

@@ -20,6 +20,8 @@ class CaptureOutputPipeline;
 class CaptureService;
 class CompositingManager;
 class Error;
+class ScrollCaptureFrame;
+class ScrollWheel;
 
 // Records a long page as one tall image: while the user scrolls, it grabs
 // one fixed rectangle five times a second, and on Done stitches the frames
@@ -40,14 +42,15 @@ public:
     static constexpr int PanelGap = 10;
 
     using FrameSource = std::function<QFuture<CaptureResult>(QRectF rect, quint32 displayID)>;
-    using Stitcher
-        = std::function<QImage(const QList<QImage> &frames, const QList<RowSignatures> &signatures)>;
+    using Stitcher = std::function<QImage(
+        const QList<QImage> &frames, const QList<RowSignatures> &signatures, const QList<double> &wheelSteps)>;
 
     // `grabRegion` takes one frame (CaptureService::captureRegion in the
-    // application); `outputs` writes the result. The other objects must
-    // outlive the service.
+    // application); `outputs` writes the result; `wheel`, if any, is read
+    // with every frame, to measure the blank stretches of a page. The other
+    // objects must outlive the service.
     ScrollCaptureService(FrameSource grabRegion, CaptureOutputPipeline &outputs,
-        CompositingManager &compositing, QObject *parent = nullptr);
+        CompositingManager &compositing, ScrollWheel *wheel = nullptr, QObject *parent = nullptr);
     ~ScrollCaptureService() override;
 
     // The region capture of `captureService`, as a frame source.
@@ -71,11 +74,15 @@ public:
     // The frames reached the memory budget: the timer stopped, Done still works.
     bool isMemoryFull() const { return m_isMemoryFull; }
     const QList<QImage> &capturedFrames() const { return m_capturedFrames; }
+    // The wheel's reading as each frame was taken; empty without a wheel.
+    const QList<double> &frameWheelSteps() const { return m_frameWheelSteps; }
     QRectF captureRect() const { return m_captureRect; }
     quint32 captureDisplayID() const { return m_captureDisplayID; }
     bool isCapturingFrame() const { return m_isCapturingFrame; }
     QTimer *captureTimer() const { return m_captureTimer.get(); }
     QWidget *controlPanel() const { return m_controlPanel; }
+    // The frame drawn around the rectangle while the panel is up.
+    QWidget *rectangleFrame() const;
 
     // Bytes of frames that may be held at once; a quarter of physical memory by default.
     qint64 memoryBudget() const { return m_memoryBudget; }
@@ -84,12 +91,12 @@ public:
     // Replaces the frame stitcher (FrameStitcher::stitchFrames).
     void setStitcher(Stitcher stitcher) { m_stitch = std::move(stitcher); }
 
-    // The panel's place for a selection, inside `available` (the screen's
-    // area without panels and docks) so that its buttons stay in reach:
-    // centred above the selection, PanelGap points off its top edge; where
-    // that does not fit, as far below its bottom edge; else PanelGap points
-    // inside its top edge. An empty `available` leaves it above.
-    static QRect panelFrameFor(QRectF rect, QRect available);
+    // The place of a panel of `size` for a selection, inside `available`
+    // (the screen's area without panels and docks) so that its buttons stay
+    // in reach: centred above the selection, PanelGap points off its top
+    // edge; where that does not fit, as far below its bottom edge; else
+    // PanelGap points inside its top edge. An empty `available` leaves it above.
+    static QRect panelFrameFor(QRectF rect, QRect available, QSize size = {PanelWidth, PanelHeight});
 
 signals:
     void isCapturingChanged(bool isCapturing);
@@ -104,15 +111,18 @@ private:
     void stopTimer();
     void showControlPanel(QRectF rect);
     void closeControlPanel();
-    void frameArrived(quint64 generation, QFuture<CaptureResult> grab);
-    void appendFrame(const QImage &frame);
-    void stitchAndOutput(const QList<QImage> &frames, const QList<QFuture<RowSignatures>> &signatures);
+    void frameArrived(quint64 generation, std::optional<double> wheelSteps, QFuture<CaptureResult> grab);
+    void appendFrame(const QImage &frame, std::optional<double> wheelSteps);
+    void stitchAndOutput(const QList<QImage> &frames, const QList<QFuture<RowSignatures>> &signatures,
+        const QList<double> &wheelSteps);
     void runOutputSteps(const QImage &image);
     void alert(const Error &error);
 
     FrameSource m_grabRegion;
     CaptureOutputPipeline &m_outputs;
     CompositingManager &m_compositing;
+    ScrollWheel *m_wheel;
+    bool m_wheelCounting = false;
     Stitcher m_stitch;
 
     bool m_isCapturing = false;
@@ -122,12 +132,14 @@ private:
     // Each frame's rows are hashed on a worker as it arrives, so that Done
     // does not wait for all of them at once.
     QList<QFuture<RowSignatures>> m_frameSignatures;
+    QList<double> m_frameWheelSteps;
     qint64 m_framesBytes = 0;
     qint64 m_memoryBudget;
     std::unique_ptr<QTimer> m_captureTimer;
     QRectF m_captureRect;
     quint32 m_captureDisplayID = 0;
     QPointer<QWidget> m_controlPanel;
+    std::unique_ptr<ScrollCaptureFrame> m_rectangleFrame;
     bool m_isCapturingFrame = false;
     // Bumped by every start, so that a grab begun for an earlier capture
     // cannot slip a frame of another rectangle into the next one.

@@ -12,7 +12,9 @@ target_sources(quillet_core PRIVATE
 target_sources(quillet_core PRIVATE
     capture/RowSignatures.cpp capture/RowSignatures.h
     capture/OverlapSearch.cpp capture/OverlapSearch.h
+    capture/ScrollWheelHints.cpp capture/ScrollWheelHints.h
     capture/FrameStitcher.cpp capture/FrameStitcher.h)
 target_sources(quillet_core PRIVATE
     capture/ScrollCaptureService.cpp capture/ScrollCaptureService.h
-    capture/ScrollCaptureControlView.cpp capture/ScrollCaptureControlView.h)
+    capture/ScrollCaptureControlView.cpp capture/ScrollCaptureControlView.h
+    capture/ScrollCaptureFrame.cpp capture/ScrollCaptureFrame.h)

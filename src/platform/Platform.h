@@ -10,6 +10,7 @@ class KeyboardLayout;
 class LoginItems;
 class ScreenCapturePermission;
 class ScreenGrabber;
+class ScrollWheel;
 class SoundPlayer;
 class TrayAvailability;
 class WindowActivator;
@@ -33,4 +34,5 @@ struct Platform
     std::shared_ptr<LoginItems> loginItems = {};
     // None: a tray is taken to be there, and Qt finds it or not.
     std::shared_ptr<TrayAvailability> tray = {};
+    std::shared_ptr<ScrollWheel> wheel = {};
 };

@@ -2,6 +2,7 @@
 #include "platform/KeyboardFocus.h"
 #include "platform/LoginItems.h"
 #include "platform/ScreenGrabber.h"
+#include "platform/ScrollWheel.h"
 #include "platform/WindowActivator.h"
 #include "platform/WindowList.h"
 
@@ -12,3 +13,4 @@ WindowList::~WindowList() = default;
 KeyboardFocus::~KeyboardFocus() = default;
 WindowActivator::~WindowActivator() = default;
 LoginItems::~LoginItems() = default;
+ScrollWheel::~ScrollWheel() = default;

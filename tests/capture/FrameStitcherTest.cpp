@@ -1,5 +1,6 @@
 #include "capture/FrameStitcher.h"
 #include "capture/CaptureError.h"
+#include "capture/ScrollWheelHints.h"
 #include "fakes/Fixtures.h"
 
 #include <gtest/gtest.h>
@@ -267,4 +268,79 @@ TEST(FrameStitcherTest, FailuresAndASingleFrame)
     QList<QImage> moreBytesThanMemory{uniform(1 << 15, 1, Qt::red)};
     moreBytesThanMemory.append(tallerThanAnyImage.mid(0, 511));
     expectStitchingFails(moreBytesThanMemory);
+}
+
+// The wheel's ratio comes from the pairs the content proved, in frame order.
+TEST(ScrollWheelHintsTest, LearnsPixelsPerStepFromProvenMoves)
+{
+    // The wheel's readings; the number of frames; the proven pairs (later
+    // frame, rows moved); the ratio learnt.
+    const std::tuple<const char *, QList<double>, int, QList<std::pair<int, int>>, std::optional<double>> cases[] = {
+        {"steady", {0, 2, 4, 6}, 4, {{1, 40}, {2, 40}, {3, 40}}, 20},
+        {"the page a frame behind its wheel", {0, 2, 4, 4}, 4, {{1, 0}, {2, 40}, {3, 40}}, 20},
+        {"turned on at the end of the page", {0, 2, 4, 6, 8}, 5, {{1, 40}, {2, 40}, {3, 0}, {4, 0}}, 20},
+        {"an unproven pair drops what a pause carried", {0, 2, 4, 6}, 4, {{1, 0}, {3, 40}}, 20},
+        {"turned upward", {0, 2, 1, 3}, 4, {{1, 40}, {2, 40}, {3, 40}}, 20},
+        {"less than a step proven", {0, 0.5}, 2, {{1, 10}}, std::nullopt},
+        {"readings missing for some frames", {0, 2}, 3, {{1, 40}, {2, 40}}, std::nullopt},
+    };
+    for (const auto &[name, steps, frames, proven, ratio] : cases) {
+        SCOPED_TRACE(name);
+        ScrollWheelHints hints(steps, frames);
+        for (const auto &[later, shift] : proven)
+            hints.learn(later, shift);
+        EXPECT_EQ(hints.pixelsPerStep(), ratio);
+    }
+    // An estimate only where the wheel turned downward, once learnt.
+    ScrollWheelHints hints({0, 2, 5, 5, 4}, 5);
+    EXPECT_EQ(hints.estimate(1), std::nullopt);
+    hints.learn(1, 30);
+    EXPECT_EQ(std::tuple(hints.estimate(2), hints.estimate(3), hints.estimate(4)),
+        std::tuple(std::optional<double>(45), std::nullopt, std::nullopt));
+}
+
+// Where two frames share only blank rows, or none, the wheel tells how far
+// the page moved; what the content proves still wins everywhere else.
+TEST(FrameStitcherTest, TheWheelMeasuresWhatBlankRowsCannot)
+{
+    // 6 rows a wheel step. Content, a blank stretch of 2.5 frames, content.
+    const QImage blanks = withRect(page(W, 0, 600), QRect(0, 80, W, 150), Qt::white);
+    const QImage blankFirst = withRect(page(W, 0, 600), QRect(0, 0, W, 150), Qt::white);
+    const QImage source = page(W, 0, 600);
+    const auto wheel = [](const QList<int> &tops) {
+        QList<double> steps;
+        for (int top : tops)
+            steps.append(top / 6.0);
+        return steps;
+    };
+    QList<int> even;
+    for (int top = 0; top <= 300; top += 12)
+        even.append(top);
+    QList<double> behind = wheel(even.mid(1));
+    behind.append(behind.back() + 2);
+    const QList<int> flick{0, 12, 24, 36, 130, 142};
+    QList<double> underestimated = wheel(flick);
+    underestimated[4] = underestimated[3] + 2;
+    underestimated[5] = underestimated[4] + 2;
+    const std::tuple<const char *, QImage, QList<int>, QList<double>, QImage> cases[] = {
+        {"even steps across a blank stretch", blanks, even, wheel(even), blanks.copy(0, 0, W, 360)},
+        {"a blank stretch first, the ratio learnt after it", blankFirst, even, wheel(even), blankFirst.copy(0, 0, W, 360)},
+        {"the page a frame behind its wheel", blanks, even, behind, blanks.copy(0, 0, W, 360)},
+        {"the content contradicts the wheel", source, {0, 12, 30, 31, 70}, {0, 5, 5, 9, 30}, source.copy(0, 0, W, 130)},
+        {"a flick past the frame, the wheel short of it", source, flick, underestimated,
+            stacked({source.copy(0, 0, W, 96), source.copy(0, 130, W, 72)})},
+    };
+    for (const auto &[name, image, tops, steps, expected] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(stitchFrames(views(image, tops), {}, steps), premultipliedRgba(expected));
+    }
+    // Without a learnt ratio or a downward turn the wheel changes nothing.
+    const QList<QImage> frames = views(blanks, even);
+    const QList<double> none(even.size(), 3.0);
+    QList<double> upward = wheel(even);
+    std::reverse(upward.begin(), upward.end());
+    for (const QList<double> &steps : {none, upward, wheel(even).mid(1)})
+        EXPECT_EQ(stitchFrames(frames, {}, steps), stitchFrames(frames));
+    const QList<QImage> allBlank = views(blanks, {84, 96, 108});
+    EXPECT_EQ(stitchFrames(allBlank, {}, wheel({84, 96, 108})), stitchFrames(allBlank));
 }

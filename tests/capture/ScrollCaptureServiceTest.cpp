@@ -2,11 +2,13 @@
 #include "capture/CaptureError.h"
 #include "capture/FrameStitcher.h"
 #include "capture/ScrollCaptureControlView.h"
+#include "capture/ScrollCaptureFrame.h"
 #include "output/CaptureOutputPipeline.h"
 #include "output/CaptureOutputs.h"
 
 #include "fakes/FakeCaptureOutputs.h"
 #include "fakes/FakeCompositingManager.h"
+#include "fakes/FakeScrollWheel.h"
 #include "fakes/Fixtures.h"
 #include "support/TestSupport.h"
 
@@ -41,9 +43,11 @@ protected:
     void SetUp() override
     {
         compositing.running = true; // the offscreen platform cannot shape windows
-        service.setStitcher([this](const QList<QImage> &frames, const QList<RowSignatures> &signatures) {
+        service.setStitcher([this](const QList<QImage> &frames, const QList<RowSignatures> &signatures,
+                                const QList<double> &wheelSteps) {
             stitched = frames.size();
-            return stitch(frames, signatures);
+            stitchedWheelSteps = wheelSteps;
+            return stitch(frames, signatures, wheelSteps);
         });
     }
     // Each grab waits for the test to complete it; without an image it fails.
@@ -97,8 +101,10 @@ protected:
     QList<std::pair<QRectF, quint32>> grabs;
     std::deque<std::unique_ptr<QPromise<CaptureResult>>> pending;
     qsizetype stitched = 0; // frames the stitcher was given
+    QList<double> stitchedWheelSteps;
     ScrollCaptureService::Stitcher stitch = &FrameStitcher::stitchFrames;
-    ScrollCaptureService service{[this](QRectF r, quint32 d) { return grab(r, d); }, pipeline, compositing};
+    FakeScrollWheel wheel;
+    ScrollCaptureService service{[this](QRectF r, quint32 d) { return grab(r, d); }, pipeline, compositing, &wheel};
 };
 
 TEST_F(ScrollCaptureServiceTest, StartArmsThePanelAboveTheRectangleAndItsButtonsFollowTheState)
@@ -107,6 +113,11 @@ TEST_F(ScrollCaptureServiceTest, StartArmsThePanelAboveTheRectangleAndItsButtons
     EXPECT_FALSE(service.isCapturing());
     EXPECT_EQ(service.captureTimer(), nullptr);
     ASSERT_NE(service.controlPanel(), nullptr);
+    // A frame around the rectangle, not one pixel of it inside.
+    ASSERT_NE(service.rectangleFrame(), nullptr);
+    const QRegion outline = service.rectangleFrame()->mask().translated(service.rectangleFrame()->pos());
+    EXPECT_TRUE(outline.boundingRect().contains(QRect(100, 200, 300, 150)));
+    EXPECT_FALSE(outline.intersects(QRect(100, 200, 300, 150)));
     EXPECT_TRUE(view()->startButton()->isEnabled());
     EXPECT_FALSE(view()->doneButton()->isEnabled());
     EXPECT_TRUE(view()->frameCountLabel()->isHidden());
@@ -150,9 +161,13 @@ TEST_F(ScrollCaptureServiceTest, ThePanelStaysOnItsScreen)
         SCOPED_TRACE(what);
         EXPECT_EQ(ScrollCaptureService::panelFrameFor(selection, available), QRect(panel, QSize(240, 44)));
     }
-    // A selection at the top of the screen the panel opens on.
+    // A selection at the top of the screen the panel opens on; the panel is
+    // as wide as what recording will show needs, and centred for that width.
     service.startScrollCapture(QRectF(100, 0, 300, 150), 7);
-    EXPECT_EQ(service.controlPanel()->geometry(), QRect(130, 160, 240, 44));
+    const QRect panel = service.controlPanel()->geometry();
+    EXPECT_EQ(panel, ScrollCaptureService::panelFrameFor(QRectF(100, 0, 300, 150), screen, panel.size()));
+    EXPECT_EQ(std::tuple(panel.top(), panel.height()), std::tuple(160, 44));
+    EXPECT_GE(panel.width(), 240);
 }
 
 // Without a window manager no title bar shows: the heading is in the alert.
@@ -188,6 +203,8 @@ TEST_F(ScrollCaptureServiceTest, CancelAndDoneCloseThePanel)
         (panelView->*button)()->click();
         EXPECT_FALSE(service.isCapturing());
         EXPECT_EQ(service.controlPanel(), nullptr);
+        EXPECT_EQ(service.rectangleFrame(), nullptr);
+        EXPECT_FALSE(wheel.counting);
         EXPECT_EQ(panelView->pollTimer(), nullptr);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(panel.isNull());
@@ -200,8 +217,15 @@ TEST_F(ScrollCaptureServiceTest, AFullMemoryBudgetStopsTheFramesAndDoneStillSave
     QSignalSpy full(&service, &ScrollCaptureService::isMemoryFullChanged);
     service.startScrollCapture(QRectF(100, 200, 300, 150), 7);
     QWidget *panel = service.controlPanel();
-    const int centre = panel->geometry().center().x();
+    const auto buttonPlaces = [&] {
+        QList<QRect> places;
+        for (QPushButton *b : {view()->startButton(), view()->doneButton(), view()->cancelButton()})
+            places.append(QRect(panel->pos() + b->mapTo(panel, QPoint(0, 0)), b->size()));
+        return places;
+    };
+    const QList<QRect> armed = buttonPlaces();
     view()->startTapped();
+    EXPECT_EQ(buttonPlaces(), armed) << "Start moved the buttons";
     recordFrame(frame(qRgb(255, 0, 0)));
     recordFrame(frame(qRgb(0, 255, 0)));
     EXPECT_FALSE(service.isMemoryFull());
@@ -209,14 +233,15 @@ TEST_F(ScrollCaptureServiceTest, AFullMemoryBudgetStopsTheFramesAndDoneStillSave
     EXPECT_EQ(std::tuple(service.isMemoryFull(), full.count(), service.frameCount(), service.captureTimer()),
         std::tuple(true, 1, 2, nullptr));
     EXPECT_TRUE(service.isCapturing()) << "Done must still be possible";
-    // The longer label widens the panel about its centre instead of being cut.
+    // The longer label widens the panel to the right instead of being cut;
+    // no button moves.
     view()->updateFrameCountLabel();
     EXPECT_EQ(label(), QStringLiteral("2 frames \u00b7 memory full"));
     const QRect labelFrame = view()->frameCountLabel()->geometry();
     EXPECT_LE(view()->frameCountLabel()->sizeHint().width(), labelFrame.width());
     EXPECT_TRUE(view()->rect().contains(labelFrame));
     EXPECT_EQ(panel->width(), view()->width());
-    EXPECT_NEAR(panel->geometry().center().x(), centre, 1);
+    EXPECT_EQ(buttonPlaces(), armed);
     service.finishCapture();
     EXPECT_EQ(waitForSavedImage().height(), 20);
     EXPECT_TRUE(outputs.alerts.isEmpty());
@@ -299,10 +324,11 @@ TEST_F(ScrollCaptureServiceTest, StitchingAndSavingFailuresEndInOneAlert)
         outputs.alerts.clear();
         settings.setSavePath(failStitching ? dir.filePath(QStringLiteral("shots"))
                                            : blocker.fileName() + QStringLiteral("/shots"));
-        stitch = [&](const QList<QImage> &frames, const QList<RowSignatures> &signatures) {
+        stitch = [&](const QList<QImage> &frames, const QList<RowSignatures> &signatures,
+                     const QList<double> &wheelSteps) {
             if (failStitching)
                 throw CaptureFailure(CaptureError::stitchingFailed);
-            return FrameStitcher::stitchFrames(frames, signatures);
+            return FrameStitcher::stitchFrames(frames, signatures, wheelSteps);
         };
         startRecording();
         recordFrame(frame(qRgb(255, 0, 0)));
@@ -317,6 +343,34 @@ TEST_F(ScrollCaptureServiceTest, StitchingAndSavingFailuresEndInOneAlert)
             << outputs.alerts.first().toStdString();
         EXPECT_TRUE(savedFiles().isEmpty());
         EXPECT_TRUE(outputs.previews.isEmpty());
+    }
+}
+
+// The wheel is read as each grab is asked for, counted only while
+// recording, and its readings reach the stitcher with their frames.
+TEST_F(ScrollCaptureServiceTest, TheWheelIsReadWithEveryGrabAndHandedToTheStitcher)
+{
+    for (const bool available : {true, false}) {
+        SCOPED_TRACE(available);
+        wheel.available = available;
+        service.startScrollCapture(QRectF(100, 200, 300, 150), 7);
+        EXPECT_FALSE(wheel.counting) << "counting before Start";
+        service.beginCapturing();
+        EXPECT_EQ(wheel.counting, available);
+        service.captureFrame();
+        wheel.position = 2; // turned while the first grab was in flight
+        completeGrab(frame(qRgb(255, 0, 0)));
+        recordFrame(frame(qRgb(0, 255, 0)));
+        service.captureFrame();
+        completeGrab(); // a failed grab leaves no reading behind
+        wheel.position = 4.5;
+        recordFrame(frame(qRgb(0, 0, 255)));
+        service.finishCapture();
+        EXPECT_FALSE(wheel.counting);
+        // The file is written after the stitcher returned.
+        ASSERT_TRUE(waitUntil([&] { return savedFiles().size() == (available ? 1 : 2); }));
+        EXPECT_EQ(stitched, 3);
+        EXPECT_EQ(stitchedWheelSteps, available ? QList<double>({0, 2, 4.5}) : QList<double>());
     }
 }
 

@@ -121,11 +121,12 @@ QList<int> frameExtents(quint32 window)
     return extents;
 }
 
-HelperWindow::HelperWindow(const QString &geometry, int scrollStep, int pageHeight)
+HelperWindow::HelperWindow(
+    const QString &geometry, int scrollStep, int pageHeight, const TestWindowContent::PageLayout &layout)
 {
     QStringList arguments{geometry};
     if (scrollStep)
-        arguments << QString::number(scrollStep) << QString::number(pageHeight);
+        arguments << QString::number(scrollStep) << QString::number(pageHeight) << layout.arguments();
     m_process.start(QStringLiteral(TEST_WINDOW), arguments);
     if (!waitUntil([this] { return m_process.canReadLine(); }))
         return;
@@ -133,7 +134,7 @@ HelperWindow::HelperWindow(const QString &geometry, int scrollStep, int pageHeig
     const QSize size(
         geometry.section('x', 0, 0).toInt(), geometry.section('x', 1).section('+', 0, 0).toInt());
     const QImage content = scrollStep
-        ? TestWindowContent::scrollPage(size.width(), pageHeight).copy({{}, size})
+        ? TestWindowContent::scrolledWindow(size, pageHeight, layout, 0)
         : TestWindowContent::pattern(size);
     // The window manager may still move it: the origin and the pixels must agree.
     shown = waitUntil([&] {
@@ -147,6 +148,18 @@ HelperWindow::~HelperWindow()
 {
     m_process.kill();
     m_process.waitForFinished();
+}
+
+bool HelperWindow::waitForOffset(int offset)
+{
+    return waitUntil([&] {
+        while (m_process.canReadLine()) {
+            const QByteArray line = m_process.readLine().trimmed();
+            if (line.startsWith("offset "))
+                m_offset = line.mid(7).toInt();
+        }
+        return m_offset == offset;
+    });
 }
 
 bool HelperWindow::hasFocus() const

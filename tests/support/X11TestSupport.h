@@ -6,6 +6,7 @@
 #include "platform/x11/X11DisplayServer.h"
 #include "platform/x11/X11ScreenGrabber.h"
 #include "platform/x11/X11WindowList.h"
+#include "support/TestWindowContent.h"
 
 #include <QImage>
 #include <QProcess>
@@ -77,9 +78,12 @@ class HelperWindow
 {
 public:
     // The pattern of TestWindowContent::pattern, or, with a step, the top
-    // of a scrolling page (TestWindowContent::scrollPage).
-    explicit HelperWindow(const QString &geometry, int scrollStep = 0, int pageHeight = 0);
+    // of a scrolling page (TestWindowContent::scrolledWindow).
+    explicit HelperWindow(const QString &geometry, int scrollStep = 0, int pageHeight = 0,
+        const TestWindowContent::PageLayout &layout = {});
     ~HelperWindow();
+    // Waits until the page has been repainted at `offset` rows down.
+    bool waitForOffset(int offset);
     bool hasFocus() const;
     // Waits until the window holds the keyboard focus.
     bool waitForFocus() const;
@@ -90,6 +94,7 @@ public:
 
 private:
     QProcess m_process;
+    int m_offset = 0;
 };
 
 } // namespace X11TestSupport

@@ -11,6 +11,7 @@
 #include "platform/x11/X11ScreenCapturePermission.h"
 #include "platform/x11/X11ScreenGrabber.h"
 #include "platform/x11/X11TrayAvailability.h"
+#include "platform/x11/X11ScrollWheel.h"
 #include "platform/x11/X11WindowActivator.h"
 #include "platform/x11/X11WindowList.h"
 
@@ -32,5 +33,6 @@ Platform makeX11Platform()
     // as the icon is made, else through an XEmbed tray.
     platform.tray = std::make_shared<AnyTrayAvailability>(QList<std::shared_ptr<TrayAvailability>>{
         std::make_shared<X11TrayAvailability>(), std::make_shared<StatusNotifierWatcherAvailability>()});
+    platform.wheel = std::make_shared<X11ScrollWheel>();
     return platform;
 }
