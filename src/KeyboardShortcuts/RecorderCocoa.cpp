@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QWindow>
 
 namespace KeyboardShortcuts {
 
@@ -71,6 +72,18 @@ bool isFunctionKey(int key, const std::optional<Shortcut> &shortcut)
         return false;
     const auto special = specialKeysByKeyCode().constFind(shortcut->carbonKeyCode);
     return special != specialKeysByKeyCode().cend() && *special >= SpecialKey::f1 && *special <= SpecialKey::f20;
+}
+
+// A combination with Control, Alt or Super, or a function key alone or
+// with Shift; none for any other key.
+std::optional<Shortcut> recordableShortcut(const QKeyEvent *event)
+{
+    const std::optional<Shortcut> shortcut = Shortcut::fromEvent(event);
+    const bool hasCommandKey
+        = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (!shortcut || (!hasCommandKey && !isFunctionKey(event->key(), shortcut)))
+        return std::nullopt;
+    return shortcut;
 }
 
 void postActiveStatus(bool isActive)
@@ -173,6 +186,16 @@ void RecorderCocoa::mousePressEvent(QMouseEvent *event)
         startRecording();
 }
 
+// A click soon after another at the same place comes as a double click, as
+// when the user gives up with Escape and clicks again: it starts recording
+// as any click does.
+void RecorderCocoa::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseDoubleClickEvent(event);
+    if (hasFocus() && !m_recording)
+        startRecording();
+}
+
 void RecorderCocoa::hideEvent(QHideEvent *event)
 {
     QLineEdit::hideEvent(event);
@@ -187,6 +210,7 @@ void RecorderCocoa::startRecording()
     m_recording = true;
     setRecordingLook(true);
     setRecorderActive(true);
+    holdKeyboard(true);
     postActiveStatus(true);
     // Like a local event monitor: every key and click of the application
     // comes here first while recording.
@@ -199,9 +223,29 @@ void RecorderCocoa::endRecording()
         return;
     m_recording = false;
     qApp->removeEventFilter(this);
+    holdKeyboard(false);
     setRecordingLook(false);
     setRecorderActive(false);
     postActiveStatus(false);
+}
+
+// While it records, the window takes the whole keyboard, so that every
+// combination comes to the field, also one that the window manager or
+// another program has grabbed: none of their grabs takes a key from an
+// active grab, and none of them takes the keyboard away from the window
+// (which would end recording). Where the platform has no such grab, keys
+// simply come as usual.
+void RecorderCocoa::holdKeyboard(bool hold)
+{
+    if (!hold) {
+        if (m_keyboardHolder)
+            m_keyboardHolder->setKeyboardGrabEnabled(false);
+        m_keyboardHolder = nullptr;
+        return;
+    }
+    QWindow *holder = window()->windowHandle();
+    if (holder && holder->setKeyboardGrabEnabled(true))
+        m_keyboardHolder = holder;
 }
 
 void RecorderCocoa::setRecordingLook(bool recording)
@@ -268,32 +312,45 @@ bool RecorderCocoa::handleRecorderEvent(QObject *watched, QEvent *event)
 
 bool RecorderCocoa::handleKey(QKeyEvent *event)
 {
-    const int key = event->key();
-    const Qt::KeyboardModifiers modifiers = event->modifiers() & relevantModifiers;
-    const bool plain = modifiers == Qt::NoModifier;
-    if (isModifierKey(key))
+    if (isModifierKey(event->key()) || handleEditingKey(event))
         return true;
-    if (plain && key == Qt::Key_Tab) {
+    const std::optional<Shortcut> shortcut = recordableShortcut(event);
+    if (!shortcut)
+        beep();
+    else if (!refuseForConflict(*shortcut))
+        accept(*shortcut);
+    return true;
+}
+
+// Tab, Escape, Backspace and Delete with no modifiers edit the field
+// rather than make a shortcut.
+bool RecorderCocoa::handleEditingKey(const QKeyEvent *event)
+{
+    if ((event->modifiers() & relevantModifiers) != Qt::NoModifier)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Tab:
         moveFocusOn();
         return true;
-    }
-    if (plain && key == Qt::Key_Escape) {
+    case Qt::Key_Escape:
         blur();
         return true;
-    }
-    if (plain && (key == Qt::Key_Backspace || key == Qt::Key_Delete)) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
         pressClearButton();
         return true;
+    default:
+        return false;
     }
-    const std::optional<Shortcut> shortcut = Shortcut::fromEvent(event);
-    const bool hasCommandKey = modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if ((!hasCommandKey && !isFunctionKey(key, shortcut)) || !shortcut) {
-        beep();
-        return true;
-    }
+}
+
+// Explains a combination that one of our menus or another program uses.
+// Returns whether the combination is refused; recording then goes on.
+bool RecorderCocoa::refuseForConflict(const Shortcut &shortcut)
+{
     // The alerts run a modal loop in which this field may be destroyed.
     const QPointer<RecorderCocoa> self(this);
-    if (const auto item = menuItemUsing(applicationMenus(), *shortcut)) {
+    if (const auto item = menuItemUsing(applicationMenus(), shortcut)) {
         blur();
         showMenuConflict(menuItemTitle(*item));
         if (self)
@@ -302,19 +359,14 @@ bool RecorderCocoa::handleKey(QKeyEvent *event)
     }
     // Some macOS releases refuse Option-only hotkeys in sandboxed programs;
     // X11 grabs know no such rule, so nothing more is refused here.
-    const bool isBareF12 = shortcut->carbonKeyCode == Key::f12.rawValue && shortcut->carbonModifiers == 0;
-    if (!isBareF12 && isTakenBySystem(*shortcut)) {
-        blur();
-        const bool useAnyway = askToUseDespiteSystem();
-        if (!self)
-            return true;
-        if (!useAnyway) {
-            restartRecording();
-            return true;
-        }
-    }
-    accept(*shortcut);
-    return true;
+    const bool isBareF12 = shortcut.carbonKeyCode == Key::f12.rawValue && shortcut.carbonModifiers == 0;
+    if (isBareF12 || !isTakenBySystem(shortcut))
+        return false;
+    blur();
+    const bool useAnyway = askToUseDespiteSystem();
+    if (self && !useAnyway)
+        restartRecording();
+    return !self || !useAnyway;
 }
 
 void RecorderCocoa::moveFocusOn()
