@@ -112,6 +112,7 @@ RecorderCocoa::RecorderCocoa(const Name &name, OnChange onChange, QWidget *paren
     setContextMenuPolicy(Qt::NoContextMenu);
     setAcceptDrops(false);
     connect(this, &QLineEdit::textEdited, this, &RecorderCocoa::textEditedByUser);
+    connect(this, &QLineEdit::textChanged, this, &QWidget::updateGeometry);
     refreshDisplay();
     connect(&NotificationCenter::defaultCenter(), &NotificationCenter::posted, this,
             [this](const QString &notification, const QVariantMap &userInfo) {
@@ -135,9 +136,20 @@ void RecorderCocoa::setShortcutName(const Name &name)
     refreshDisplay();
 }
 
+// Modifier words take room: the field shows a usual combination of three
+// modifiers whole beside its clear button, so that the fields of a form line
+// up, and grows for a longer one.
 QSize RecorderCocoa::sizeHint() const
 {
-    return {minimumWidth, qMax(minimumHeight, QLineEdit::sizeHint().height())};
+    const int height = qMax(minimumHeight, QLineEdit::sizeHint().height());
+    const QFontMetrics metrics = fontMetrics();
+    const QString shown = text().isEmpty() ? placeholderText() : text();
+    const int textWidth
+        = qMax(metrics.horizontalAdvance(shown), metrics.horizontalAdvance(QStringLiteral("Shift+Alt+Super+0")));
+    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    // The clear button is about as wide as the field is high; a little air
+    // on either side of the text.
+    return {qMax(minimumWidth, textWidth + 2 * frame + height + 12), height};
 }
 
 QSize RecorderCocoa::minimumSizeHint() const
@@ -251,6 +263,7 @@ void RecorderCocoa::holdKeyboard(bool hold)
 void RecorderCocoa::setRecordingLook(bool recording)
 {
     setPlaceholderText(localizedString(recording ? "press_shortcut" : "record_shortcut"));
+    updateGeometry();
     m_caretStyle->hidden = recording;
     // QLineEdit reads the caret width from its style only on a style change.
     QEvent styleChange(QEvent::StyleChange);

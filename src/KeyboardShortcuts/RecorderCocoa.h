@@ -44,7 +44,8 @@ public:
 
     bool isRecording() const { return m_recording; }
 
-    // 130 wide, and at least 24 high, like the other controls of a form row.
+    // As wide as its text needs, at least 130, and at least 24 high, like
+    // the other controls of a form row.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 

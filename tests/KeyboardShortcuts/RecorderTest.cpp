@@ -239,6 +239,13 @@ TEST_F(RecorderTest, OnlyAClickStartsRecordingAndRecordersOfOneNameStayInStep)
     EXPECT_EQ(twin.text(), QStringLiteral("Shift+Super+K"));
     name.setShortcut(Shortcut::fromCarbon(96, 0));
     EXPECT_EQ(QStringList({twin.text(), field()->text(), stranger.text()}), QStringList({"F5", "F5", ""}));
+    // A long combination still shows whole beside the clear button.
+    const ModifierFlags all
+        = ModifierFlags::shift | ModifierFlags::control | ModifierFlags::option | ModifierFlags::command;
+    name.setShortcut(Shortcut(Key::pageDown, all));
+    EXPECT_GT(twin.sizeHint().width(),
+        twin.fontMetrics().horizontalAdvance(QStringLiteral("Shift+Ctrl+Alt+Super+Page Down"))
+            + twin.sizeHint().height());
 }
 
 } // namespace
