@@ -135,17 +135,19 @@ void applyEventHandlerState()
     State &s = state();
     if (!s.eventHandlerInstalled)
         return;
-    if (s.hotkeysEnabled && !s.isMenuOpen) {
+    if (s.hotkeysEnabled && !s.isMenuOpen && !s.isRecorderActive) {
         regrabPaused();
         s.rawKeyEventsEnabled = false;
         s.hotKeyEventsEnabled = true;
         return;
     }
+    // A grab of ours would take a combination away from the recorder's
+    // window, which would see the keyboard leave and stop recording.
     for (auto &entry : s.hotKeys)
         ungrab(*entry.second);
     s.hotKeyEventsEnabled = false;
     // An open menu holds the keyboard: its key events stand in for the grabs.
-    s.rawKeyEventsEnabled = s.hotkeysEnabled;
+    s.rawKeyEventsEnabled = s.hotkeysEnabled && !s.isRecorderActive;
 }
 
 // Matched on the press: users often let go of the modifiers before the

@@ -10,7 +10,9 @@ namespace KeyboardShortcuts::CarbonKeyboardShortcuts {
 // modifier bits) with the hotkey backend, each under a fresh id, and calls
 // the callbacks of the matching registration on press and release. While
 // one of our menus is open it holds the keyboard, so the grabs are paused
-// and the key events our application receives are matched instead.
+// and the key events our application receives are matched instead. While a
+// recorder records they are paused too, so that the recorder sees every
+// combination, ours included.
 
 using Callback = std::function<void(const Shortcut &)>;
 
@@ -22,8 +24,8 @@ inline constexpr int eventHotKeyInvalidErr = -9879;
 void registerHotKey(const Shortcut &shortcut, Callback onKeyDown, Callback onKeyUp);
 void unregisterHotKey(const Shortcut &shortcut);
 
-// Grabs, pauses or releases every registration to match hotkeysEnabled
-// and isMenuOpen.
+// Grabs, pauses or releases every registration to match hotkeysEnabled,
+// isMenuOpen and isRecorderActive.
 void applyEventHandlerState();
 
 // A key event seen while a menu is open: a press runs the first

@@ -207,7 +207,10 @@ bool isRecorderActive()
 
 void setRecorderActive(bool active)
 {
+    if (state().isRecorderActive == active)
+        return;
     state().isRecorderActive = active;
+    CarbonKeyboardShortcuts::applyEventHandlerState();
 }
 
 void initializeOnce()

@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QWindow>
 
 namespace KeyboardShortcuts {
 
@@ -73,6 +74,18 @@ bool isFunctionKey(int key, const std::optional<Shortcut> &shortcut)
     return special != specialKeysByKeyCode().cend() && *special >= SpecialKey::f1 && *special <= SpecialKey::f20;
 }
 
+// A combination with Control, Alt or Super, or a function key alone or
+// with Shift; none for any other key.
+std::optional<Shortcut> recordableShortcut(const QKeyEvent *event)
+{
+    const std::optional<Shortcut> shortcut = Shortcut::fromEvent(event);
+    const bool hasCommandKey
+        = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (!shortcut || (!hasCommandKey && !isFunctionKey(event->key(), shortcut)))
+        return std::nullopt;
+    return shortcut;
+}
+
 void postActiveStatus(bool isActive)
 {
     NotificationCenter::defaultCenter().post(QLatin1String(recorderActiveStatusDidChange),
@@ -99,6 +112,7 @@ RecorderCocoa::RecorderCocoa(const Name &name, OnChange onChange, QWidget *paren
     setContextMenuPolicy(Qt::NoContextMenu);
     setAcceptDrops(false);
     connect(this, &QLineEdit::textEdited, this, &RecorderCocoa::textEditedByUser);
+    connect(this, &QLineEdit::textChanged, this, &QWidget::updateGeometry);
     refreshDisplay();
     connect(&NotificationCenter::defaultCenter(), &NotificationCenter::posted, this,
             [this](const QString &notification, const QVariantMap &userInfo) {
@@ -122,9 +136,20 @@ void RecorderCocoa::setShortcutName(const Name &name)
     refreshDisplay();
 }
 
+// Modifier words take room: the field shows a usual combination of three
+// modifiers whole beside its clear button, so that the fields of a form line
+// up, and grows for a longer one.
 QSize RecorderCocoa::sizeHint() const
 {
-    return {minimumWidth, qMax(minimumHeight, QLineEdit::sizeHint().height())};
+    const int height = qMax(minimumHeight, QLineEdit::sizeHint().height());
+    const QFontMetrics metrics = fontMetrics();
+    const QString shown = text().isEmpty() ? placeholderText() : text();
+    const int textWidth
+        = qMax(metrics.horizontalAdvance(shown), metrics.horizontalAdvance(QStringLiteral("Shift+Alt+Super+0")));
+    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    // The clear button is about as wide as the field is high; a little air
+    // on either side of the text.
+    return {qMax(minimumWidth, textWidth + 2 * frame + height + 12), height};
 }
 
 QSize RecorderCocoa::minimumSizeHint() const
@@ -173,6 +198,16 @@ void RecorderCocoa::mousePressEvent(QMouseEvent *event)
         startRecording();
 }
 
+// A click soon after another at the same place comes as a double click, as
+// when the user gives up with Escape and clicks again: it starts recording
+// as any click does.
+void RecorderCocoa::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseDoubleClickEvent(event);
+    if (hasFocus() && !m_recording)
+        startRecording();
+}
+
 void RecorderCocoa::hideEvent(QHideEvent *event)
 {
     QLineEdit::hideEvent(event);
@@ -187,6 +222,7 @@ void RecorderCocoa::startRecording()
     m_recording = true;
     setRecordingLook(true);
     setRecorderActive(true);
+    holdKeyboard(true);
     postActiveStatus(true);
     // Like a local event monitor: every key and click of the application
     // comes here first while recording.
@@ -199,14 +235,35 @@ void RecorderCocoa::endRecording()
         return;
     m_recording = false;
     qApp->removeEventFilter(this);
+    holdKeyboard(false);
     setRecordingLook(false);
     setRecorderActive(false);
     postActiveStatus(false);
 }
 
+// While it records, the window takes the whole keyboard, so that every
+// combination comes to the field, also one that the window manager or
+// another program has grabbed: none of their grabs takes a key from an
+// active grab, and none of them takes the keyboard away from the window
+// (which would end recording). Where the platform has no such grab, keys
+// simply come as usual.
+void RecorderCocoa::holdKeyboard(bool hold)
+{
+    if (!hold) {
+        if (m_keyboardHolder)
+            m_keyboardHolder->setKeyboardGrabEnabled(false);
+        m_keyboardHolder = nullptr;
+        return;
+    }
+    QWindow *holder = window()->windowHandle();
+    if (holder && holder->setKeyboardGrabEnabled(true))
+        m_keyboardHolder = holder;
+}
+
 void RecorderCocoa::setRecordingLook(bool recording)
 {
     setPlaceholderText(localizedString(recording ? "press_shortcut" : "record_shortcut"));
+    updateGeometry();
     m_caretStyle->hidden = recording;
     // QLineEdit reads the caret width from its style only on a style change.
     QEvent styleChange(QEvent::StyleChange);
@@ -268,32 +325,45 @@ bool RecorderCocoa::handleRecorderEvent(QObject *watched, QEvent *event)
 
 bool RecorderCocoa::handleKey(QKeyEvent *event)
 {
-    const int key = event->key();
-    const Qt::KeyboardModifiers modifiers = event->modifiers() & relevantModifiers;
-    const bool plain = modifiers == Qt::NoModifier;
-    if (isModifierKey(key))
+    if (isModifierKey(event->key()) || handleEditingKey(event))
         return true;
-    if (plain && key == Qt::Key_Tab) {
+    const std::optional<Shortcut> shortcut = recordableShortcut(event);
+    if (!shortcut)
+        beep();
+    else if (!refuseForConflict(*shortcut))
+        accept(*shortcut);
+    return true;
+}
+
+// Tab, Escape, Backspace and Delete with no modifiers edit the field
+// rather than make a shortcut.
+bool RecorderCocoa::handleEditingKey(const QKeyEvent *event)
+{
+    if ((event->modifiers() & relevantModifiers) != Qt::NoModifier)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Tab:
         moveFocusOn();
         return true;
-    }
-    if (plain && key == Qt::Key_Escape) {
+    case Qt::Key_Escape:
         blur();
         return true;
-    }
-    if (plain && (key == Qt::Key_Backspace || key == Qt::Key_Delete)) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
         pressClearButton();
         return true;
+    default:
+        return false;
     }
-    const std::optional<Shortcut> shortcut = Shortcut::fromEvent(event);
-    const bool hasCommandKey = modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if ((!hasCommandKey && !isFunctionKey(key, shortcut)) || !shortcut) {
-        beep();
-        return true;
-    }
+}
+
+// Explains a combination that one of our menus or another program uses.
+// Returns whether the combination is refused; recording then goes on.
+bool RecorderCocoa::refuseForConflict(const Shortcut &shortcut)
+{
     // The alerts run a modal loop in which this field may be destroyed.
     const QPointer<RecorderCocoa> self(this);
-    if (const auto item = menuItemUsing(applicationMenus(), *shortcut)) {
+    if (const auto item = menuItemUsing(applicationMenus(), shortcut)) {
         blur();
         showMenuConflict(menuItemTitle(*item));
         if (self)
@@ -302,19 +372,14 @@ bool RecorderCocoa::handleKey(QKeyEvent *event)
     }
     // Some macOS releases refuse Option-only hotkeys in sandboxed programs;
     // X11 grabs know no such rule, so nothing more is refused here.
-    const bool isBareF12 = shortcut->carbonKeyCode == Key::f12.rawValue && shortcut->carbonModifiers == 0;
-    if (!isBareF12 && isTakenBySystem(*shortcut)) {
-        blur();
-        const bool useAnyway = askToUseDespiteSystem();
-        if (!self)
-            return true;
-        if (!useAnyway) {
-            restartRecording();
-            return true;
-        }
-    }
-    accept(*shortcut);
-    return true;
+    const bool isBareF12 = shortcut.carbonKeyCode == Key::f12.rawValue && shortcut.carbonModifiers == 0;
+    if (isBareF12 || !isTakenBySystem(shortcut))
+        return false;
+    blur();
+    const bool useAnyway = askToUseDespiteSystem();
+    if (self && !useAnyway)
+        restartRecording();
+    return !self || !useAnyway;
 }
 
 void RecorderCocoa::moveFocusOn()

@@ -3,6 +3,8 @@
 #include "KeyboardShortcuts/Name.h"
 
 #include <QLineEdit>
+#include <QPointer>
+#include <QWindow>
 
 #include <functional>
 #include <optional>
@@ -42,7 +44,8 @@ public:
 
     bool isRecording() const { return m_recording; }
 
-    // 130 wide, and at least 24 high, like the other controls of a form row.
+    // As wide as its text needs, at least 130, and at least 24 high, like
+    // the other controls of a form row.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -54,6 +57,7 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -61,11 +65,14 @@ private:
     void refreshDisplay();
     void startRecording();
     void endRecording();
+    void holdKeyboard(bool hold);
     void setRecordingLook(bool recording);
     void blur();
     void restartRecording();
     bool handleRecorderEvent(QObject *watched, QEvent *event);
     bool handleKey(QKeyEvent *event);
+    bool handleEditingKey(const QKeyEvent *event);
+    bool refuseForConflict(const Shortcut &shortcut);
     void moveFocusOn();
     void pressClearButton();
     void textEditedByUser(const QString &text);
@@ -77,6 +84,7 @@ private:
     Name m_shortcutName;
     OnChange m_onChange;
     CaretStyle *m_caretStyle = nullptr;
+    QPointer<QWindow> m_keyboardHolder; // the window holding the keyboard for us
     bool m_recording = false;
     // Set while recording should start again as soon as the field has the
     // keyboard back (after an alert, or after the field was emptied).

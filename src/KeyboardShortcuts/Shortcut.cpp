@@ -1,9 +1,9 @@
 #include "KeyboardShortcuts/Shortcut.h"
 
+#include "KeyboardShortcuts/KeyNames.h"
 #include "KeyboardShortcuts/PhysicalKeys.h"
 #include "KeyboardShortcuts/SpecialKey.h"
 #include "KeyboardShortcuts/State.h"
-#include "KeyboardShortcuts/Strings.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -127,34 +127,12 @@ QByteArray Shortcut::toJson() const
 
 QString Shortcut::description() const
 {
-    QString keyText;
-    const auto &special = specialKeysByKeyCode();
-    if (const auto it = special.constFind(carbonKeyCode); it != special.cend())
-        keyText = presentableDescription(*it);
-    else
-        keyText = capitalized(characterForKeyCode(carbonKeyCode).value_or(QStringLiteral("\uFFFD")));
-    return modifierSymbols(modifiers()) + keyText;
+    return modifierNames(modifiers()) + keyName(carbonKeyCode);
 }
 
 size_t qHash(const Shortcut &shortcut, size_t seed) noexcept
 {
     return qHashMulti(seed, shortcut.carbonKeyCode, shortcut.carbonModifiers);
-}
-
-QString modifierSymbols(ModifierFlags flags)
-{
-    QString symbols;
-    if (flags.contains(ModifierFlags::control))
-        symbols += QStringLiteral("⌃");
-    if (flags.contains(ModifierFlags::option))
-        symbols += QStringLiteral("⌥");
-    if (flags.contains(ModifierFlags::shift))
-        symbols += QStringLiteral("⇧");
-    if (flags.contains(ModifierFlags::command))
-        symbols += QStringLiteral("⌘");
-    if (flags.contains(ModifierFlags::function))
-        symbols += QStringLiteral("\U0001F310\uFE0E");
-    return symbols;
 }
 
 std::optional<QString> characterForKeyCode(qint64 keyCode)
@@ -164,7 +142,7 @@ std::optional<QString> characterForKeyCode(qint64 keyCode)
         return std::nullopt;
     // The key itself first; a PC key in its place only when it prints something.
     for (const int evdev : evdevCodesForKeyCode(keyCode)) {
-        if (auto character = layout->characterForKey(evdev))
+        if (auto character = layout->characterForKey(evdev); character && isReadableKeyCharacter(*character))
             return character;
     }
     return std::nullopt;

@@ -38,7 +38,7 @@ struct Shortcut
     Key key() const { return Key{carbonKeyCode}; }
     ModifierFlags modifiers() const { return KeyboardShortcuts::fromCarbon(carbonModifiers); }
 
-    // The display text, e.g. "⌥⇧⌘4": modifier symbols, then the key.
+    // The text a person reads, e.g. "Shift+Alt+Super+4" (see KeyNames.h).
     QString description() const;
 
     friend bool operator==(const Shortcut &, const Shortcut &) = default;
@@ -53,11 +53,8 @@ private:
 
 size_t qHash(const Shortcut &shortcut, size_t seed = 0) noexcept;
 
-// "⌃⌥⇧⌘" and the function symbol, each only when set, always in this order.
-QString modifierSymbols(ModifierFlags flags);
-
 // The character the user's ASCII-capable layout prints for the key with no
-// modifiers; none for special keys and keys without one.
+// modifiers; none for special keys and keys without a readable one.
 std::optional<QString> characterForKeyCode(qint64 keyCode);
 
 } // namespace KeyboardShortcuts

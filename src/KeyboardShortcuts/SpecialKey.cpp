@@ -1,13 +1,10 @@
 #include "KeyboardShortcuts/SpecialKey.h"
 
 #include "KeyboardShortcuts/Key.h"
-#include "KeyboardShortcuts/Strings.h"
 
 namespace KeyboardShortcuts {
 
 namespace {
-
-constexpr QChar enclosingKeycap(0x20E3);
 
 // The function keys and keypad digits in order, so that their symbols can
 // be derived from their position.
@@ -56,20 +53,39 @@ std::optional<QString> navigationSymbol(SpecialKey key)
     }
 }
 
-QString keypadSymbol(SpecialKey key)
+// The names Linux desktops give these keys. A PC keyboard has Insert, Print,
+// Scroll Lock, Pause and Num Lock where a Mac keyboard has Help, F13, F14,
+// F15 and the keypad's Clear, so those codes are named after the PC key.
+const char *linuxName(SpecialKey key)
 {
-    if (const auto digit = keypadDigit(key))
-        return QString::number(*digit) + enclosingKeycap;
     switch (key) {
-    case SpecialKey::keypadClear: return QStringLiteral("☒") + enclosingKeycap;
-    case SpecialKey::keypadDecimal: return QStringLiteral(".") + enclosingKeycap;
-    case SpecialKey::keypadDivide: return QStringLiteral("/") + enclosingKeycap;
-    case SpecialKey::keypadEnter: return QStringLiteral("↩") + enclosingKeycap;
-    case SpecialKey::keypadEquals: return QStringLiteral("=") + enclosingKeycap;
-    case SpecialKey::keypadMinus: return QStringLiteral("-") + enclosingKeycap;
-    case SpecialKey::keypadMultiply: return QStringLiteral("*") + enclosingKeycap;
-    case SpecialKey::keypadPlus: return QStringLiteral("+") + enclosingKeycap;
-    default: return {};
+    case SpecialKey::returnKey: return "Return";
+    case SpecialKey::deleteKey: return "Backspace";
+    case SpecialKey::deleteForward: return "Delete";
+    case SpecialKey::end: return "End";
+    case SpecialKey::escape: return "Escape";
+    case SpecialKey::help: return "Insert";
+    case SpecialKey::home: return "Home";
+    case SpecialKey::space: return "Space";
+    case SpecialKey::tab: return "Tab";
+    case SpecialKey::pageUp: return "Page Up";
+    case SpecialKey::pageDown: return "Page Down";
+    case SpecialKey::upArrow: return "Up";
+    case SpecialKey::rightArrow: return "Right";
+    case SpecialKey::downArrow: return "Down";
+    case SpecialKey::leftArrow: return "Left";
+    case SpecialKey::f13: return "Print";
+    case SpecialKey::f14: return "Scroll Lock";
+    case SpecialKey::f15: return "Pause";
+    case SpecialKey::keypadClear: return "Num Lock";
+    case SpecialKey::keypadDecimal: return "Keypad .";
+    case SpecialKey::keypadDivide: return "Keypad /";
+    case SpecialKey::keypadEnter: return "Keypad Enter";
+    case SpecialKey::keypadEquals: return "Keypad =";
+    case SpecialKey::keypadMinus: return "Keypad -";
+    case SpecialKey::keypadMultiply: return "Keypad *";
+    case SpecialKey::keypadPlus: return "Keypad +";
+    default: return nullptr;
     }
 }
 
@@ -122,13 +138,11 @@ const QHash<qint64, SpecialKey> &specialKeysByKeyCode()
 
 QString presentableDescription(SpecialKey key)
 {
-    if (key == SpecialKey::space)
-        return capitalized(localizedString("space_key"));
+    if (const char *name = linuxName(key))
+        return QLatin1String(name);
     if (const auto index = functionKeyIndex(key))
         return QStringLiteral("F") + QString::number(*index + 1);
-    if (const auto symbol = navigationSymbol(key))
-        return *symbol;
-    return keypadSymbol(key);
+    return QStringLiteral("Keypad ") + QString::number(*keypadDigit(key));
 }
 
 std::optional<QString> menuKeyEquivalent(SpecialKey key)

@@ -7,7 +7,7 @@
 
 namespace KeyboardShortcuts {
 
-// Keys shown by a symbol instead of the character a layout gives them.
+// Keys shown by their name instead of the character a layout gives them.
 enum class SpecialKey {
     returnKey,
     deleteKey,
@@ -41,7 +41,7 @@ enum class SpecialKey {
 // Key code → special key, for exactly the 53 special keys.
 const QHash<qint64, SpecialKey> &specialKeysByKeyCode();
 
-// The symbol a shortcut's text shows for the key, e.g. "↩" or "F1".
+// The name a shortcut's text gives the key, e.g. "Return", "F1" or "Left".
 QString presentableDescription(SpecialKey key);
 
 // The key as a menu item states its key equivalent; none for keypad keys,

@@ -16,7 +16,6 @@ struct Entry
 
 // One table for every text of the library, in English.
 constexpr Entry strings[] = {
-    {"space_key", "space"},
     {"record_shortcut", "Record Shortcut"},
     {"press_shortcut", "Press Shortcut"},
     {"keyboard_shortcut_used_by_menu_item",

@@ -4,8 +4,8 @@
 
 namespace KeyboardShortcuts {
 
-// The library's own texts, looked up by key ("space_key", "record_shortcut",
-// …). An unknown key gives the key itself, so a missing text shows up plainly.
+// The library's own texts, looked up by key ("record_shortcut", …). An
+// unknown key gives the key itself, so a missing text shows up plainly.
 QString localizedString(const char *key);
 
 // First letter upper case; digits, symbols and the rest unchanged.

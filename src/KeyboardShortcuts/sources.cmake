@@ -4,6 +4,7 @@ target_sources(quillet_core PRIVATE
     KeyboardShortcuts/Environment.h
     KeyboardShortcuts/Hotkeys.cpp KeyboardShortcuts/Hotkeys.h
     KeyboardShortcuts/Key.h
+    KeyboardShortcuts/KeyNames.cpp KeyboardShortcuts/KeyNames.h
     KeyboardShortcuts/MenuTracker.cpp KeyboardShortcuts/MenuTracker.h
     KeyboardShortcuts/ModifierFlags.h
     KeyboardShortcuts/Name.h

@@ -80,7 +80,10 @@ MenuBarView::~MenuBarView() = default;
 QString MenuBarView::captureTitle(const QString &title, const KeyboardShortcuts::Name &name)
 {
     const std::optional<KeyboardShortcuts::Shortcut> shortcut = name.shortcut();
-    return shortcut ? title + QStringLiteral("  ") + shortcut->description() : title;
+    // QMenu draws what follows a tab in its shortcut column, right-aligned as
+    // for an action's own shortcut. That stays display only: a real QAction
+    // shortcut would be an application shortcut competing with the global grab.
+    return shortcut ? title + u'\t' + shortcut->description() : title;
 }
 
 void MenuBarView::rebuild()

@@ -53,7 +53,8 @@ public:
     // Fills the menu from the current state; runs each time it opens.
     void rebuild();
 
-    // "Capture Region" and, when the name has a shortcut, two spaces and its text.
+    // "Capture Region" and, when the name has a shortcut, a tab and its text
+    // for the menu's shortcut column.
     static QString captureTitle(const QString &title, const KeyboardShortcuts::Name &name);
 
 private:

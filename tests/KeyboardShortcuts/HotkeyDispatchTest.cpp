@@ -56,10 +56,14 @@ TEST_F(HotkeyDispatch, HandlersFollowTheStoredShortcutAndPauseWhileRecording)
 {
     const Name name(QStringLiteral("captureRegion"), region);
     onKeyUp(name, [this] { calls << "up"; });
+    const auto ids = backend->ids();
+    // The grabs step aside so the recorder's window gets every combination.
     setRecorderActive(true);
-    backend->tap(regionKeys);
-    EXPECT_EQ(std::pair(calls.size(), isShortcutRegistered(name)), std::pair(qsizetype(0), true));
+    EXPECT_EQ(std::pair(backend->grabs.size(), isShortcutRegistered(name)), std::pair(std::size_t(0), true));
+    backend->callback(ids.front(), HotkeyBackend::Event::released); // one already on its way
+    EXPECT_EQ(calls.size(), 0);
     setRecorderActive(false);
+    EXPECT_EQ(backend->ids(), ids);
     name.setShortcut(scroll);
     backend->tap(regionKeys);
     backend->tap(scrollKeys);
@@ -130,7 +134,7 @@ TEST_F(HotkeyDispatch, ReEnablingKeepsIdsAndDropsWhatWasTakenMeanwhile)
     EXPECT_EQ(std::pair(backend->grabs.size(), isShortcutRegistered(a)), std::pair(std::size_t(0), false));
     backend->takenByOthers.push_back(scrollKeys);
     EXPECT_EQ(captureOutput([] { setHotkeysEnabled(true); }),
-        QStringLiteral("Error registering hotkey ⌥⇧⌘5: -9878\n"));
+        QStringLiteral("Error registering hotkey Shift+Alt+Super+5: -9878\n"));
     EXPECT_EQ(backend->ids(), std::vector<quint32>{1});
     EXPECT_EQ(CarbonKeyboardShortcuts::hotKeyIds(), std::vector<qint64>{1});
 }
@@ -143,8 +147,8 @@ TEST_F(HotkeyDispatch, RefusedRegistrationsAreLoggedAndStillUseAnId)
         const Name taken(QStringLiteral("taken"), region), inexpressible(QStringLiteral("fn"), withFunction);
         EXPECT_EQ(taken.shortcut(), region); // the stored value stays
     }),
-        QStringLiteral("Error registering hotkey ⌥⇧⌘4: -9878\n"
-                       "Error registering hotkey ⌘\U0001F310\uFE0EA: -9879\n"));
+        QStringLiteral("Error registering hotkey Shift+Alt+Super+4: -9878\n"
+                       "Error registering hotkey Super+Fn+A: -9879\n"));
     const Name fine(QStringLiteral("fine"), scroll);
     EXPECT_EQ(backend->ids(), std::vector<quint32>{3});
 }

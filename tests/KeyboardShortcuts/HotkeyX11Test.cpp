@@ -125,30 +125,45 @@ TEST_F(HotkeysOnX11, NamesDifferingOnlyInABitX11LacksShareTheGrab)
     EXPECT_TRUE(waitUntil([&] { return twinUps == 2; }));
 }
 
-TEST_F(HotkeysOnX11, CharactersFollowTheAsciiCapableLayout)
+// What a shortcut reads as follows the ASCII-capable layout: the key's
+// character there, or its US place where the layout gives nothing readable.
+TEST_F(HotkeysOnX11, NamesFollowTheAsciiCapableLayout)
 {
+    const Shortcut fourKeys(Key::four, commandOptionShift);
+    const auto ctrl = [](Key key) { return Shortcut(key, ModifierFlags::control); };
     const struct
     {
         QStringList layout; // setxkbmap arguments
-        Key key;
-        const char *character;
+        Shortcut shortcut;
+        const char *text;
     } cases[] = {
-        {{"-layout", "us"}, Key::q, "q"},
-        {{"-layout", "fr"}, Key::q, "a"}, // the ANSI Q position types "a" on AZERTY
-        {{"-layout", "fr"}, Key::leftBracket, "^"}, // a dead key shows its accent
-        {{"-layout", "ru,us"}, Key::a, "a"}, // Russian active: the Latin group speaks
+        {{"-layout", "us"}, fourKeys, "Shift+Alt+Super+4"},
+        {{"-layout", "us"}, ctrl(Key::leftBracket), "Ctrl+["},
+        {{"-layout", "de"}, ctrl(Key::y), "Ctrl+Z"},
+        {{"-layout", "de"}, ctrl(Key::equal), "Ctrl+\u00B4"}, // a dead key shows its accent
+        {{"-layout", "fr"}, fourKeys, "Shift+Alt+Super+'"}, // the key that types 4 with Shift
+        {{"-layout", "fr"}, ctrl(Key::q), "Ctrl+A"}, // the ANSI Q position types "a" on AZERTY
+        {{"-layout", "ru,us"}, ctrl(Key::a), "Ctrl+A"}, // Russian active: the Latin group speaks
+        {{"-layout", "ru"}, ctrl(Key::a), "Ctrl+\u0424"}, // no Latin group at all: the active one
+        {{"-layout", "ru"}, fourKeys, "Shift+Alt+Super+4"},
         // Its Q and Z keys type punctuation, its letters lie elsewhere.
-        {{"-layout", "us", "-variant", "dvorak"}, Key::q, "'"},
-        {{"-layout", "ru"}, Key::a, "ф"}, // no Latin group at all: the active one
-        {{"-layout", "fr"}, Key::q, "a"}, // away from "q", for the group switch below
+        {{"-layout", "us", "-variant", "dvorak"}, ctrl(Key::q), "Ctrl+'"},
+        {{"-layout", "us", "-variant", "dvorak"}, ctrl(Key::s), "Ctrl+O"},
+        // Braille dots and no digits: the US places.
+        {{"-layout", "brai"}, fourKeys, "Shift+Alt+Super+4"},
+        {{"-layout", "brai"}, ctrl(Key::a), "Ctrl+A"},
+        // Ethiopic letters, and presentation-form placeholders on some keys.
+        {{"-layout", "et"}, ctrl(Key::s), "Ctrl+\u1230"},
+        {{"-layout", "et"}, ctrl(Key::e), "Ctrl+E"},
+        {{"-layout", "et"}, ctrl(Key::a), "Ctrl+A"},
+        {{"-layout", "fr"}, ctrl(Key::q), "Ctrl+A"}, // away from "q", for the group switch below
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.layout.join(' ').toStdString() + " " + c.character);
+        SCOPED_TRACE(c.layout.join(' ').toStdString() + " " + c.text);
         setxkbmap(c.layout);
         // Changed while we run: the layout follows without a restart.
-        EXPECT_TRUE(waitUntil([&] {
-            return characterForKeyCode(c.key.rawValue) == QString::fromUtf8(c.character);
-        })) << characterForKeyCode(c.key.rawValue).value_or(QStringLiteral("(none)")).toStdString();
+        EXPECT_TRUE(waitUntil([&] { return c.shortcut.description() == QString::fromUtf8(c.text); }))
+            << c.shortcut.description().toStdString();
     }
     // A group switch is followed, and modifier presses on the way cost no new keymap.
     setxkbmap({"-layout", "us,fr"});

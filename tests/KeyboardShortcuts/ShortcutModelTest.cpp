@@ -41,24 +41,68 @@ TEST(ShortcutJson, DecodesEitherOrderAndKeepsWhatWasStored)
 
 using ShortcutText = ShortcutsTest;
 
-TEST_F(ShortcutText, Descriptions)
+TEST_F(ShortcutText, ModifierWordsInOneOrderThenTheKeysName)
 {
+    const ModifierFlags all = ModifierFlags::function | ModifierFlags::command | ModifierFlags::option
+        | ModifierFlags::control | ModifierFlags::shift;
     const std::pair<Shortcut, const char *> cases[] = {
-        {Shortcut(Key::a, ModifierFlags::control), "⌃A"},
-        {Shortcut(Key::f1, ModifierFlags::command), "⌘F1"},
-        {Shortcut(Key::space, ModifierFlags::option), "⌥Space"},
-        {Shortcut(Key::keypadEnter), "↩⃣"},
-        {Shortcut(Key::keypadClear), "☒⃣"},
-        {Shortcut(Key::returnKey, ModifierFlags::shift), "⇧↩"}, // the layout's "\r" is never used
+        {Shortcut(Key::four, commandOptionShift), "Shift+Alt+Super+4"},
+        {Shortcut(Key::a, ModifierFlags::control), "Ctrl+A"},
+        {Shortcut(Key::a, all), "Shift+Ctrl+Alt+Super+Fn+A"},
+        {Shortcut(Key::k, ModifierFlags::command | ModifierFlags::control), "Ctrl+Super+K"},
+        {Shortcut::fromJson(R"({"carbonKeyCode":0,"carbonModifiers":1})").value(), "A"}, // no X11 modifier
+        // Keys that print nothing go by their Linux names, whatever the layout gives.
+        {Shortcut(Key::f5, ModifierFlags::command), "Super+F5"},
+        {Shortcut(Key::space, ModifierFlags::option), "Alt+Space"},
+        {Shortcut(Key::returnKey, ModifierFlags::shift), "Shift+Return"}, // not the layout's "\r"
+        {Shortcut(Key::escape), "Escape"},
+        {Shortcut(Key::leftArrow, ModifierFlags::control), "Ctrl+Left"},
+        {Shortcut(Key::pageDown), "Page Down"},
+        {Shortcut(Key::deleteKey), "Backspace"},
+        {Shortcut(Key::keypadEnter), "Keypad Enter"},
+        {Shortcut(Key::keypad7), "Keypad 7"},
+        {Shortcut(Key::volumeUp), "Volume Up"},
+        // The PC key in the Mac key's place names it: that is the key a PC user pressed.
+        {Shortcut(Key::f13), "Print"},
+        {Shortcut(Key::help), "Insert"},
+        {Shortcut(Key::keypadClear), "Num Lock"},
+        // The layout's character, capitalized as one character.
         {Shortcut(Key::quote), "'"},
-        {Shortcut(Key::minus, ModifierFlags::command), "⌘ß"}, // not "SS", which reads as two keys
-        {Shortcut(Key::a, ModifierFlags::function | ModifierFlags::command | ModifierFlags::control),
-            "⌃⌘\U0001F310\uFE0EA"},
-        {Shortcut(Key::z, ModifierFlags::command), "⌘\uFFFD"}, // nothing in this layout
+        {Shortcut(Key::minus, ModifierFlags::command), "Super+ß"}, // not "SS", which reads as two keys
         {Shortcut::fromCarbon(70000, 0), "\uFFFD"},
     };
     for (const auto &[shortcut, text] : cases)
         EXPECT_EQ(shortcut.description(), QString::fromUtf8(text)) << text;
+}
+
+// Where the layout gives nothing readable, the key is named by its place on
+// a US keyboard: braille layouts give nothing for letters and digits,
+// Ethiopic ones give presentation-form placeholders.
+TEST_F(ShortcutText, KeysWithoutAReadableCharacterAreNamedByTheirUsPlace)
+{
+    const std::pair<int, QString> cases[] = {
+        {30, QString()}, // a: nothing at all
+        {5, QStringLiteral("\uFE69")}, // 4: small dollar sign
+        {18, QStringLiteral("\uFE67")}, // e: unassigned, among the small forms
+        {22, QStringLiteral("\uFE71")}, // u: Arabic presentation form
+        {16, QStringLiteral("\u0301")}, // q: a combining accent alone
+        {37, QStringLiteral("\u00A0")}, // k: a space that shows nothing
+        {12, QStringLiteral("\uE000")}, // minus: private use
+        {41, QStringLiteral("\u00B4")}, // backtick: a spacing accent is readable
+    };
+    layout->characters.clear();
+    for (const auto &[evdev, character] : cases) {
+        if (!character.isNull())
+            layout->characters.insert(evdev, character);
+    }
+    const std::pair<Key, const char *> expected[] = {
+        {Key::a, "A"}, {Key::four, "4"}, {Key::e, "E"}, {Key::u, "U"}, {Key::q, "Q"}, {Key::k, "K"},
+        {Key::minus, "-"}, {Key::backtick, "\u00B4"}, {Key::z, "Z"}, {Key{10}, "<"}};
+    for (const auto &[key, text] : expected)
+        EXPECT_EQ(Shortcut(key, ModifierFlags::control).description(),
+            QStringLiteral("Ctrl+") + QString::fromUtf8(text))
+            << text;
+    EXPECT_FALSE(characterForKeyCode(Key::e.rawValue)); // nor does it match a menu item's "e"
 }
 
 // A typo in the key table would send a shortcut to the wrong physical key.

@@ -19,7 +19,7 @@ inline void PrintTo(const QString &text, std::ostream *out)
     *out << '"' << text.toStdString() << '"';
 }
 
-// The region capture's default shortcut, ⌥⇧⌘4.
+// The region capture's default shortcut, Shift+Alt+Super+4.
 inline const KeyboardShortcuts::ModifierFlags commandOptionShift = KeyboardShortcuts::ModifierFlags::command
     | KeyboardShortcuts::ModifierFlags::option | KeyboardShortcuts::ModifierFlags::shift;
 inline const KeyboardShortcuts::Shortcut region(KeyboardShortcuts::Key::four, commandOptionShift);

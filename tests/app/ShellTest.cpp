@@ -33,8 +33,8 @@ namespace {
 
 using TestSupport::waitUntil;
 
-const QString Region = QStringLiteral("Capture Region  \u2325\u21e7\u23184");
-const QString Fullscreen = QStringLiteral("Capture Fullscreen  \u2325\u21e7\u23183");
+const QString Region = QStringLiteral("Capture Region\tShift+Alt+Super+4");
+const QString Fullscreen = QStringLiteral("Capture Fullscreen\tShift+Alt+Super+3");
 
 // Shift+Alt+Super and a digit's key (evdev codes 4 to 7 are the digits 3 to 6).
 FakeHotkeyBackend::Combination digitKeys(int digit)
@@ -268,10 +268,10 @@ TEST_F(ShellTest, EachFailureEndsInOneCaptureFailedAlert)
 TEST_F(ShellTest, TheMenuFollowsTheShortcutsTheSaveFolderAndThePermission)
 {
     const QString captures
-        = Region + QStringLiteral("|Capture Scroll  ⌥⇧⌘5|") + Fullscreen + "|Capture Window";
+        = Region + QStringLiteral("|Capture Scroll\tShift+Alt+Super+5|") + Fullscreen + "|Capture Window";
     const QString folder = "|Capture with Delay|-|Open Save Folder|", end = "-|Settings…|-|Quit Quillet";
     const std::tuple<const char *, std::function<void()>, QString> states[] = {
-        {"first launch", [] {}, captures + "  ⌥⇧⌘6" + folder + end},
+        {"first launch", [] {}, captures + "\tShift+Alt+Super+6" + folder + end},
         {"window shortcut cleared, a screenshot saved, permission missing",
             [&] {
                 ShortcutNames::captureWindow().setShortcut(std::nullopt);

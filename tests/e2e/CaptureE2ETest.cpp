@@ -36,7 +36,7 @@ TEST_F(QuilletE2E, EveryShortcutNotHeldByAnotherClientCapturesWhatItShould)
         otherClient->grab(1, {6}, KeyModifiers{true, false, true, true}), HotkeyBackend::Result::grabbed);
     ASSERT_TRUE(start());
     EXPECT_TRUE(TestSupport::waitUntil([&] {
-        return output().contains("Error registering hotkey ⌥⇧⌘5: -9878\n");
+        return output().contains("Error registering hotkey Shift+Alt+Super+5: -9878\n");
     })) << output().constData();
     // Two captures within one second: the second name is numbered. The two
     // may straddle the turn of a second; then they rightly share no name.

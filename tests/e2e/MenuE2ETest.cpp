@@ -20,12 +20,13 @@ namespace {
 using TestSupport::waitUntil;
 
 // The menu a user should see, built here with the same style and fonts: on
-// the same display it draws pixel for pixel as the program's own does.
+// the same display it draws pixel for pixel as the program's own does. Each
+// capture's shortcut stands in the shortcut column, as Ctrl+Q does for Quit.
 QImage expectedMenu()
 {
     QMenu menu;
-    for (const char *title :
-        {"Capture Region  ⌥⇧⌘4", "Capture Scroll  ⌥⇧⌘5", "Capture Fullscreen  ⌥⇧⌘3", "Capture Window  ⌥⇧⌘6"})
+    for (const char *title : {"Capture Region\tShift+Alt+Super+4", "Capture Scroll\tShift+Alt+Super+5",
+             "Capture Fullscreen\tShift+Alt+Super+3", "Capture Window\tShift+Alt+Super+6"})
         menu.addAction(QString::fromUtf8(title));
     QMenu *delayed = menu.addMenu(QStringLiteral("Capture with Delay"));
     for (const char *mode : {"Region", "Fullscreen", "Window"}) {

@@ -199,8 +199,8 @@ TEST(SettingsWindowWiringTest, TheSettingsItemOpensOneWindowOnTheCaptureShortcut
     for (const auto *recorder : view->findChildren<KeyboardShortcuts::Recorder *>())
         labels.append(recorder->label()->text() + u' ' + recorder->field()->text());
     EXPECT_EQ(labels,
-        (QStringList{QStringLiteral("Region Capture ⌥⇧⌘4"), QStringLiteral("Scroll Capture ⌥⇧⌘5"),
-            QStringLiteral("Fullscreen Capture ⌥⇧⌘3"), QStringLiteral("Window Capture ⌥⇧⌘6")}));
+        (QStringList{QStringLiteral("Region Capture Shift+Alt+Super+4"), QStringLiteral("Scroll Capture Shift+Alt+Super+5"),
+            QStringLiteral("Fullscreen Capture Shift+Alt+Super+3"), QStringLiteral("Window Capture Shift+Alt+Super+6")}));
 }
 
 Platform fakePlatformWith(std::shared_ptr<TrayAvailability> tray)

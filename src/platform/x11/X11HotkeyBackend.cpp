@@ -40,6 +40,7 @@ struct X11HotkeyBackend::Private
     std::map<xcb_keycode_t, std::vector<quint32>> held; // keys whose release is still due, and to whom
     Callback callback;
 
+    std::vector<xcb_keycode_t> keycodesOf(const std::vector<int> &evdevCodes) const;
     uint16_t xModifiers(const KeyModifiers &modifiers) const;
     std::vector<Combination> combinationsOf(const Grab &grab) const;
     std::vector<Combination> unshared(const Grab &grab) const;
@@ -53,6 +54,19 @@ struct X11HotkeyBackend::Private
     void keyReleased(const xcb_key_release_event_t *event);
     void emitEvent(quint32 id, Event event) const;
 };
+
+// The keys this server has; X numbers keys as evdev does, shifted by 8.
+std::vector<xcb_keycode_t> X11HotkeyBackend::Private::keycodesOf(const std::vector<int> &evdevCodes) const
+{
+    const xcb_setup_t *setup = xcb_get_setup(connection->get());
+    std::vector<xcb_keycode_t> keycodes;
+    for (const int evdev : evdevCodes) {
+        const int keycode = evdev + 8;
+        if (keycode >= setup->min_keycode && keycode <= setup->max_keycode)
+            keycodes.push_back(xcb_keycode_t(keycode));
+    }
+    return keycodes;
+}
 
 uint16_t X11HotkeyBackend::Private::xModifiers(const KeyModifiers &modifiers) const
 {
@@ -244,13 +258,7 @@ X11HotkeyBackend::~X11HotkeyBackend() = default;
 
 HotkeyBackend::Result X11HotkeyBackend::grab(quint32 id, const std::vector<int> &evdevCodes, KeyModifiers modifiers)
 {
-    const xcb_setup_t *setup = xcb_get_setup(d->connection->get());
-    Grab grab{{}, modifiers};
-    for (const int evdev : evdevCodes) {
-        const int keycode = evdev + 8; // X numbers keys as evdev does, shifted by 8
-        if (keycode >= setup->min_keycode && keycode <= setup->max_keycode)
-            grab.keycodes.push_back(xcb_keycode_t(keycode));
-    }
+    const Grab grab{d->keycodesOf(evdevCodes), modifiers};
     if (grab.keycodes.empty())
         return Result::invalid;
     const Result result = d->take(id, grab);
@@ -280,16 +288,9 @@ void X11HotkeyBackend::setCallback(Callback callback)
 // follows would drop the hotkey.
 bool X11HotkeyBackend::isTakenByOthers(const std::vector<int> &evdevCodes, KeyModifiers modifiers)
 {
-    const xcb_setup_t *setup = xcb_get_setup(d->connection->get());
-    Grab probe;
-    for (const int evdev : evdevCodes) {
-        const int keycode = evdev + 8;
-        if (keycode >= setup->min_keycode && keycode <= setup->max_keycode)
-            probe.keycodes.push_back(xcb_keycode_t(keycode));
-    }
+    const Grab probe{d->keycodesOf(evdevCodes), modifiers};
     if (probe.keycodes.empty() || (modifiers.alt && !d->masks.alt) || (modifiers.super && !d->masks.super))
         return false;
-    probe.modifiers = modifiers;
     for (const auto &entry : d->grabs) {
         const Grab &own = entry.second;
         const bool sameKey = std::find_first_of(own.keycodes.begin(), own.keycodes.end(), probe.keycodes.begin(),
