@@ -119,22 +119,6 @@ TEST_F(CaptureGnomeTest, RegionDraggedOnTheOverlayIsSavedFromWhatTheUserSaw)
     EXPECT_EQ(portalLeftovers(), QStringList());
 }
 
-TEST_F(CaptureGnomeTest, DelayedCaptureLeavesTheCountdownOutOfThePicture)
-{
-    const QRect main = QGuiApplication::primaryScreen()->geometry();
-    const QImage before = stillScreen();
-    ASSERT_EQ(GnomeQuillet::run({QStringLiteral("--capture"), QStringLiteral("fullscreen"), QStringLiteral("--delay"),
-                  QStringLiteral("3")}),
-        0);
-    // The badge is up while it counts...
-    EXPECT_TRUE(TestSupport::waitUntil([&] { return pixels(shellScreenshot()) != before; })) << "no countdown";
-    const QStringList saved = s_quillet->waitForFiles(1);
-    ASSERT_EQ(saved.size(), 1);
-    // ...and gone from the picture.
-    const QImage shot = pixels(QImage(saved.first()));
-    EXPECT_TRUE(shot == before.copy(main) || shot == stillScreen().copy(main)) << "the countdown is in the picture";
-}
-
 TEST_F(CaptureGnomeTest, EscapeOnTheOverlayCancelsWithoutAFileOrATrace)
 {
     const QImage before = stillScreen();
