@@ -5,3 +5,4 @@ quillet_add_test(XdgAutostartLoginItemsTest LABEL unit SOURCES platform/XdgAutos
 # The XEmbed tray's selection and the StatusNotifierItem watcher, on a
 # display and a session bus of its own.
 quillet_add_test(TrayAvailabilityTest LABEL x11 SESSION_BUS SOURCES platform/TrayAvailabilityTest.cpp)
+quillet_add_test(WaylandScreenGrabberTest LABEL unit SOURCES platform/WaylandScreenGrabberTest.cpp)
