@@ -41,7 +41,12 @@ public:
 
     // Launching has finished: the main loop runs and the shortcuts are live.
     void applicationDidFinishLaunching();
+    // Opens the onboarding window, or brings back the one already made (a
+    // window closed early keeps its page), in front with the keyboard.
     void showOnboarding();
+    // Deletes the onboarding window now, a finished one included, so that it
+    // goes before the services it watches.
+    void closeOnboarding();
 
     ActivationPolicy activationPolicy() const { return m_activationPolicy; }
     void setActivationPolicy(ActivationPolicy policy);
@@ -66,5 +71,7 @@ private:
     std::unique_ptr<AppSettings> m_ownSettings;
     std::unique_ptr<PermissionService> m_ownPermissionService;
     QTimer m_onboardingTimer;
+    // A finished window waiting for its deferred deletion.
+    QPointer<QWidget> m_finishedWindow;
     ActivationPolicy m_activationPolicy = ActivationPolicy::regular;
 };

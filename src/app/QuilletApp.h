@@ -42,6 +42,10 @@ public:
     // The settings window, made the first time "Settings…" is chosen; null until then.
     SettingsView *settingsView() const { return m_settingsView.get(); }
     void openSettings();
+    // Brings Quillet to the user: the onboarding window while the onboarding
+    // is not completed, else the settings window, in front with the keyboard.
+    // What starting Quillet again does.
+    void present();
 
 private:
     Platform m_platform;
