@@ -41,29 +41,30 @@ for _ in $(seq 600); do
 done
 
 files() { find "$home/shots" -maxdepth 1 -type f -name '*.png' | wc -l; }
-# time_one <command...>: the command's whole run in microseconds, once the
-# capture it asked for is on disk.
+# time_one <command...>: the command's whole run as "wall cpu" in
+# milliseconds (cpu: user + system), once the capture it asked for is on disk.
+TIMEFORMAT='%3R %3U %3S'
 time_one() {
-    local before start end
+    local before timing
     before=$(files)
-    start=$(now_us)
-    "$@" >/dev/null
-    end=$(now_us)
+    timing=$( { time "$@" >/dev/null 2>&1; } 2>&1 )
     for _ in $(seq 600); do (($(files) > before)) && break; nap 0.02; done
-    echo $((end - start))
+    awk '{ printf "%.1f %.1f\n", $1 * 1000, ($2 + $3) * 1000 }' <<<"$timing"
 }
 
-forward=() gdbus_call=()
+: >"$work/forward" >"$work/gdbus"
 for ((i = 0; i < runs; i++)); do
-    forward+=("$(time_one env -u DISPLAY -u WAYLAND_DISPLAY "$build/quillet" --capture fullscreen)")
-    gdbus_call+=("$(time_one gdbus call --session --dest io.quillet.Quillet --object-path /io/quillet/Quillet \
-        --method io.quillet.Quillet.Capture.CaptureFullscreen 0)")
+    time_one env -u DISPLAY -u WAYLAND_DISPLAY "$build/quillet" --capture fullscreen >>"$work/forward"
+    time_one gdbus call --session --dest io.quillet.Quillet --object-path /io/quillet/Quillet \
+        --method io.quillet.Quillet.Capture.CaptureFullscreen 0 >>"$work/gdbus"
 done
-f=$(printf '%s\n' "${forward[@]}" | median)
-g=$(printf '%s\n' "${gdbus_call[@]}" | median)
-printf 'forwarding a capture request, median of %d runs each:\n' "$runs"
-awk -v f="$f" -v g="$g" 'BEGIN {
-    printf "  quillet --capture fullscreen  %8.1f ms\n", f / 1000
-    printf "  gdbus call                    %8.1f ms\n", g / 1000
-    printf "  ratio                         %8.2f\n", f / g
-}'
+column_median() { cut -d' ' -f"$1" "$2" | median; }
+printf 'forwarding a capture request, median of %d runs each (load average %s):\n' "$runs" "$(cut -d' ' -f1 /proc/loadavg)"
+printf '                                  wall ms   cpu ms\n'
+for which in forward gdbus; do
+    label="quillet --capture fullscreen"
+    [[ $which == gdbus ]] && label="gdbus call"
+    printf '  %-30s %8.1f %8.1f\n' "$label" "$(column_median 1 "$work/$which")" "$(column_median 2 "$work/$which")"
+done
+awk -v f="$(column_median 1 "$work/forward")" -v g="$(column_median 1 "$work/gdbus")" \
+    'BEGIN { printf "  wall-time ratio                %8.2f\n", f / g }'

@@ -83,8 +83,9 @@ std::optional<int> handToRunningQuillet(const CommandLine &line)
 {
     using Result = CaptureBus::Handoff::Result;
     const BusWatchdog watchdog;
-    const CaptureBus::Handoff handoff = line.capture ? CaptureBus::forwardCapture(*line.capture, line.delaySeconds)
-                                                     : CaptureBus::forwardPresent();
+    const CaptureBus::Handoff handoff = line.capture
+        ? CaptureBus::forwardCapture(*line.capture, line.delaySeconds)
+        : CaptureBus::forwardPresent();
     switch (handoff.result) {
     case Result::delivered:
         return 0;
@@ -100,7 +101,8 @@ std::optional<int> handToRunningQuillet(const CommandLine &line)
     case Result::refused:
         break;
     }
-    std::cerr << "quillet: the running Quillet refused the request: " << handoff.error.toStdString() << std::endl;
+    std::cerr << "quillet: the running Quillet refused the request: " << handoff.error.toStdString()
+              << std::endl;
     return 1;
 }
 
@@ -130,7 +132,8 @@ void carryOut(const CommandLine &line, CaptureBusAdaptor &bus, QuilletApp &quill
 int runQuillet(int argc, char **argv, const CommandLine &line)
 {
     if (!hasDisplay()) {
-        std::cerr << "quillet: no display to run on (neither DISPLAY nor WAYLAND_DISPLAY is set)" << std::endl;
+        std::cerr << "quillet: no display to run on (neither DISPLAY nor WAYLAND_DISPLAY is set)"
+                  << std::endl;
         return 1;
     }
     Allocator::mapLargeBlocksSeparately();

@@ -79,8 +79,9 @@ Handoff forwardCapture(CaptureMode mode, int delaySeconds)
 
 Handoff forwardPresent()
 {
-    return send(QDBusMessage::createMethodCall(QString::fromLatin1(serviceName), QString::fromLatin1(objectPath),
-        QString::fromLatin1(applicationInterfaceName), QStringLiteral("Present")));
+    return send(
+        QDBusMessage::createMethodCall(QString::fromLatin1(serviceName), QString::fromLatin1(objectPath),
+            QString::fromLatin1(applicationInterfaceName), QStringLiteral("Present")));
 }
 
 } // namespace CaptureBus
@@ -128,7 +129,8 @@ std::optional<CaptureBusAdaptor::Refusal> CaptureBusAdaptor::request(CaptureMode
     // Started from the event loop, after the caller has its answer: a
     // capture may open a modal alert, and the caller must not wait for the
     // user to dismiss it.
-    QMetaObject::invokeMethod(this, [this, request] { startWaiting(request); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, request] { startWaiting(request); }, Qt::QueuedConnection);
     return std::nullopt;
 }
 
@@ -144,10 +146,22 @@ void CaptureBusAdaptor::startFromBus(CaptureMode mode, int delaySeconds)
         sendErrorReply(refusal->errorName, refusal->message);
 }
 
-void CaptureBusAdaptor::CaptureRegion(int delaySeconds) { startFromBus(CaptureMode::region, delaySeconds); }
-void CaptureBusAdaptor::CaptureScroll(int delaySeconds) { startFromBus(CaptureMode::scroll, delaySeconds); }
-void CaptureBusAdaptor::CaptureFullscreen(int delaySeconds) { startFromBus(CaptureMode::fullscreen, delaySeconds); }
-void CaptureBusAdaptor::CaptureWindow(int delaySeconds) { startFromBus(CaptureMode::window, delaySeconds); }
+void CaptureBusAdaptor::CaptureRegion(int delaySeconds)
+{
+    startFromBus(CaptureMode::region, delaySeconds);
+}
+void CaptureBusAdaptor::CaptureScroll(int delaySeconds)
+{
+    startFromBus(CaptureMode::scroll, delaySeconds);
+}
+void CaptureBusAdaptor::CaptureFullscreen(int delaySeconds)
+{
+    startFromBus(CaptureMode::fullscreen, delaySeconds);
+}
+void CaptureBusAdaptor::CaptureWindow(int delaySeconds)
+{
+    startFromBus(CaptureMode::window, delaySeconds);
+}
 
 PresentBusAdaptor::PresentBusAdaptor(CaptureBusAdaptor *parent)
     : QDBusAbstractAdaptor(parent)
@@ -159,8 +173,11 @@ void PresentBusAdaptor::Present()
 {
     // Shown from the event loop once the caller has its answer, so that a
     // second start ends at once.
-    QMetaObject::invokeMethod(m_owner, [owner = m_owner] {
-        if (owner->onPresent)
-            owner->onPresent();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_owner,
+        [owner = m_owner] {
+            if (owner->onPresent)
+                owner->onPresent();
+        },
+        Qt::QueuedConnection);
 }

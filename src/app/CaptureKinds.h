@@ -20,11 +20,14 @@ struct CaptureKind
 };
 
 inline constexpr std::array<CaptureKind, 4> captureKinds{{
-    {CaptureMode::region, "region", "CaptureRegion", "Capture Region", "captureRegion", KeyboardShortcuts::Key::four},
-    {CaptureMode::scroll, "scroll", "CaptureScroll", "Capture Scroll", "captureScroll", KeyboardShortcuts::Key::five},
+    {CaptureMode::region, "region", "CaptureRegion", "Capture Region", "captureRegion",
+        KeyboardShortcuts::Key::four},
+    {CaptureMode::scroll, "scroll", "CaptureScroll", "Capture Scroll", "captureScroll",
+        KeyboardShortcuts::Key::five},
     {CaptureMode::fullscreen, "fullscreen", "CaptureFullscreen", "Capture Fullscreen", "captureFullscreen",
         KeyboardShortcuts::Key::three},
-    {CaptureMode::window, "window", "CaptureWindow", "Capture Window", "captureWindow", KeyboardShortcuts::Key::six},
+    {CaptureMode::window, "window", "CaptureWindow", "Capture Window", "captureWindow",
+        KeyboardShortcuts::Key::six},
 }};
 
 // The longest countdown before a capture that the command line and the bus

@@ -9,7 +9,8 @@ KeyboardShortcuts::Name name(CaptureMode mode)
     using KeyboardShortcuts::ModifierFlags;
     const CaptureKind &kind = captureKind(mode);
     return KeyboardShortcuts::Name(QLatin1String(kind.shortcutName),
-        KeyboardShortcuts::Shortcut(kind.defaultKey, ModifierFlags::shift | ModifierFlags::option | ModifierFlags::command));
+        KeyboardShortcuts::Shortcut(
+            kind.defaultKey, ModifierFlags::shift | ModifierFlags::option | ModifierFlags::command));
 }
 
 } // namespace CaptureShortcuts

@@ -32,7 +32,8 @@ CommandLine answer(CommandLine::Action action, const QString &text)
 
 struct Options
 {
-    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit.")};
+    QCommandLineOption help{
+        {QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit.")};
     QCommandLineOption version{QStringLiteral("version"), QStringLiteral("Show the version and exit.")};
     QCommandLineOption capture{QStringLiteral("capture"),
         QStringLiteral("Take a capture of this kind: %1.").arg(modeList()), QStringLiteral("kind")};
@@ -42,20 +43,24 @@ struct Options
     QCommandLineOption settings{QStringLiteral("settings"),
         QStringLiteral("Show the settings window (the welcome window until it was finished once).")};
 
-    void addTo(QCommandLineParser &parser) const { parser.addOptions({help, version, capture, delay, settings}); }
+    void addTo(QCommandLineParser &parser) const
+    {
+        parser.addOptions({help, version, capture, delay, settings});
+    }
 };
 
 QString description()
 {
     return QStringLiteral(
-        "Quillet lives in the system tray and takes screenshots: of a region, a scrolling page, the whole "
-        "display or the front window.\nOne Quillet runs at a time: started again, it brings the running one's "
-        "settings window forward; with --capture it asks the running Quillet to take one, starting Quillet "
-        "first if none runs.");
+        "Quillet lives in the system tray and takes screenshots: of a region, a scrolling "
+        "page, the whole display or the front window.\nOne Quillet runs at a time: started "
+        "again, it brings the running one's settings window forward; with --capture it asks "
+        "the running Quillet to take one, starting Quillet first if none runs.");
 }
 
 // The capture and its delay, into `line`; the reason when they are wrong.
-std::optional<QString> readCapture(const QCommandLineParser &parser, const Options &options, CommandLine &line)
+std::optional<QString> readCapture(
+    const QCommandLineParser &parser, const Options &options, CommandLine &line)
 {
     if (parser.isSet(options.capture)) {
         const QString kind = parser.value(options.capture);
@@ -87,7 +92,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
-        return refuse(QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().constFirst()));
+        return refuse(
+            QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().constFirst()));
     if (parser.isSet(options.help))
         return answer(Action::help, parser.helpText());
     if (parser.isSet(options.version))
