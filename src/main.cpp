@@ -5,6 +5,7 @@
 #include "platform/x11/X11Platform.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QTimer>
 
 #include <condition_variable>
@@ -113,8 +114,23 @@ bool hasDisplay()
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+// Quillet reads the screen and grabs keys through X11; in a Wayland session
+// that means XWayland. Qt ends the process when no platform plugin starts;
+// the offscreen one always starts, so that a display that cannot be reached
+// is reported in one line of ours, like a missing one.
+void chooseQtPlatform()
+{
+    QByteArray platforms = qgetenv("QT_QPA_PLATFORM");
+    if (platforms.isEmpty())
+        platforms = "xcb";
+    if (!platforms.contains("offscreen"))
+        qputenv("QT_QPA_PLATFORM", platforms + ";offscreen");
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.qpa.xcb.warning=false\nqt.qpa.plugin.warning=false"));
+}
+
 void setUpApplication()
 {
+    QLoggingCategory::setFilterRules({});
     QApplication::setApplicationName(QStringLiteral("Quillet"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -137,14 +153,12 @@ int runQuillet(int argc, char **argv, const CommandLine &line)
         return 1;
     }
     Allocator::mapLargeBlocksSeparately();
-    // Quillet reads the screen and grabs keys through X11; in a Wayland
-    // session that means XWayland.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    chooseQtPlatform();
     QApplication app(argc, argv);
     setUpApplication();
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        std::cerr << "quillet: needs an X11 display (Qt's xcb platform)" << std::endl;
+        std::cerr << "quillet: cannot open the X11 display \"" << qgetenv("DISPLAY").toStdString()
+                  << "\" (Quillet needs Qt's xcb platform)" << std::endl;
         return 1;
     }
 

@@ -19,15 +19,20 @@ struct ClientRun
 };
 
 // A second quillet, as a desktop shortcut, a launcher or a terminal runs it;
-// `unset` names variables it runs without.
-ClientRun runQuillet(const QStringList &arguments, const QString &busAddress = {}, const QStringList &unset = {})
+// `changes` set ("NAME=value") or remove ("NAME") variables.
+ClientRun runQuillet(const QStringList &arguments, const QString &busAddress = {}, const QStringList &changes = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (!busAddress.isEmpty())
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
-    for (const QString &name : unset)
-        environment.remove(name);
+    for (const QString &change : changes) {
+        const qsizetype equals = change.indexOf(u'=');
+        if (equals < 0)
+            environment.remove(change);
+        else
+            environment.insert(change.left(equals), change.mid(equals + 1));
+    }
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(QUILLET_BINARY), arguments);
     // Generous: the point of the bounded cases is that they end at all. The
@@ -105,7 +110,7 @@ TEST_F(QuilletE2E, CaptureCommandRefusesBadArgumentsAndUnreachableBuses)
         QString busAddress;
         int exitCode;
         const char *says;
-        QStringList unset = {};
+        QStringList environment = {};
     } cases[] = {
         {{"--capture", "everything"}, {}, 2, "\"everything\""},
         {{"--capture", "region"}, QStringLiteral("unix:path=") + home() + QStringLiteral("/no-bus"), 1,
@@ -115,10 +120,11 @@ TEST_F(QuilletE2E, CaptureCommandRefusesBadArgumentsAndUnreachableBuses)
         // Nobody to forward to, and no display to become the running Quillet on.
         {{"--capture", "region"}, {}, 1, "no display", noDisplay},
         {{"--settings"}, {}, 1, "no display", noDisplay},
+        {{"--settings"}, {}, 1, "cannot open the X11 display \":9999\"", {"DISPLAY=:9999"}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString() + " on " + c.busAddress.toStdString());
-        const ClientRun run = runQuillet(c.arguments, c.busAddress, c.unset);
+        const ClientRun run = runQuillet(c.arguments, c.busAddress, c.environment);
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_TRUE(run.standardError.contains(QLatin1String(c.says))) << run.standardError.toStdString();
         // One line of ours (Qt may add warnings of its own about the session).
