@@ -20,7 +20,13 @@ AppDelegate::AppDelegate(DefaultsStore &store, QObject *parent)
 
 AppDelegate::~AppDelegate()
 {
+    closeOnboarding();
+}
+
+void AppDelegate::closeOnboarding()
+{
     delete onboardingWindow;
+    delete m_finishedWindow;
 }
 
 void AppDelegate::setPlatform(PanelContext panels, std::shared_ptr<ScreenCapturePermission> permission)
@@ -40,6 +46,15 @@ void AppDelegate::applicationDidFinishLaunching()
 
 void AppDelegate::showOnboarding()
 {
+    // Asked for before its delay ran out: one window, shown now.
+    m_onboardingTimer.stop();
+    if (auto *window = qobject_cast<OnboardingWindow *>(onboardingWindow.data())) {
+        setActivationPolicy(ActivationPolicy::regular);
+        if (!windowCloseObserver)
+            windowCloseObserver = connect(window, &OnboardingWindow::willClose, this, &AppDelegate::onboardingWindowClosing);
+        window->present(m_panels);
+        return;
+    }
     // Fresh services read and write the same store, so nothing is lost when
     // the slots are empty.
     AppSettings *settings = sharedSettings();
@@ -63,21 +78,6 @@ void AppDelegate::showOnboarding()
     onboardingWindow = window;
 }
 
-void AppDelegate::presentOnboarding()
-{
-    m_onboardingTimer.stop();
-    if (auto *window = qobject_cast<OnboardingWindow *>(onboardingWindow.data())) {
-        // Closed with its close button, it stopped being watched.
-        if (!windowCloseObserver)
-            windowCloseObserver =
-                connect(window, &OnboardingWindow::willClose, this, &AppDelegate::onboardingWindowClosing);
-        setActivationPolicy(ActivationPolicy::regular);
-        window->present(m_panels);
-        return;
-    }
-    showOnboarding();
-}
-
 void AppDelegate::onboardingFinished()
 {
     if (!onboardingWindow)
@@ -85,6 +85,7 @@ void AppDelegate::onboardingFinished()
     onboardingWindow->close();
     // Later: the window's own button is still in the middle of its click.
     onboardingWindow->deleteLater();
+    m_finishedWindow = onboardingWindow;
     onboardingWindow = nullptr;
 }
 

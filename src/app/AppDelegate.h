@@ -44,10 +44,12 @@ public:
 
     // Launching has finished: the main loop runs and the shortcuts are live.
     void applicationDidFinishLaunching();
+    // Opens the onboarding window, or brings back the one already made (a
+    // window closed early keeps its page), in front with the keyboard.
     void showOnboarding();
-    // Brings the onboarding window forward with the keyboard, opening it
-    // now if it is not open (instead of after the launch delay).
-    void presentOnboarding();
+    // Deletes the onboarding window now, a finished one included, so that it
+    // goes before the services it watches.
+    void closeOnboarding();
 
     ActivationPolicy activationPolicy() const { return m_activationPolicy; }
     void setActivationPolicy(ActivationPolicy policy);
@@ -73,5 +75,7 @@ private:
     std::unique_ptr<AppSettings> m_ownSettings;
     std::unique_ptr<PermissionService> m_ownPermissionService;
     QTimer m_onboardingTimer;
+    // A finished window waiting for its deferred deletion.
+    QPointer<QWidget> m_finishedWindow;
     ActivationPolicy m_activationPolicy = ActivationPolicy::regular;
 };

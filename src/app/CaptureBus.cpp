@@ -1,5 +1,6 @@
 #include "app/CaptureBus.h"
 
+#include "app/CaptureKinds.h"
 #include "app/HotkeyService.h"
 
 #include <QDBusConnection>
@@ -12,23 +13,32 @@ namespace {
 // never seems to hang.
 constexpr int busTimeoutMs = 3000;
 
+CaptureBus::Handoff send(QDBusMessage call)
+{
+    using Result = CaptureBus::Handoff::Result;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return {Result::unreachable, bus.lastError().message()};
+    // Nobody holding the name is the answer we act on, not a reason to
+    // have the bus start something.
+    call.setAutoStartService(false);
+    const QDBusMessage reply = bus.call(call, QDBus::Block, busTimeoutMs);
+    if (reply.type() != QDBusMessage::ErrorMessage)
+        return {Result::delivered, {}};
+    const QString error = reply.errorName();
+    if (error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner")
+        || error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown"))
+        return {Result::noneRunning, {}};
+    return {Result::refused, reply.errorMessage()};
+}
+
 } // namespace
 
 namespace CaptureBus {
 
 QString methodName(CaptureMode mode)
 {
-    switch (mode) {
-    case CaptureMode::region:
-        return QStringLiteral("CaptureRegion");
-    case CaptureMode::scroll:
-        return QStringLiteral("CaptureScroll");
-    case CaptureMode::fullscreen:
-        return QStringLiteral("CaptureFullscreen");
-    case CaptureMode::window:
-        return QStringLiteral("CaptureWindow");
-    }
-    return {};
+    return QLatin1String(captureKind(mode).busMethod);
 }
 
 Claim claim(QObject &adaptor)
@@ -41,11 +51,14 @@ Claim claim(QObject &adaptor)
         return result;
     }
     bus.interface()->setTimeout(busTimeoutMs);
-    if (!bus.registerObject(QString::fromLatin1(objectPath), &adaptor, QDBusConnection::ExportAllSlots)) {
+    if (!bus.registerObject(QString::fromLatin1(objectPath), &adaptor,
+            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAdaptors)) {
         result.error = bus.lastError().message();
         return result;
     }
-    // Without queueing or replacement: the first Quillet keeps the name.
+    // Without queueing or replacement: the first Quillet keeps the name, and
+    // one that waited in the queue would take it over later without ever
+    // having grabbed the keys.
     const auto reply = bus.interface()->registerService(QString::fromLatin1(serviceName),
         QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
     result.owned = reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
@@ -56,13 +69,19 @@ Claim claim(QObject &adaptor)
     return result;
 }
 
-QString forward(CaptureMode mode, int delaySeconds)
+Handoff forwardCapture(CaptureMode mode, int delaySeconds)
 {
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(serviceName),
         QString::fromLatin1(objectPath), QString::fromLatin1(interfaceName), methodName(mode));
     call << delaySeconds;
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, busTimeoutMs);
-    return reply.type() == QDBusMessage::ErrorMessage ? reply.errorMessage() : QString();
+    return send(call);
+}
+
+Handoff forwardPresent()
+{
+    return send(
+        QDBusMessage::createMethodCall(QString::fromLatin1(serviceName), QString::fromLatin1(objectPath),
+            QString::fromLatin1(applicationInterfaceName), QStringLiteral("Present")));
 }
 
 } // namespace CaptureBus
@@ -70,6 +89,7 @@ QString forward(CaptureMode mode, int delaySeconds)
 CaptureBusAdaptor::CaptureBusAdaptor(QObject *parent)
     : QObject(parent)
 {
+    new PresentBusAdaptor(this);
 }
 
 void CaptureBusAdaptor::setCoordinator(HotkeyService *coordinator)
@@ -81,38 +101,83 @@ void CaptureBusAdaptor::start(CaptureMode mode, int delaySeconds)
 {
     if (!m_coordinator)
         return;
-    if (delaySeconds > 0) {
+    // A countdown holds no image, and a newer one replaces it.
+    if (delaySeconds > 0)
         m_coordinator->startDelayedCapture(delaySeconds, mode);
-        return;
+    else
+        m_coordinator->start(mode);
+}
+
+std::optional<CaptureBusAdaptor::Refusal> CaptureBusAdaptor::request(CaptureMode mode, int delaySeconds)
+{
+    if (delaySeconds < 0 || delaySeconds > maxCaptureDelaySeconds) {
+        return Refusal{QLatin1String(CaptureBus::invalidArgsError),
+            QStringLiteral("The delay must be a whole number of seconds from 0 to %1, not %2.")
+                .arg(maxCaptureDelaySeconds)
+                .arg(delaySeconds)};
     }
-    switch (mode) {
-    case CaptureMode::region:
-        m_coordinator->startRegionCapture();
-        break;
-    case CaptureMode::scroll:
-        m_coordinator->startScrollSelection();
-        break;
-    case CaptureMode::fullscreen:
-        m_coordinator->startFullscreenCapture();
-        break;
-    case CaptureMode::window:
-        m_coordinator->startWindowCapture();
-        break;
+    const std::pair request{mode, delaySeconds};
+    // The same capture asked for again before it began: both callers get it.
+    if (m_waiting.contains(request))
+        return std::nullopt;
+    const int running = m_coordinator ? m_coordinator->capturesInFlight() : 0;
+    if (m_waiting.size() + running >= maxCapturesAtOnce) {
+        return Refusal{QLatin1String(CaptureBus::busyError),
+            QStringLiteral("Quillet is still saving earlier captures; try again in a moment.")};
     }
+    m_waiting.append(request);
+    // Started from the event loop, after the caller has its answer: a
+    // capture may open a modal alert, and the caller must not wait for the
+    // user to dismiss it.
+    QMetaObject::invokeMethod(
+        this, [this, request] { startWaiting(request); }, Qt::QueuedConnection);
+    return std::nullopt;
+}
+
+void CaptureBusAdaptor::startWaiting(std::pair<CaptureMode, int> request)
+{
+    m_waiting.removeOne(request);
+    start(request.first, request.second);
 }
 
 void CaptureBusAdaptor::startFromBus(CaptureMode mode, int delaySeconds)
 {
-    if (delaySeconds < 0) {
-        sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("The delay must be 0 or more seconds."));
-        return;
-    }
-    // Answer the caller first: a capture may open a modal alert, and the
-    // caller must not wait for the user to dismiss it.
-    QMetaObject::invokeMethod(this, [this, mode, delaySeconds] { start(mode, delaySeconds); }, Qt::QueuedConnection);
+    if (const std::optional<Refusal> refusal = request(mode, delaySeconds))
+        sendErrorReply(refusal->errorName, refusal->message);
 }
 
-void CaptureBusAdaptor::CaptureRegion(int delaySeconds) { startFromBus(CaptureMode::region, delaySeconds); }
-void CaptureBusAdaptor::CaptureScroll(int delaySeconds) { startFromBus(CaptureMode::scroll, delaySeconds); }
-void CaptureBusAdaptor::CaptureFullscreen(int delaySeconds) { startFromBus(CaptureMode::fullscreen, delaySeconds); }
-void CaptureBusAdaptor::CaptureWindow(int delaySeconds) { startFromBus(CaptureMode::window, delaySeconds); }
+void CaptureBusAdaptor::CaptureRegion(int delaySeconds)
+{
+    startFromBus(CaptureMode::region, delaySeconds);
+}
+void CaptureBusAdaptor::CaptureScroll(int delaySeconds)
+{
+    startFromBus(CaptureMode::scroll, delaySeconds);
+}
+void CaptureBusAdaptor::CaptureFullscreen(int delaySeconds)
+{
+    startFromBus(CaptureMode::fullscreen, delaySeconds);
+}
+void CaptureBusAdaptor::CaptureWindow(int delaySeconds)
+{
+    startFromBus(CaptureMode::window, delaySeconds);
+}
+
+PresentBusAdaptor::PresentBusAdaptor(CaptureBusAdaptor *parent)
+    : QDBusAbstractAdaptor(parent)
+    , m_owner(parent)
+{
+}
+
+void PresentBusAdaptor::Present()
+{
+    // Shown from the event loop once the caller has its answer, so that a
+    // second start ends at once.
+    QMetaObject::invokeMethod(
+        m_owner,
+        [owner = m_owner] {
+            if (owner->onPresent)
+                owner->onPresent();
+        },
+        Qt::QueuedConnection);
+}

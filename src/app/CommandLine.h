@@ -18,6 +18,10 @@ struct CommandLine
     // Set with --capture: the capture to start in the running Quillet.
     std::optional<CaptureMode> capture;
     int delaySeconds = 0;
+    // Set with --settings: show the settings window (the onboarding while it
+    // is not completed), in a Quillet started for it if none runs. A plain
+    // start while Quillet runs shows it too.
+    bool settings = false;
     // The help or version text, or the one-line reason for refusing.
     QString text;
 

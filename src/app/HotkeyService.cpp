@@ -2,6 +2,7 @@
 
 #include "KeyboardShortcuts/Hotkeys.h"
 #include "KeyboardShortcuts/Name.h"
+#include "app/CaptureKinds.h"
 #include "app/CaptureShortcuts.h"
 #include "capture/CaptureError.h"
 #include "capture/CaptureService.h"
@@ -14,30 +15,6 @@
 
 #include <QPointer>
 #include <QTimer>
-
-namespace ShortcutNames {
-
-KeyboardShortcuts::Name captureRegion()
-{
-    return CaptureShortcuts::name(CaptureMode::region);
-}
-
-KeyboardShortcuts::Name captureScroll()
-{
-    return CaptureShortcuts::name(CaptureMode::scroll);
-}
-
-KeyboardShortcuts::Name captureFullscreen()
-{
-    return CaptureShortcuts::name(CaptureMode::fullscreen);
-}
-
-KeyboardShortcuts::Name captureWindow()
-{
-    return CaptureShortcuts::name(CaptureMode::window);
-}
-
-} // namespace ShortcutNames
 
 namespace {
 
@@ -63,15 +40,9 @@ void HotkeyService::attachShortcutHandlers()
 {
     // The flows start when the shortcut is released, so the keys the user
     // still holds never reach the overlay or the window being captured.
-    const std::pair<KeyboardShortcuts::Name, CaptureMode> bindings[] = {
-        {ShortcutNames::captureRegion(), CaptureMode::region},
-        {ShortcutNames::captureScroll(), CaptureMode::scroll},
-        {ShortcutNames::captureFullscreen(), CaptureMode::fullscreen},
-        {ShortcutNames::captureWindow(), CaptureMode::window},
-    };
     const QPointer<HotkeyService> self(this);
-    for (const auto &[name, mode] : bindings) {
-        KeyboardShortcuts::onKeyUp(name, [self, mode = mode] {
+    for (const CaptureKind &kind : captureKinds) {
+        KeyboardShortcuts::onKeyUp(CaptureShortcuts::name(kind.mode), [self, mode = kind.mode] {
             if (self)
                 self->start(mode);
         });
@@ -170,9 +141,12 @@ void HotkeyService::startDelayedCapture(int seconds, CaptureMode mode)
 
 void HotkeyService::finish(QFuture<CaptureResult> capture)
 {
+    ++m_capturesInFlight;
     capture.then(this, [this](const CaptureResult &result) { return handleCapture(result.image); })
         .unwrap()
         .then(this, [this](QFuture<QString> done) {
+            --m_capturesInFlight;
+            emit captureFinished();
             std::optional<Error> failure;
             try {
                 done.waitForFinished();

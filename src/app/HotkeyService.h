@@ -19,19 +19,6 @@ class OverlayService;
 class PermissionService;
 class ScrollCaptureService;
 
-namespace KeyboardShortcuts {
-struct Name;
-}
-
-// The four global shortcuts of the captures. Making one stores its default
-// (Shift+Alt+Super and a digit) the first time, when nothing is stored yet.
-namespace ShortcutNames {
-KeyboardShortcuts::Name captureRegion();
-KeyboardShortcuts::Name captureScroll();
-KeyboardShortcuts::Name captureFullscreen();
-KeyboardShortcuts::Name captureWindow();
-} // namespace ShortcutNames
-
 // Runs every capture from its trigger to its output: binds the four global
 // shortcuts to the capture flows, which the tray menu calls as well. Each
 // flow checks the screen-capture permission, obtains an image and hands it
@@ -53,6 +40,8 @@ public:
         ScrollCaptureService &scrollCaptureService, CaptureOutputPipeline &outputs,
         PermissionService &permissionService, MainDisplay mainDisplay, QObject *parent = nullptr);
 
+    // The flow of `mode`, as its shortcut starts it.
+    void start(CaptureMode mode);
     void startRegionCapture();
     void startScrollSelection();
     void startFullscreenCapture();
@@ -67,13 +56,19 @@ public:
     // The "Capture Failed" alert; returns once the user dismissed it.
     void showError(const Error &error);
 
+    // Captures taken and not yet saved (or failed): each holds its image.
+    int capturesInFlight() const { return m_capturesInFlight; }
+
     // Waits until the display server has carried out what we asked of it,
     // such as removing the countdown badge; empty in tests.
     std::function<void()> syncDisplay;
 
+signals:
+    // A capture counted in capturesInFlight() was saved or failed.
+    void captureFinished();
+
 private:
     bool hasPermission();
-    void start(CaptureMode mode);
     void captureSelection(QRectF rect, quint32 displayID, const FrozenScreens &seen);
     void finish(QFuture<CaptureResult> capture);
     void attachShortcutHandlers();
@@ -84,4 +79,5 @@ private:
     CaptureOutputPipeline &m_outputs;
     PermissionService &m_permissionService;
     MainDisplay m_mainDisplay;
+    int m_capturesInFlight = 0;
 };

@@ -2,6 +2,8 @@
 
 #include "KeyboardShortcuts/Name.h"
 #include "app/AppSettings.h"
+#include "app/CaptureKinds.h"
+#include "app/CaptureShortcuts.h"
 #include "app/HotkeyService.h"
 #include "output/FileService.h"
 #include "setup/PermissionService.h"
@@ -111,18 +113,11 @@ void MenuBarView::rebuild()
 
 void MenuBarView::addCaptureItems()
 {
-    using Start = void (HotkeyService::*)();
-    const std::tuple<QString, KeyboardShortcuts::Name, Start> items[] = {
-        {QStringLiteral("Capture Region"), ShortcutNames::captureRegion(), &HotkeyService::startRegionCapture},
-        {QStringLiteral("Capture Scroll"), ShortcutNames::captureScroll(), &HotkeyService::startScrollSelection},
-        {QStringLiteral("Capture Fullscreen"), ShortcutNames::captureFullscreen(),
-            &HotkeyService::startFullscreenCapture},
-        {QStringLiteral("Capture Window"), ShortcutNames::captureWindow(), &HotkeyService::startWindowCapture},
-    };
-    for (const auto &[title, name, start] : items) {
+    for (const CaptureKind &kind : captureKinds) {
+        const QString title = QLatin1String(kind.menuTitle);
         // The global shortcut does the work: the item gets no key of its own.
-        m_menu->addAction(escaped(captureTitle(title, name)), this,
-            [this, start = start] { startAfterMenuCloses([start](HotkeyService &coordinator) { (coordinator.*start)(); }); });
+        m_menu->addAction(escaped(captureTitle(title, CaptureShortcuts::name(kind.mode))), this,
+            [this, mode = kind.mode] { startAfterMenuCloses([mode](HotkeyService &coordinator) { coordinator.start(mode); }); });
     }
     m_menu->addMenu(makeDelayMenu());
 }

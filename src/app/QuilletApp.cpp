@@ -3,6 +3,8 @@
 #include "KeyboardShortcuts/Environment.h"
 #include "app/AppDelegate.h"
 #include "app/AppSettings.h"
+#include "app/CaptureKinds.h"
+#include "app/CaptureShortcuts.h"
 #include "app/HotkeyService.h"
 #include "app/MenuBarView.h"
 #include "app/PanelContext.h"
@@ -121,12 +123,15 @@ void QuilletApp::trayGraceTick()
     present();
 }
 
-// Services go in the reverse order of their making; the capture service
+// Windows go first, while the services they watch still exist: closing
+// the onboarding on its permission page stops that service's polling. Then
+// the services go in the reverse order of their making; the capture service
 // waits for its workers before the grabber they use goes.
 QuilletApp::~QuilletApp()
 {
     m_trayGrace.stop();
     m_settingsView.reset();
+    m_appDelegate->closeOnboarding();
     m_menuBarView.reset();
     setSharedServices(nullptr, nullptr);
     m_hotkeyService.reset();
@@ -146,10 +151,11 @@ QuilletApp::~QuilletApp()
 void QuilletApp::openSettings()
 {
     if (!m_settingsView) {
-        m_settingsView = std::make_unique<SettingsView>(*m_settings, *m_permissionService,
-            QList<KeyboardShortcuts::Name>{ShortcutNames::captureRegion(), ShortcutNames::captureScroll(),
-                ShortcutNames::captureFullscreen(), ShortcutNames::captureWindow()},
-            m_platform.loginItems, m_platform.activator);
+        QList<KeyboardShortcuts::Name> shortcuts;
+        for (const CaptureKind &kind : captureKinds)
+            shortcuts.append(CaptureShortcuts::name(kind.mode));
+        m_settingsView = std::make_unique<SettingsView>(
+            *m_settings, *m_permissionService, shortcuts, m_platform.loginItems, m_platform.activator);
         m_settingsView->setTrayAvailability(m_platform.tray);
     }
     m_settingsView->present();
@@ -157,8 +163,8 @@ void QuilletApp::openSettings()
 
 void QuilletApp::present()
 {
-    if (!m_settings->hasCompletedOnboarding())
-        m_appDelegate->presentOnboarding();
-    else
+    if (m_settings->hasCompletedOnboarding())
         openSettings();
+    else
+        m_appDelegate->showOnboarding();
 }

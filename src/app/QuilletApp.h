@@ -44,8 +44,10 @@ public:
     // The settings window, made the first time "Settings…" is chosen; null until then.
     SettingsView *settingsView() const { return m_settingsView.get(); }
     void openSettings();
-    // Brings forward, with the keyboard, the window that stands in for the
-    // tray icon: the onboarding while it is not completed, else the settings.
+    // Brings Quillet to the user: the onboarding window while the onboarding
+    // is not completed, else the settings window, in front with the keyboard.
+    // What starting Quillet again does, and the window that stands in for
+    // the tray icon where there is no tray.
     void present();
 
     // How long a missing tray is waited for before a window stands in for

@@ -1,3 +1,4 @@
+#include "app/CaptureKinds.h"
 #include "app/CaptureMode.h"
 #include "app/ImageFormat.h"
 
@@ -5,17 +6,7 @@ namespace CaptureModes {
 
 QString rawValue(CaptureMode mode)
 {
-    switch (mode) {
-    case CaptureMode::region:
-        return QStringLiteral("region");
-    case CaptureMode::scroll:
-        return QStringLiteral("scroll");
-    case CaptureMode::fullscreen:
-        return QStringLiteral("fullscreen");
-    case CaptureMode::window:
-        return QStringLiteral("window");
-    }
-    return {};
+    return QLatin1String(captureKind(mode).rawValue);
 }
 
 std::optional<CaptureMode> fromRawValue(const QString &raw)

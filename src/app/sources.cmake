@@ -2,7 +2,7 @@
 target_sources(quillet_core PRIVATE
     app/AppSettings.cpp app/AppSettings.h
     app/CaptureMode.h app/ImageFormat.h app/SharedTypes.cpp
-    app/CaptureShortcuts.cpp app/CaptureShortcuts.h
+    app/CaptureKinds.h app/CaptureShortcuts.cpp app/CaptureShortcuts.h
     app/QuilletApp.cpp app/QuilletApp.h
     app/AppDelegate.cpp app/AppDelegate.h
     app/HotkeyService.cpp app/HotkeyService.h

@@ -9,15 +9,48 @@
 
 namespace SessionPlatform {
 
+namespace {
+
+constexpr char fallback[] = "offscreen";
+
+// The platform asked for before the fallback, e.g. "xcb" of "xcb;offscreen".
+QByteArray askedFor()
+{
+    return qgetenv("QT_QPA_PLATFORM").split(';').value(0);
+}
+
+} // namespace
+
 void chooseQtPlatform()
 {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return;
-    // Both variables: a WAYLAND_DISPLAY left over in an X11 session's
-    // environment must not move Quillet off the X server it can read.
-    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        && qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland");
-    qputenv("QT_QPA_PLATFORM", wayland ? "wayland" : "xcb");
+    QByteArray platforms = qgetenv("QT_QPA_PLATFORM");
+    if (platforms.isEmpty()) {
+        // Both variables: a WAYLAND_DISPLAY left over in an X11 session's
+        // environment must not move Quillet off the X server it can read.
+        const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+            && qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland");
+        platforms = wayland ? "wayland" : "xcb";
+    }
+    if (!platforms.contains(fallback))
+        platforms += QByteArray(";") + fallback;
+    qputenv("QT_QPA_PLATFORM", platforms);
+}
+
+bool isSupported()
+{
+    const QString name = QGuiApplication::platformName();
+    if (name == QLatin1String("xcb") || name == QLatin1String("wayland"))
+        return true;
+    const QByteArray asked = askedFor();
+    if (name == QLatin1String(fallback) && asked == "xcb")
+        std::cerr << "quillet: cannot open the X11 display \"" << qgetenv("DISPLAY").toStdString() << "\"" << std::endl;
+    else if (name == QLatin1String(fallback) && asked == "wayland")
+        std::cerr << "quillet: cannot connect to the Wayland display \"" << qgetenv("WAYLAND_DISPLAY").toStdString()
+                  << "\"" << std::endl;
+    else
+        std::cerr << "quillet: needs an X11 display or a Wayland session (Qt's platform here is \""
+                  << name.toStdString() << "\")" << std::endl;
+    return false;
 }
 
 std::optional<Platform> make()
@@ -27,8 +60,7 @@ std::optional<Platform> make()
         return makeX11Platform();
     if (name == QLatin1String("wayland"))
         return makeWaylandPlatform();
-    std::cerr << "Quillet needs an X11 display or a Wayland session (Qt's platform here is \""
-              << name.toStdString() << "\")." << std::endl;
+    isSupported();
     return std::nullopt;
 }
 

@@ -11,11 +11,17 @@ namespace SessionPlatform {
 // Before the QGuiApplication exists: picks Qt's platform plugin for the
 // session (wayland in a Wayland session, xcb otherwise) unless
 // QT_QPA_PLATFORM already names one, so that QT_QPA_PLATFORM=xcb still
-// forces the X11 path.
+// forces the X11 path. Qt's offscreen plugin stands behind the choice, so
+// that a display that cannot be opened is reported by isSupported() rather
+// than ending the process.
 void chooseQtPlatform();
 
-// After the QGuiApplication exists: the backends for the platform Qt runs
-// on, or nothing (with a line on standard error) when Quillet has none.
+// After the QGuiApplication exists: whether Qt runs on a platform Quillet
+// has backends for; if not, says why in one line on standard error.
+bool isSupported();
+
+// The backends for the platform Qt runs on, or nothing (with a line on
+// standard error) when Quillet has none.
 std::optional<Platform> make();
 
 } // namespace SessionPlatform

@@ -16,8 +16,11 @@ TEST(CommandLine, AcceptsEachCaptureKindAndAWholeDelayAndRefusesTheRestInOneLine
         std::optional<CaptureMode> capture = std::nullopt;
         int delay = 0;
         const char *says = ""; // in the text
+        bool settings = false;
     } cases[] = {
         {{}, Action::run},
+        {{"--settings"}, Action::run, {}, 0, "", true},
+        {{"--settings", "--capture", "region"}, Action::refuse, {}, 0, "--settings"},
         {{"--capture", "region"}, Action::run, CaptureMode::region},
         {{"--capture=scroll"}, Action::run, CaptureMode::scroll},
         {{"--capture", "fullscreen", "--delay", "3"}, Action::run, CaptureMode::fullscreen, 3},
@@ -40,6 +43,7 @@ TEST(CommandLine, AcceptsEachCaptureKindAndAWholeDelayAndRefusesTheRestInOneLine
         if (c.action == Action::run) {
             EXPECT_EQ(line.capture, c.capture);
             EXPECT_EQ(line.delaySeconds, c.delay);
+            EXPECT_EQ(line.settings, c.settings);
         }
         EXPECT_TRUE(c.action != Action::refuse || !line.text.contains(u'\n'));
     }

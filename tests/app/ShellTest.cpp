@@ -1,6 +1,8 @@
 #include "KeyboardShortcuts/Environment.h"
 #include "KeyboardShortcuts/Hotkeys.h"
 #include "KeyboardShortcuts/Name.h"
+#include "app/CaptureBus.h"
+#include "app/CaptureShortcuts.h"
 #include "app/HotkeyService.h"
 #include "app/MenuBarView.h"
 #include "capture/CaptureError.h"
@@ -156,8 +158,8 @@ TEST_F(ShellTest, DelayedCapturesGuardTwiceAndTheNewestCountdownWins)
 TEST_F(ShellTest, EachShortcutHasItsDefaultAndStartsItsFlowOnRelease)
 {
     const std::tuple<KeyboardShortcuts::Name, int, std::function<bool()>> shortcuts[] = {
-        {ShortcutNames::captureScroll(), 5, [&] { return !overlays.overlayViews().empty(); }},
-        {ShortcutNames::captureFullscreen(), 3, [&] { return savedFiles().size() == 1; }},
+        {CaptureShortcuts::name(CaptureMode::scroll), 5, [&] { return !overlays.overlayViews().empty(); }},
+        {CaptureShortcuts::name(CaptureMode::fullscreen), 3, [&] { return savedFiles().size() == 1; }},
     };
     {
         HotkeyService gone(
@@ -274,7 +276,7 @@ TEST_F(ShellTest, TheMenuFollowsTheShortcutsTheSaveFolderAndThePermission)
         {"first launch", [] {}, captures + "\tShift+Alt+Super+6" + folder + end},
         {"window shortcut cleared, a screenshot saved, permission missing",
             [&] {
-                ShortcutNames::captureWindow().setShortcut(std::nullopt);
+                CaptureShortcuts::name(CaptureMode::window).setShortcut(std::nullopt);
                 QDir().mkpath(settings.savePath());
                 QFile(QDir(settings.savePath()).filePath(QStringLiteral("a.png"))).open(QIODevice::WriteOnly);
                 setPermission(false);
@@ -335,6 +337,45 @@ TEST_F(ShellTest, MenuItemsDoTheirWorkAndCapturesWaitUntilTheMenuHasGone)
         EXPECT_TRUE(!isCapture || startedAtSync == false)
             << "started before the display server had unmapped the menu";
     }
+}
+
+// A bus request is answered at once. A burst may not pile up screen images:
+// a request the same as one still waiting to start joins it, and beyond two
+// captures waiting or running the bus says it is busy. Delays are those the
+// command line accepts.
+TEST_F(ShellTest, TheBusJoinsWaitingRequestsAndRefusesBeyondTwoCaptures)
+{
+    CaptureBusAdaptor bus;
+    bus.setCoordinator(&coordinator);
+    using Refusal = std::optional<CaptureBusAdaptor::Refusal>;
+    const auto answer = [](const Refusal &refusal) { return refusal ? refusal->errorName : QStringLiteral("taken"); };
+    const QString busy = QLatin1String(CaptureBus::busyError), invalid = QLatin1String(CaptureBus::invalidArgsError);
+    const std::tuple<CaptureMode, int, QString> burst[] = {
+        {CaptureMode::fullscreen, -1, invalid},
+        {CaptureMode::fullscreen, 61, invalid},
+        {CaptureMode::fullscreen, 2147483647, invalid},
+        {CaptureMode::fullscreen, 0, "taken"},
+        {CaptureMode::fullscreen, 0, "taken"}, // joins the one above
+        {CaptureMode::window, 0, "taken"},
+        {CaptureMode::region, 0, busy},
+        {CaptureMode::fullscreen, 60, busy},
+        {CaptureMode::window, 0, "taken"},
+    };
+    for (const auto &[mode, delay, expected] : burst) {
+        SCOPED_TRACE(CaptureModes::rawValue(mode).toStdString() + " " + std::to_string(delay));
+        EXPECT_EQ(answer(bus.request(mode, delay)), expected);
+    }
+    EXPECT_EQ(bus.waitingCount(), 2);
+    // Started, they hold their images until saved: still two at once.
+    QCoreApplication::sendPostedEvents(&bus, QEvent::MetaCall);
+    EXPECT_EQ(bus.waitingCount(), 0);
+    EXPECT_EQ(coordinator.capturesInFlight(), 2);
+    EXPECT_EQ(answer(bus.request(CaptureMode::region, 0)), busy);
+    ASSERT_TRUE(waitUntil([&] { return coordinator.capturesInFlight() == 0; }));
+    EXPECT_EQ(savedFiles().size(), 1);
+    EXPECT_TRUE(waitUntil([&] { return outputs.alerts.size() == 1; })); // no window to capture
+    EXPECT_EQ(answer(bus.request(CaptureMode::fullscreen, 0)), "taken");
+    ASSERT_TRUE(waitUntil([&] { return savedFiles().size() == 2; }));
 }
 
 } // namespace

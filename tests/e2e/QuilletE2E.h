@@ -45,6 +45,7 @@ protected:
         m_process.waitForFinished();
     }
     bool isRunning() const { return m_process.state() == QProcess::Running; }
+    qint64 processId() const { return m_process.processId(); }
 
     QString shots() const { return m_home.filePath(QStringLiteral("shots")); }
     QString home() const { return m_home.path(); }
