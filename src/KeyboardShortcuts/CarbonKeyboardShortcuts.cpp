@@ -135,7 +135,8 @@ void applyEventHandlerState()
     State &s = state();
     if (!s.eventHandlerInstalled)
         return;
-    if (s.hotkeysEnabled && !s.isMenuOpen) {
+    const bool pausedForMenu = s.isMenuOpen && s.environment.hotkeyBackend->isBlockedByMenus();
+    if (s.hotkeysEnabled && !pausedForMenu) {
         regrabPaused();
         s.rawKeyEventsEnabled = false;
         s.hotKeyEventsEnabled = true;

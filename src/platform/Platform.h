@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class CaptureNotifier;
 class CompositingManager;
 class DisplayServer;
 class HotkeyBackend;
@@ -30,4 +31,6 @@ struct Platform
     std::shared_ptr<KeyboardFocus> focus;
     std::shared_ptr<WindowActivator> activator;
     std::shared_ptr<LoginItems> loginItems = {};
+    // Only where the desktop gives the preview thumbnail no place.
+    std::shared_ptr<CaptureNotifier> notifier = {};
 };

@@ -1,3 +1,7 @@
 quillet_add_test(DefaultsStoreTest LABEL unit SOURCES platform/DefaultsStoreTest.cpp)
 quillet_add_test(CompositingManagerX11Test LABEL x11 SOURCES platform/CompositingManagerX11Test.cpp)
 quillet_add_test(SoundPlayerTest LABEL unit SOURCES platform/SoundPlayerTest.cpp)
+quillet_add_test(GnomeHotkeyBackendTest LABEL unit SOURCES platform/GnomeHotkeyBackendTest.cpp)
+# GNOME's settings in memory: nothing reaches a real desktop's.
+quillet_add_test(GnomeKeyboardLayoutTest LABEL unit SOURCES platform/GnomeKeyboardLayoutTest.cpp
+    ENVIRONMENT GSETTINGS_BACKEND=memory)
