@@ -36,18 +36,21 @@ struct GnomeSettings::Private
     std::function<void()> changed;
     gulong handler = 0;
 
-    const GVariantType *typeOf(const QString &key) const;
+    QByteArray typeOf(const QString &key) const;
 };
 
-const GVariantType *GnomeSettings::Private::typeOf(const QString &key) const
+// The key's type string ("as", "s", ...); empty for a key the schema lacks.
+QByteArray GnomeSettings::Private::typeOf(const QString &key) const
 {
     const QByteArray name = key.toUtf8();
     if (!g_settings_schema_has_key(schema.get(), name.constData()))
-        return nullptr;
+        return {};
     GSettingsSchemaKey *schemaKey = g_settings_schema_get_key(schema.get(), name.constData());
+    // The type belongs to the key: copied before the key goes.
     const GVariantType *type = g_settings_schema_key_get_value_type(schemaKey);
-    g_settings_schema_key_unref(schemaKey); // the type belongs to the schema, which outlives it
-    return type;
+    const QByteArray text(g_variant_type_peek_string(type), qsizetype(g_variant_type_get_string_length(type)));
+    g_settings_schema_key_unref(schemaKey);
+    return text;
 }
 
 std::unique_ptr<GnomeSettings> GnomeSettings::open(const QString &schemaId, const QString &path)
@@ -102,17 +105,15 @@ QStringList GnomeSettings::keys() const
 
 std::optional<QStringList> GnomeSettings::strings(const QString &key) const
 {
-    const GVariantType *type = d->typeOf(key);
-    if (!type)
-        return std::nullopt;
+    const QByteArray type = d->typeOf(key);
     const QByteArray name = key.toUtf8();
-    if (g_variant_type_equal(type, G_VARIANT_TYPE_STRING)) {
+    if (type == "s") {
         gchar *value = g_settings_get_string(d->settings.get(), name.constData());
         QStringList result{QString::fromUtf8(value)};
         g_free(value);
         return result;
     }
-    if (!g_variant_type_equal(type, G_VARIANT_TYPE_STRING_ARRAY))
+    if (type != "as")
         return std::nullopt;
     gchar **values = g_settings_get_strv(d->settings.get(), name.constData());
     QStringList result;
@@ -124,8 +125,7 @@ std::optional<QStringList> GnomeSettings::strings(const QString &key) const
 
 std::optional<std::vector<std::pair<QString, QString>>> GnomeSettings::stringPairs(const QString &key) const
 {
-    const GVariantType *type = d->typeOf(key);
-    if (!type || !g_variant_type_equal(type, G_VARIANT_TYPE("a(ss)")))
+    if (d->typeOf(key) != "a(ss)")
         return std::nullopt;
     std::unique_ptr<GVariant, VariantDeleter> value(g_settings_get_value(d->settings.get(), key.toUtf8().constData()));
     std::unique_ptr<GVariantIter, IterDeleter> iter(g_variant_iter_new(value.get()));
@@ -139,11 +139,11 @@ std::optional<std::vector<std::pair<QString, QString>>> GnomeSettings::stringPai
 
 bool GnomeSettings::setStrings(const QString &key, const QStringList &value)
 {
-    const GVariantType *type = d->typeOf(key);
-    if (!type)
-        return false;
-    if (g_variant_type_equal(type, G_VARIANT_TYPE_STRING))
+    const QByteArray type = d->typeOf(key);
+    if (type == "s")
         return value.size() == 1 && setString(key, value.front());
+    if (type != "as")
+        return false;
     std::vector<QByteArray> utf8;
     std::vector<const gchar *> pointers;
     for (const QString &item : value)
