@@ -5,3 +5,4 @@ quillet_add_test(GnomeHotkeyBackendTest LABEL unit SOURCES platform/GnomeHotkeyB
 # GNOME's settings in memory: nothing reaches a real desktop's.
 quillet_add_test(GnomeKeyboardLayoutTest LABEL unit SOURCES platform/GnomeKeyboardLayoutTest.cpp
     ENVIRONMENT GSETTINGS_BACKEND=memory)
+quillet_add_test(WaylandScreenGrabberTest LABEL unit SOURCES platform/WaylandScreenGrabberTest.cpp)
