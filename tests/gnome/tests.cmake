@@ -14,3 +14,6 @@ function(quillet_add_gnome_test name)
 endfunction()
 
 quillet_add_gnome_test(CaptureGnomeTest --portals)
+# GNOME's key bindings (gsd-media-keys runs them), tray and notifications.
+quillet_add_gnome_test(ShortcutsGnomeTest --portals --media-keys)
+quillet_add_gnome_test(DesktopGnomeTest --portals --tray)
