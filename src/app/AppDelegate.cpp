@@ -4,6 +4,7 @@
 #include "app/OnboardingWindow.h"
 #include "app/QuilletApp.h"
 #include "platform/DefaultsStore.h"
+#include "setup/OnboardingView.h"
 #include "setup/PermissionService.h"
 
 #include <QApplication>
@@ -55,10 +56,26 @@ void AppDelegate::showOnboarding()
         if (self)
             self->onboardingFinished();
     });
+    window->view().setTrayAvailability(m_tray);
     setActivationPolicy(ActivationPolicy::regular);
     window->present(m_panels);
     windowCloseObserver = connect(window, &OnboardingWindow::willClose, this, &AppDelegate::onboardingWindowClosing);
     onboardingWindow = window;
+}
+
+void AppDelegate::presentOnboarding()
+{
+    m_onboardingTimer.stop();
+    if (auto *window = qobject_cast<OnboardingWindow *>(onboardingWindow.data())) {
+        // Closed with its close button, it stopped being watched.
+        if (!windowCloseObserver)
+            windowCloseObserver =
+                connect(window, &OnboardingWindow::willClose, this, &AppDelegate::onboardingWindowClosing);
+        setActivationPolicy(ActivationPolicy::regular);
+        window->present(m_panels);
+        return;
+    }
+    showOnboarding();
 }
 
 void AppDelegate::onboardingFinished()

@@ -14,6 +14,7 @@ class AppSettings;
 class DefaultsStore;
 class PermissionService;
 class ScreenCapturePermission;
+class TrayAvailability;
 
 // The application's side of start-up: keeps Quillet a tray utility and, on
 // every launch until the onboarding was completed once, opens the
@@ -38,10 +39,15 @@ public:
     // Where the onboarding window opens and how it takes the keyboard, and
     // the permission a fallback permission service reads.
     void setPlatform(PanelContext panels, std::shared_ptr<ScreenCapturePermission> permission);
+    // Whether a tray shows Quillet's icon, for the onboarding to tell.
+    void setTrayAvailability(std::shared_ptr<TrayAvailability> tray) { m_tray = std::move(tray); }
 
     // Launching has finished: the main loop runs and the shortcuts are live.
     void applicationDidFinishLaunching();
     void showOnboarding();
+    // Brings the onboarding window forward with the keyboard, opening it
+    // now if it is not open (instead of after the launch delay).
+    void presentOnboarding();
 
     ActivationPolicy activationPolicy() const { return m_activationPolicy; }
     void setActivationPolicy(ActivationPolicy policy);
@@ -62,6 +68,7 @@ private:
     DefaultsStore &m_store;
     PanelContext m_panels;
     std::shared_ptr<ScreenCapturePermission> m_permission;
+    std::shared_ptr<TrayAvailability> m_tray;
     // Made only when no application value filled the shared slots.
     std::unique_ptr<AppSettings> m_ownSettings;
     std::unique_ptr<PermissionService> m_ownPermissionService;

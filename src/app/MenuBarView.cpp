@@ -48,10 +48,23 @@ MenuBarView::MenuBarView(
     , m_permissionService(permissionService)
     , m_hotkeyService(hotkeyService)
     , m_menu(std::make_unique<QMenu>())
-    , m_trayIcon(std::make_unique<QSystemTrayIcon>(trayIconPicture()))
 {
     m_menu->setTitle(QStringLiteral("Quillet"));
     connect(m_menu.get(), &QMenu::aboutToShow, this, &MenuBarView::rebuild);
+    connect(m_menu.get(), &QMenu::aboutToHide, this, [this] {
+        if (m_pendingCapture)
+            QTimer::singleShot(0, this, &MenuBarView::startPendingCapture);
+    });
+    rebuild();
+}
+
+// Made only once a tray is there: Qt 6.4 decides between a
+// StatusNotifierItem and XEmbed when the first icon is made, and never again.
+void MenuBarView::showTrayIcon()
+{
+    if (m_trayIcon)
+        return;
+    m_trayIcon = std::make_unique<QSystemTrayIcon>(trayIconPicture());
     m_trayIcon->setToolTip(QStringLiteral("Quillet"));
     m_trayIcon->setContextMenu(m_menu.get());
     // A left click opens the same menu as a right click.
@@ -59,11 +72,6 @@ MenuBarView::MenuBarView(
         if (why == QSystemTrayIcon::Trigger && !m_menu->isVisible())
             m_menu->popup(QCursor::pos());
     });
-    connect(m_menu.get(), &QMenu::aboutToHide, this, [this] {
-        if (m_pendingCapture)
-            QTimer::singleShot(0, this, &MenuBarView::startPendingCapture);
-    });
-    rebuild();
     m_trayIcon->show();
 }
 

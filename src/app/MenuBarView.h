@@ -45,6 +45,9 @@ public:
     // of it, such as unmapping the menu.
     std::function<void()> syncDisplay;
 
+    // Puts the icon in the tray; the composition root calls it once a tray
+    // is there. Null until then.
+    void showTrayIcon();
     QSystemTrayIcon *trayIcon() const { return m_trayIcon.get(); }
     QMenu *menu() const { return m_menu.get(); }
     // Fills the menu from the current state; runs each time it opens.

@@ -20,6 +20,7 @@
 #include "platform/DefaultsStore.h"
 #include "platform/DisplayServer.h"
 #include "platform/HotkeyBackend.h"
+#include "platform/TrayAvailability.h"
 #include "setup/PermissionService.h"
 #include "setup/SettingsView.h"
 
@@ -89,13 +90,46 @@ QuilletApp::QuilletApp(Platform platform)
     m_hotkeyService->syncDisplay = m_menuBarView->syncDisplay;
     m_appDelegate->setPlatform(panels, m_platform.permission);
     m_menuBarView->onOpenSettings = [this] { openSettings(); };
+    m_appDelegate->setTrayAvailability(m_platform.tray);
+    followTray();
     QTimer::singleShot(0, m_appDelegate.get(), &AppDelegate::applicationDidFinishLaunching);
+}
+
+// The icon is made once a tray is there, now or later. Until then Quillet
+// would be invisible: a window stands in for the icon.
+void QuilletApp::followTray()
+{
+    TrayAvailability *tray = m_platform.tray.get();
+    if (!tray || tray->isAvailable()) {
+        m_menuBarView->showTrayIcon();
+        return;
+    }
+    QObject::connect(tray, &TrayAvailability::availableChanged, m_menuBarView.get(), [this](bool available) {
+        if (available)
+            m_menuBarView->showTrayIcon();
+    });
+    m_trayGrace.setSingleShot(true);
+    m_trayGrace.setInterval(TrayGraceMs);
+    QObject::connect(&m_trayGrace, &QTimer::timeout, m_menuBarView.get(), [this] { trayGraceTick(); });
+    m_trayGrace.start();
+}
+
+void QuilletApp::trayGraceTick()
+{
+    m_trayGrace.stop();
+    if (!m_platform.tray || m_platform.tray->isAvailable())
+        return;
+    // A first run's onboarding has opened by now, and stands in already.
+    if (!m_settings->hasCompletedOnboarding() && m_appDelegate->onboardingWindow)
+        return;
+    present();
 }
 
 // Services go in the reverse order of their making; the capture service
 // waits for its workers before the grabber they use goes.
 QuilletApp::~QuilletApp()
 {
+    m_trayGrace.stop();
     m_settingsView.reset();
     m_menuBarView.reset();
     setSharedServices(nullptr, nullptr);
@@ -120,6 +154,15 @@ void QuilletApp::openSettings()
             QList<KeyboardShortcuts::Name>{ShortcutNames::captureRegion(), ShortcutNames::captureScroll(),
                 ShortcutNames::captureFullscreen(), ShortcutNames::captureWindow()},
             m_platform.loginItems, m_platform.activator);
+        m_settingsView->setTrayAvailability(m_platform.tray);
     }
     m_settingsView->present();
+}
+
+void QuilletApp::present()
+{
+    if (!m_settings->hasCompletedOnboarding())
+        m_appDelegate->presentOnboarding();
+    else
+        openSettings();
 }

@@ -2,6 +2,8 @@
 
 #include "platform/Platform.h"
 
+#include <QTimer>
+
 #include <memory>
 
 class AppDelegate;
@@ -42,8 +44,20 @@ public:
     // The settings window, made the first time "Settings…" is chosen; null until then.
     SettingsView *settingsView() const { return m_settingsView.get(); }
     void openSettings();
+    // Brings forward, with the keyboard, the window that stands in for the
+    // tray icon: the onboarding while it is not completed, else the settings.
+    void present();
+
+    // How long a missing tray is waited for before a window stands in for
+    // the icon: at login Quillet may start before the panel that holds the tray.
+    static constexpr int TrayGraceMs = 2000;
+    // Runs once TrayGraceMs after start while there is no tray; what the timer does.
+    void trayGraceTick();
+    QTimer &trayGraceTimer() { return m_trayGrace; }
 
 private:
+    void followTray();
+
     Platform m_platform;
     std::shared_ptr<DefaultsStore> m_store;
     std::unique_ptr<AppDelegate> m_appDelegate;
@@ -59,6 +73,7 @@ private:
     std::unique_ptr<HotkeyService> m_hotkeyService;
     std::unique_ptr<MenuBarView> m_menuBarView;
     std::unique_ptr<SettingsView> m_settingsView;
+    QTimer m_trayGrace;
 };
 
 // Process-wide slots, empty until a QuilletApp is built (and again once it

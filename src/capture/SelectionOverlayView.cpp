@@ -3,7 +3,7 @@
 #include "capture/DisplayLookup.h"
 
 #include <QFontDatabase>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -95,12 +95,34 @@ void SelectionOverlayView::grabRetryTick()
         m_grabRetry.stop();
 }
 
+// An open modal window (an alert) blocks every other window of the
+// program: Qt refuses a blocked window the keyboard and drops its input, so
+// the alert hidden beneath would take the Escape meant for the overlay. A
+// modal window blocks none of its transients, so the overlay becomes one.
+void SelectionOverlayView::escapeModalBlock()
+{
+    QWindow *window = windowHandle();
+    const QWidget *modal = QApplication::activeModalWidget();
+    if (window && modal && modal->windowHandle() && window->transientParent() != modal->windowHandle())
+        window->setTransientParent(modal->windowHandle());
+}
+
+bool SelectionOverlayView::event(QEvent *event)
+{
+    // An alert that opens while the overlay is up; answered once Qt has
+    // finished blocking its windows.
+    if (event->type() == QEvent::WindowBlocked)
+        QMetaObject::invokeMethod(this, &SelectionOverlayView::escapeModalBlock, Qt::QueuedConnection);
+    return QWidget::event(event);
+}
+
 bool SelectionOverlayView::tryGrab()
 {
     ++m_grabAttempts;
     QWindow *window = windowHandle();
     if (!window || !window->isExposed())
         return false;
+    escapeModalBlock();
     // The window manager does not manage this window, so focus is set directly.
     window->requestActivate();
     setFocus(Qt::OtherFocusReason);

@@ -44,7 +44,7 @@ public:
     // had the focus: at once when the window is on the screen, else as it
     // appears, before its first paint, so the user never sees an overlay that
     // ignores Escape. Retries while another client (an open menu) still
-    // holds the keyboard. The pointer is
+    // holds the keyboard; an open alert of ours does not block it. The pointer is
     // left ungrabbed: a pointer grab would send the presses made on every
     // other screen to this one view, and the overlays cover every screen anyway.
     void grabInput();
@@ -63,9 +63,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     bool tryGrab();
+    void escapeModalBlock();
     qreal scale() const;
     void paintSelection(QPainter &painter) const;
     void paintSizeLabel(QPainter &painter) const;

@@ -12,6 +12,7 @@ class LoginItems;
 class ScreenCapturePermission;
 class ScreenGrabber;
 class SoundPlayer;
+class TrayAvailability;
 class WindowActivator;
 class WindowList;
 
@@ -31,6 +32,8 @@ struct Platform
     std::shared_ptr<KeyboardFocus> focus;
     std::shared_ptr<WindowActivator> activator;
     std::shared_ptr<LoginItems> loginItems = {};
+    // None: a tray is taken to be there, and Qt finds it or not.
+    std::shared_ptr<TrayAvailability> tray = {};
     // Only where the desktop gives the preview thumbnail no place.
     std::shared_ptr<CaptureNotifier> notifier = {};
 };

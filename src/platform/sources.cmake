@@ -11,7 +11,9 @@ target_sources(quillet_core PRIVATE
     platform/SoundPlayer.h platform/CaptureNotifier.h
     platform/LoginItems.h platform/XdgAutostartLoginItems.cpp platform/XdgAutostartLoginItems.h
     platform/ScreenCapturePermission.h
-    platform/SessionPlatform.cpp platform/SessionPlatform.h)
+    platform/SessionPlatform.cpp platform/SessionPlatform.h
+    platform/TrayAvailability.cpp platform/TrayAvailability.h
+    platform/StatusNotifierWatcherAvailability.cpp platform/StatusNotifierWatcherAvailability.h)
 # libcanberra is loaded only while sounds play: its headers, not its library.
 target_include_directories(quillet_core PRIVATE ${CANBERRA_INCLUDE_DIRS})
 target_link_libraries(quillet_core PRIVATE ${CMAKE_DL_LIBS})

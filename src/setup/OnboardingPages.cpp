@@ -264,7 +264,7 @@ QWidget *OnboardingView::buildMenuBarPage()
     strip->setGraphicsEffect(shadow);
 
     PageLayout page;
-    page.add(strip);
+    m_menuBar.strip = page.add(strip);
     page.add(title(tr("You're all set!")));
     const QString icon = SetupStyle::inlineSymbol(QStringLiteral("camera-viewfinder"), 14,
         SetupStyle::tone(this, Tone::secondary), qApp->devicePixelRatio());
@@ -272,9 +272,15 @@ QWidget *OnboardingView::buildMenuBarPage()
         tr("Quillet lives in your <b>menu bar</b> — look for the %1 icon at the top of your screen.").arg(icon),
         Font::body, Tone::secondary));
     where->setTextFormat(Qt::RichText);
-    page.add(SetupStyle::label(tr("The app runs quietly in the background.\nUse your hotkeys or click the menu bar "
+    m_menuBar.where = where;
+    m_menuBar.background = page.add(SetupStyle::label(tr("The app runs quietly in the background.\nUse your hotkeys or click the menu bar "
                                   "icon anytime."),
                  Font::callout, Tone::tertiary),
         4);
+    m_menuBar.noTray = page.add(SetupStyle::label(tr("There is no system tray on this desktop, so Quillet shows no "
+                                                     "icon. Your shortcuts keep working, and launching Quillet again "
+                                                     "brings back its settings, where you can also quit it."),
+        Font::body, Tone::secondary));
+    m_menuBar.noTray->hide();
     return page.page();
 }

@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "setup/FolderChooser.h"
+#include "setup/NoTrayNotice.h"
 #include "setup/PermissionService.h"
 #include "setup/SetupWidgets.h"
 
@@ -68,9 +69,17 @@ OnboardingView::OnboardingView(
     pageLayout->setContentsMargins(PagePadding, PagePadding, PagePadding, PagePadding);
     pageLayout->addWidget(m_pages);
 
+    // Above the pages, in the room of their top margin.
+    m_noTray = new NoTrayNotice;
+    connect(m_noTray, &NoTrayNotice::dueChanged, this, &OnboardingView::updateMenuBarPage);
+    auto *notice = new QVBoxLayout;
+    notice->setContentsMargins(8, 8, 8, 0);
+    notice->addWidget(m_noTray);
+
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    layout->addLayout(notice);
     layout->addWidget(pageArea, 1);
     layout->addWidget(buildNavigationBar());
 
@@ -95,6 +104,20 @@ void OnboardingView::setMoveToApplications(MoveToApplications move)
 void OnboardingView::setFolderChooser(AskForFolder chooser)
 {
     m_chooseFolder = std::move(chooser);
+}
+
+void OnboardingView::setTrayAvailability(std::shared_ptr<TrayAvailability> tray)
+{
+    m_noTray->setTrayAvailability(std::move(tray));
+}
+
+void OnboardingView::updateMenuBarPage()
+{
+    const bool noTray = m_noTray->isDue();
+    m_menuBar.strip->setVisible(!noTray);
+    m_menuBar.where->setVisible(!noTray);
+    m_menuBar.background->setVisible(!noTray);
+    m_menuBar.noTray->setVisible(noTray);
 }
 
 QWidget *OnboardingView::buildNavigationBar()

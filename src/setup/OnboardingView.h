@@ -6,9 +6,11 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class AppSettings;
+class NoTrayNotice;
 class ElidedLabel;
 class PageDots;
 class PermissionService;
@@ -16,6 +18,7 @@ class QLabel;
 class QPushButton;
 class QStackedWidget;
 class SymbolView;
+class TrayAvailability;
 
 // The first-run guide: six pages from a welcome to where the menu bar icon
 // lives, with a bar of page dots, Back, and Next or Get Started. Every page
@@ -38,6 +41,11 @@ public:
     // Where the program is installed from and to, and how the copy starts.
     void setMoveToApplications(MoveToApplications move);
     void setFolderChooser(AskForFolder chooser);
+    // While it says there is no tray, a line at the top says so and offers
+    // to quit, and the last page tells where Quillet is instead of
+    // pointing at an icon.
+    void setTrayAvailability(std::shared_ptr<TrayAvailability> tray);
+    NoTrayNotice *noTrayNotice() const { return m_noTray; }
 
     int currentPage() const { return m_currentPage; }
     // Next, Skip and Back: one page at a time, with a brief fade.
@@ -64,6 +72,7 @@ private:
     void updateNavigation();
     void updateApplicationsPage();
     void updatePermissionPage();
+    void updateMenuBarPage();
     QWidget *buildNavigationBar();
 
     // The pages, in OnboardingPages.cpp.
@@ -108,5 +117,14 @@ private:
         QWidget *missing = nullptr;
     } m_permission;
 
+    struct MenuBarPage
+    {
+        QWidget *strip = nullptr;
+        QLabel *where = nullptr;
+        QLabel *background = nullptr;
+        QLabel *noTray = nullptr;
+    } m_menuBar;
+
+    NoTrayNotice *m_noTray = nullptr;
     ElidedLabel *m_savePath = nullptr;
 };

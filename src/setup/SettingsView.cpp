@@ -6,6 +6,7 @@
 #include "platform/WindowActivator.h"
 #include "setup/ElidedLabel.h"
 #include "setup/FolderChooser.h"
+#include "setup/NoTrayNotice.h"
 #include "setup/PermissionService.h"
 #include "setup/PermissionStatusRow.h"
 #include "setup/SymbolImages.h"
@@ -91,6 +92,7 @@ SettingsView::SettingsView(AppSettings &settings, PermissionService &permission,
     , m_permission(permission)
     , m_loginItems(std::move(loginItems))
     , m_activator(std::move(activator))
+    , m_noTray(new NoTrayNotice(this))
     , m_tabs(new QTabWidget(this))
 {
     setWindowTitle(tr("Quillet Settings"));
@@ -102,7 +104,9 @@ SettingsView::SettingsView(AppSettings &settings, PermissionService &permission,
     m_tabs->setDocumentMode(true);
     m_tabs->addTab(makeGeneralTab(), SymbolImages::gear(), tr("General"));
     m_tabs->addTab(makeHotkeysTab(captureNames), SymbolImages::keyboard(), tr("Hotkeys"));
+    layout->addWidget(m_noTray);
     layout->addWidget(m_tabs);
+    connect(m_noTray, &NoTrayNotice::dueChanged, this, &SettingsView::fitNoTrayNotice);
     bindSettings();
     readLaunchAtLogin();
 }
@@ -284,6 +288,21 @@ void SettingsView::readLaunchAtLogin()
 {
     m_launchAtLogin->setEnabled(m_loginItems != nullptr);
     m_launchAtLogin->setChecked(m_loginItems && m_loginItems->isEnabled());
+}
+
+void SettingsView::setTrayAvailability(std::shared_ptr<TrayAvailability> tray)
+{
+    m_noTray->setTrayAvailability(std::move(tray));
+}
+
+// The window grows by the notice, so the tabs keep their room.
+void SettingsView::fitNoTrayNotice(bool shown)
+{
+    const QMargins margins = layout()->contentsMargins();
+    const int width = fixedWidth - margins.left() - margins.right();
+    const int height = m_noTray->hasHeightForWidth() ? m_noTray->heightForWidth(width) : m_noTray->sizeHint().height();
+    const int extra = shown ? height + layout()->spacing() : 0;
+    setFixedSize(fixedWidth, fixedHeight + extra);
 }
 
 void SettingsView::present()

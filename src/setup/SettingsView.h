@@ -10,6 +10,7 @@
 class AppSettings;
 class ElidedLabel;
 class LoginItems;
+class NoTrayNotice;
 class PermissionService;
 class PermissionStatusRow;
 class QAbstractButton;
@@ -17,6 +18,7 @@ class QCheckBox;
 class QLabel;
 class QSlider;
 class QTabWidget;
+class TrayAvailability;
 class WindowActivator;
 
 // The settings window: a "General" tab with the save folder, the image
@@ -43,6 +45,11 @@ public:
     // Shows the window, or brings it to the front when it is open already,
     // with the keyboard, even right after the tray menu had it.
     void present();
+
+    // While it says there is no tray, the window stands in for the tray
+    // icon: a line at its top says so and offers to quit.
+    void setTrayAvailability(std::shared_ptr<TrayAvailability> tray);
+    NoTrayNotice *noTrayNotice() const { return m_noTray; }
 
     // The controls, for tests.
     QTabWidget *tabs() const { return m_tabs; }
@@ -74,6 +81,7 @@ private:
     void showQuality();
     void changeLaunchAtLogin(bool enabled);
     void readLaunchAtLogin();
+    void fitNoTrayNotice(bool shown);
 
     AppSettings &m_settings;
     PermissionService &m_permission;
@@ -81,6 +89,7 @@ private:
     std::shared_ptr<WindowActivator> m_activator;
     bool m_activateOnExpose = false;
 
+    NoTrayNotice *m_noTray = nullptr;
     QTabWidget *m_tabs = nullptr;
     ElidedLabel *m_savePath = nullptr;
     QAbstractButton *m_choose = nullptr;

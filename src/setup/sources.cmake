@@ -3,6 +3,7 @@ target_sources(quillet_core PRIVATE
     setup/ElidedLabel.cpp setup/ElidedLabel.h
     setup/FolderChooser.cpp setup/FolderChooser.h
     setup/MoveToApplications.cpp setup/MoveToApplications.h
+    setup/NoTrayNotice.cpp setup/NoTrayNotice.h
     setup/OnboardingPages.cpp setup/OnboardingView.cpp setup/OnboardingView.h
     setup/PermissionService.cpp setup/PermissionService.h
     setup/PermissionStatusRow.cpp setup/PermissionStatusRow.h

@@ -102,3 +102,33 @@ TEST_F(QuilletE2E, EveryShortcutNotHeldByAnotherClientCapturesWhatItShould)
 }
 
 } // namespace
+
+// A capture started while a "Capture Failed" alert is open: the overlay
+// takes the keyboard from the alert hidden beneath it, so the first Escape
+// ends the overlay and leaves the alert for the user to read.
+TEST_F(QuilletE2E, AnOverlayOverAnOpenAlertTakesTheFirstEscape)
+{
+    const QString blocker = home() + QStringLiteral("/blocker");
+    ASSERT_TRUE(QFile(blocker).open(QIODevice::WriteOnly));
+    ASSERT_TRUE(start({{"savePath", blocker + QStringLiteral("/shots")}}));
+    key(Fullscreen);
+    const auto alert = waitFor([&] { return findAlert(); });
+    ASSERT_TRUE(alert);
+    const QRect probe(100, 100, 4, 4);
+    const auto overlayShows = [&](bool shows) {
+        return X11TestSupport::waitUntilScreenShows(
+            probe, [&](const QImage &s) { return (patternMismatches(s, probe) != 0) == shows; });
+    };
+    ASSERT_TRUE(overlayShows(false)) << "the alert covers the probe";
+    QProcess command;
+    command.start(QStringLiteral(QUILLET_BINARY), {"--capture", "region"});
+    ASSERT_TRUE(command.waitForFinished(60'000));
+    ASSERT_EQ(command.exitCode(), 0) << command.readAllStandardError().constData();
+    ASSERT_TRUE(overlayShows(true)) << "no overlay";
+    key(QStringLiteral("Escape"));
+    EXPECT_TRUE(overlayShows(false)) << "the overlay stayed after Escape";
+    EXPECT_EQ(findAlert(), alert) << "Escape went to the alert";
+    xdotool({"windowactivate", "--sync", QString::number(*alert), "key", "Return"});
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return !findAlert(); }));
+    EXPECT_TRUE(isRunning());
+}

@@ -20,6 +20,16 @@ void QuilletE2E::TearDown()
 
 bool QuilletE2E::start(const QJsonObject &extra, bool seed)
 {
+    if (!launch(extra, seed))
+        return false;
+    // The icon is embedded after every service is built, so the shortcuts are live.
+    const bool ready = TestSupport::waitUntil([this] { return !isRunning() || trayIcon(); }) && isRunning();
+    EXPECT_TRUE(ready) << "quillet did not show its tray icon; exit code " << m_process.exitCode();
+    return ready;
+}
+
+bool QuilletE2E::launch(const QJsonObject &extra, bool seed)
+{
     EXPECT_TRUE(m_home.isValid());
     QDir(home()).mkpath(QStringLiteral("Desktop"));
     if (seed) {
@@ -36,11 +46,9 @@ bool QuilletE2E::start(const QJsonObject &extra, bool seed)
         environment.insert(QLatin1String(name), m_home.filePath(QLatin1String(sub)));
     m_process.setProcessEnvironment(environment);
     m_process.start(QStringLiteral(QUILLET_BINARY), m_arguments);
-    m_process.waitForStarted();
-    // The icon is embedded after every service is built, so the shortcuts are live.
-    const bool ready = TestSupport::waitUntil([this] { return !isRunning() || trayIcon(); }) && isRunning();
-    EXPECT_TRUE(ready) << "quillet did not show its tray icon; exit code " << m_process.exitCode();
-    return ready;
+    const bool started = m_process.waitForStarted();
+    EXPECT_TRUE(started) << m_process.errorString().toStdString();
+    return started;
 }
 
 QStringList QuilletE2E::files(const QString &folder) const

@@ -34,6 +34,8 @@ protected:
     // replaces; with `seed` false the file is left as it is. Returns once the
     // tray icon is embedded: the shortcuts are live from then on.
     [[nodiscard]] bool start(const QJsonObject &extra = {}, bool seed = true);
+    // The same, without waiting for the tray icon: for a desktop without a tray.
+    [[nodiscard]] bool launch(const QJsonObject &extra = {}, bool seed = true);
     void setArguments(const QStringList &arguments) { m_arguments = arguments; }
     void stop()
     {

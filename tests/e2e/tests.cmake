@@ -20,3 +20,6 @@ quillet_add_e2e_test(OnboardingE2ETest)
 quillet_add_e2e_test(CommandLineE2ETest)
 # A listening socket that never answers stands for a wedged session bus.
 target_link_libraries(CommandLineE2ETest PRIVATE Qt6::Network)
+# Started without a tray host: the test starts one itself.
+quillet_add_test(NoTrayE2ETest LABEL e2e SOURCES e2e/NoTrayE2ETest.cpp LIBS quillet_e2e_support
+    X11_OPTIONS --wm --size 1920x1080x24)

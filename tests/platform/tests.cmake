@@ -6,3 +6,6 @@ quillet_add_test(GnomeHotkeyBackendTest LABEL unit SOURCES platform/GnomeHotkeyB
 quillet_add_test(GnomeKeyboardLayoutTest LABEL unit SOURCES platform/GnomeKeyboardLayoutTest.cpp
     ENVIRONMENT GSETTINGS_BACKEND=memory)
 quillet_add_test(WaylandScreenGrabberTest LABEL unit SOURCES platform/WaylandScreenGrabberTest.cpp)
+# The XEmbed tray's selection and the StatusNotifierItem watcher, on a
+# display and a session bus of its own.
+quillet_add_test(TrayAvailabilityTest LABEL x11 SESSION_BUS SOURCES platform/TrayAvailabilityTest.cpp)

@@ -2,7 +2,9 @@
 
 #include "KeyboardShortcuts/Environment.h"
 #include "KeyboardShortcuts/Recorder.h"
+#include "app/AppDelegate.h"
 #include "app/MenuBarView.h"
+#include "app/OnboardingWindow.h"
 #include "app/QuilletApp.h"
 #include "fakes/FakeCompositingManager.h"
 #include "fakes/FakeDisplayServer.h"
@@ -12,11 +14,15 @@
 #include "fakes/FakeScreenCapturePermission.h"
 #include "fakes/FakeScreenGrabber.h"
 #include "fakes/FakeSoundPlayer.h"
+#include "fakes/FakeTrayAvailability.h"
 #include "fakes/FakeWindowActivator.h"
 #include "fakes/FakeWindowList.h"
 #include "fakes/Fixtures.h"
+#include "platform/DefaultsStore.h"
 #include "platform/XdgAutostartLoginItems.h"
 #include "setup/ElidedLabel.h"
+#include "setup/NoTrayNotice.h"
+#include "setup/OnboardingView.h"
 #include "setup/PermissionService.h"
 #include "setup/PermissionStatusRow.h"
 #include "support/TestSupport.h"
@@ -29,6 +35,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
@@ -194,6 +201,73 @@ TEST(SettingsWindowWiringTest, TheSettingsItemOpensOneWindowOnTheCaptureShortcut
     EXPECT_EQ(labels,
         (QStringList{QStringLiteral("Region Capture ⌥⇧⌘4"), QStringLiteral("Scroll Capture ⌥⇧⌘5"),
             QStringLiteral("Fullscreen Capture ⌥⇧⌘3"), QStringLiteral("Window Capture ⌥⇧⌘6")}));
+}
+
+Platform fakePlatformWith(std::shared_ptr<TrayAvailability> tray)
+{
+    return {std::make_shared<FakeDisplayServer>(), std::make_shared<FakeScreenGrabber>(),
+        std::make_shared<FakeWindowList>(), std::make_shared<FakeSoundPlayer>(),
+        std::make_shared<FakeHotkeyBackend>(), std::make_shared<FakeKeyboardLayout>(),
+        std::make_shared<FakeCompositingManager>(), std::make_shared<FakeScreenCapturePermission>(),
+        std::make_shared<FakeKeyboardFocus>(), std::make_shared<FakeWindowActivator>(), nullptr, std::move(tray)};
+}
+
+// Without a tray, the window that stands in for the icon opens at start
+// with the no-tray line: the settings, or the onboarding (whose last page
+// then says where Quillet is) while it is not completed. A tray that
+// appears later gets the icon and the line goes. (Its quit button and the
+// window's room for it: NoTrayE2ETest.)
+TEST(NoTrayWiringTest, AWindowStandsInForTheIconUntilATrayAppears)
+{
+    for (const bool onboarded : {true, false}) {
+        SCOPED_TRACE(onboarded ? "onboarding completed" : "first run");
+        DefaultsStore().setValue(QStringLiteral("hasCompletedOnboarding"), onboarded);
+        const auto tray = std::make_shared<FakeTrayAvailability>(false);
+        QuilletApp app(fakePlatformWith(tray));
+        const auto standIn = [&]() -> QWidget * {
+            if (onboarded)
+                return app.settingsView();
+            return app.appDelegate().onboardingWindow.data();
+        };
+        // The tray's grace period, over at once.
+        QCoreApplication::processEvents();
+        app.trayGraceTick();
+        ASSERT_TRUE(TestSupport::waitUntil([&] { return standIn() && standIn()->isVisible(); }));
+        EXPECT_EQ(app.settingsView() != nullptr, onboarded) << "two windows stood in";
+        EXPECT_FALSE(app.menuBarView().trayIcon());
+        NoTrayNotice *notice = standIn()->findChild<NoTrayNotice *>();
+        ASSERT_TRUE(notice);
+        EXPECT_TRUE(notice->isVisibleTo(standIn()));
+        const auto noTrayPageText = [&] {
+            for (const QLabel *label : standIn()->findChildren<QLabel *>()) {
+                if (label->text().startsWith(QStringLiteral("There is no system tray")))
+                    return !label->isHidden(); // on the last page, which is not shown
+            }
+            return false;
+        };
+        EXPECT_EQ(noTrayPageText(), !onboarded);
+
+        tray->setAvailable(true);
+        EXPECT_TRUE(app.menuBarView().trayIcon());
+        EXPECT_FALSE(notice->isVisibleTo(standIn()));
+        EXPECT_FALSE(noTrayPageText());
+    }
+}
+
+// At login Quillet may start just before the panel that holds the tray: a
+// tray that comes within the grace period gets the icon and no window opens.
+TEST(NoTrayWiringTest, ATrayThatComesWithinTheGracePeriodOpensNoWindow)
+{
+    DefaultsStore().setValue(QStringLiteral("hasCompletedOnboarding"), true);
+    const auto tray = std::make_shared<FakeTrayAvailability>(false);
+    QuilletApp app(fakePlatformWith(tray));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(app.trayGraceTimer().isActive());
+    tray->setAvailable(true);
+    app.trayGraceTick();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(app.menuBarView().trayIcon());
+    EXPECT_FALSE(app.settingsView());
 }
 
 TEST_F(SettingsViewTest, LaunchAtLoginShowsAndChangesTheAutostartEntry)

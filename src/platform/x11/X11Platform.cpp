@@ -1,6 +1,7 @@
 #include "platform/x11/X11Platform.h"
 
 #include "platform/CanberraSoundPlayer.h"
+#include "platform/StatusNotifierWatcherAvailability.h"
 #include "platform/XdgAutostartLoginItems.h"
 #include "platform/x11/X11CompositingManager.h"
 #include "platform/x11/X11DisplayServer.h"
@@ -9,6 +10,7 @@
 #include "platform/x11/X11KeyboardLayout.h"
 #include "platform/x11/X11ScreenCapturePermission.h"
 #include "platform/x11/X11ScreenGrabber.h"
+#include "platform/x11/X11TrayAvailability.h"
 #include "platform/x11/X11WindowActivator.h"
 #include "platform/x11/X11WindowList.h"
 
@@ -26,5 +28,9 @@ Platform makeX11Platform()
     platform.focus = std::make_shared<X11KeyboardFocus>();
     platform.activator = std::make_shared<X11WindowActivator>();
     platform.loginItems = std::make_shared<XdgAutostartLoginItems>();
+    // Qt shows the icon through a StatusNotifierItem host when one is there
+    // as the icon is made, else through an XEmbed tray.
+    platform.tray = std::make_shared<AnyTrayAvailability>(QList<std::shared_ptr<TrayAvailability>>{
+        std::make_shared<X11TrayAvailability>(), std::make_shared<StatusNotifierWatcherAvailability>()});
     return platform;
 }

@@ -17,4 +17,5 @@ target_sources(quillet_core PRIVATE
     platform/x11/X11Xkb.h platform/x11/XkbNamedKeymap.cpp platform/x11/XkbNamedKeymap.h
     platform/x11/X11ScreenCapturePermission.cpp platform/x11/X11ScreenCapturePermission.h
     platform/x11/X11KeyboardFocus.cpp platform/x11/X11KeyboardFocus.h
-    platform/x11/X11WindowActivator.cpp platform/x11/X11WindowActivator.h)
+    platform/x11/X11WindowActivator.cpp platform/x11/X11WindowActivator.h
+    platform/x11/X11TrayAvailability.cpp platform/x11/X11TrayAvailability.h)
