@@ -92,3 +92,18 @@ TEST(DesktopGnomeTest, EachCaptureIsShownAsANotificationWithItsActionsReplacingT
         << second.toStdString();
     EXPECT_EQ(quillet.waitForFiles(2).size(), 2);
 }
+
+// Run in a session without the AppIndicator extension.
+TEST(NoTrayGnomeTest, WithoutTheExtensionAWindowOfQuilletsStandsInForTheIcon)
+{
+    // Below the top bar, whose clock may turn over meanwhile.
+    const auto desktop = [] {
+        const QImage screen = pixels(shellScreenshot());
+        return screen.copy(0, 40, screen.width(), screen.height() - 40);
+    };
+    const QImage before = desktop();
+    ASSERT_FALSE(before.isNull());
+    GnomeQuillet quillet;
+    ASSERT_TRUE(quillet.start());
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return desktop() != before; }));
+}

@@ -16,4 +16,8 @@ endfunction()
 quillet_add_gnome_test(CaptureGnomeTest --portals)
 # GNOME's key bindings (gsd-media-keys runs them), tray and notifications.
 quillet_add_gnome_test(ShortcutsGnomeTest --portals --media-keys)
-quillet_add_gnome_test(DesktopGnomeTest --portals --tray)
+# One source, two sessions: with the tray extension, and without it.
+quillet_add_test(DesktopGnomeTest LABEL gnome SOURCES gnome/DesktopGnomeTest.cpp LIBS quillet_gnome_support
+    GNOME_OPTIONS --portals --tray ENVIRONMENT GTEST_FILTER=DesktopGnomeTest.*)
+quillet_add_test(NoTrayGnomeTest LABEL gnome SOURCES gnome/DesktopGnomeTest.cpp LIBS quillet_gnome_support
+    GNOME_OPTIONS --portals ENVIRONMENT GTEST_FILTER=NoTrayGnomeTest.*)
