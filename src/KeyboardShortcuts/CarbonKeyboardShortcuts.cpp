@@ -135,7 +135,8 @@ void applyEventHandlerState()
     State &s = state();
     if (!s.eventHandlerInstalled)
         return;
-    if (s.hotkeysEnabled && !s.isMenuOpen && !s.isRecorderActive) {
+    const bool pausedForMenu = s.isMenuOpen && s.environment.hotkeyBackend->isBlockedByMenus();
+    if (s.hotkeysEnabled && !pausedForMenu && !s.isRecorderActive) {
         regrabPaused();
         s.rawKeyEventsEnabled = false;
         s.hotKeyEventsEnabled = true;

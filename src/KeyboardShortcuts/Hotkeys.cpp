@@ -174,6 +174,26 @@ bool isShortcutRegistered(const Name &name)
     return shortcut && state().registeredShortcuts.contains(*shortcut);
 }
 
+QList<Name> namesOfRegistration(quint32 id)
+{
+    const State &s = state();
+    const auto hotKey = s.hotKeys.find(qint64(id));
+    if (hotKey == s.hotKeys.end())
+        return {};
+    QList<Name> names;
+    const auto collect = [&](const auto &map) {
+        for (const auto &entry : map) {
+            if (!names.contains(entry.first) && readShortcut(entry.first) == hotKey->second->shortcut)
+                names.append(entry.first);
+        }
+    };
+    collect(s.keyDownHandlers);
+    collect(s.keyUpHandlers);
+    collect(s.keyDownStreams);
+    collect(s.keyUpStreams);
+    return names;
+}
+
 bool hotkeysEnabled()
 {
     return state().hotkeysEnabled;

@@ -27,6 +27,10 @@ void resumeShortcuts(const QList<Name> &names);
 
 bool isShortcutRegistered(const Name &name);
 
+// The names with handlers or streams whose stored shortcut the hotkey
+// registration `id` stands for, in the order they were first given one.
+QList<Name> namesOfRegistration(quint32 id);
+
 // The global switch: while false no hotkey is grabbed.
 bool hotkeysEnabled();
 void setHotkeysEnabled(bool enabled);

@@ -9,7 +9,7 @@
 
 PanelContext PanelContext::fromPlatform(const Platform &platform)
 {
-    return {platform.focus, platform.compositing, platform.activator, {}};
+    return {platform.focus, platform.compositing, platform.activator, {}, platform.notifier};
 }
 
 QScreen *PanelContext::mainScreen() const

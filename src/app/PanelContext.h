@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+class CaptureNotifier;
 class CompositingManager;
 class KeyboardFocus;
 class QScreen;
@@ -20,6 +21,8 @@ struct PanelContext
     std::shared_ptr<WindowActivator> activator;
     // Replaces the main-screen rule; tests use it to have no screen at all.
     std::function<QScreen *()> mainScreenOverride;
+    // Where windows cannot be placed, the preview is a notification instead.
+    std::shared_ptr<CaptureNotifier> notifier = {};
 
     static PanelContext fromPlatform(const Platform &platform);
 

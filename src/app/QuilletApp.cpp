@@ -20,6 +20,7 @@
 #include "output/FileService.h"
 #include "platform/DefaultsStore.h"
 #include "platform/DisplayServer.h"
+#include "platform/HotkeyBackend.h"
 #include "platform/TrayAvailability.h"
 #include "setup/PermissionService.h"
 #include "setup/SettingsView.h"
@@ -58,6 +59,9 @@ QuilletApp::QuilletApp(Platform platform)
     // The shortcut library keeps its shortcuts in the same store, so that
     // the settings and the shortcuts live in one file.
     KeyboardShortcuts::resetState({m_store, m_platform.hotkeys, m_platform.keyboardLayout});
+    // Where the desktop binds the keys itself it runs a capture command.
+    if (m_platform.hotkeys)
+        m_platform.hotkeys->setCommandSource(CaptureShortcuts::commandSource());
     // The three process-wide panels learn the desktop's focus, compositing
     // and activation from the platform.
     const PanelContext panels = PanelContext::fromPlatform(m_platform);

@@ -1,8 +1,13 @@
 #include "output/CapturePreviewController.h"
 
 #include "output/PreviewThumbnailView.h"
+#include "platform/CaptureNotifier.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QGraphicsDropShadowEffect>
 #include <QPainterPath>
 #include <QPropertyAnimation>
@@ -63,6 +68,8 @@ void CapturePreviewController::resetShared(PanelContext context)
 
 void CapturePreviewController::show(const QImage &image, const QUrl &fileURL)
 {
+    if (m_context.notifier)
+        return showNotification(image, fileURL);
     dismiss();
     m_fileURL = fileURL;
     const QScreen *screen = m_context.mainScreen();
@@ -78,7 +85,33 @@ void CapturePreviewController::show(const QImage &image, const QUrl &fileURL)
     m_panel->show();
     if (composited)
         fade(m_panel, 1.0, FadeInMs);
+    startDismissTimer();
+}
 
+// The notification replaces the previous one in place; its actions act on
+// the file it shows, whichever capture came later.
+void CapturePreviewController::showNotification(const QImage &image, const QUrl &fileURL)
+{
+    if (m_dismissTimer) {
+        m_dismissTimer->stop();
+        m_dismissTimer->deleteLater();
+    }
+    m_fileURL = fileURL;
+    QPointer<CapturePreviewController> self(this);
+    m_context.notifier->show(image, QStringLiteral("Capture Saved"), QFileInfo(fileURL.toLocalFile()).fileName(),
+                             [self, fileURL](CaptureNotifier::Action action) {
+                                 if (action == CaptureNotifier::Action::open)
+                                     QDesktopServices::openUrl(fileURL);
+                                 else
+                                     showInFolder(fileURL);
+                                 if (self)
+                                     self->dismiss();
+                             });
+    startDismissTimer();
+}
+
+void CapturePreviewController::startDismissTimer()
+{
     m_dismissTimer = new QTimer(this);
     m_dismissTimer->setSingleShot(true);
     m_dismissTimer->setInterval(DismissAfterMs);
@@ -127,6 +160,8 @@ void CapturePreviewController::dismiss()
         m_dismissTimer->deleteLater();
     }
     m_dismissTimer = nullptr;
+    if (m_context.notifier)
+        m_context.notifier->close();
     QWidget *old = m_panel;
     m_panel = nullptr;
     if (!old)
@@ -168,4 +203,20 @@ PreviewThumbnailView *CapturePreviewController::view() const
 QPropertyAnimation *CapturePreviewController::fadeOf(const QWidget *panel)
 {
     return panel ? panel->findChild<QPropertyAnimation *>(FadeName, Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+// The file manager selects the file in its folder where it offers that;
+// otherwise the folder opens.
+void CapturePreviewController::showInFolder(const QUrl &fileURL)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("/org/freedesktop/FileManager1"), QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("ShowItems"));
+    call << QStringList{fileURL.toString()} << QString();
+    auto *watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [watcher, fileURL] {
+        watcher->deleteLater();
+        if (watcher->isError())
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(fileURL.toLocalFile()).absolutePath()));
+    });
 }

@@ -16,7 +16,9 @@ class QPropertyAnimation;
 
 // The floating thumbnail of the last saved capture in the bottom-right
 // corner of the main screen: it fades in, stays three seconds and fades out;
-// a click opens the file. One instance serves the whole process.
+// a click opens the file. Where the desktop places no window of ours, the
+// platform's notification stands in for it for the same time. One instance
+// serves the whole process.
 class CapturePreviewController : public QObject
 {
     Q_OBJECT
@@ -49,8 +51,12 @@ public:
 
     // The fade a thumbnail window runs (in or out), while it runs.
     static QPropertyAnimation *fadeOf(const QWidget *panel);
+    // Shows the file in its folder, selected where the file manager can.
+    static void showInFolder(const QUrl &fileURL);
 
 private:
+    void showNotification(const QImage &image, const QUrl &fileURL);
+    void startDismissTimer();
     QWidget *makePanel(const QImage &image, const QRect &thumbnailFrame, bool composited);
     void handleClick();
 

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class CaptureNotifier;
 class CompositingManager;
 class DisplayServer;
 class HotkeyBackend;
@@ -35,4 +36,6 @@ struct Platform
     // None: a tray is taken to be there, and Qt finds it or not.
     std::shared_ptr<TrayAvailability> tray = {};
     std::shared_ptr<ScrollWheel> wheel = {};
+    // Only where the desktop gives the preview thumbnail no place.
+    std::shared_ptr<CaptureNotifier> notifier = {};
 };

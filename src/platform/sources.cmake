@@ -8,7 +8,7 @@ target_sources(quillet_core PRIVATE
     platform/HotkeyBackend.h platform/KeyboardLayout.h
     platform/KeyboardFocus.h platform/WindowActivator.h
     platform/NotificationCenter.cpp platform/NotificationCenter.h
-    platform/SoundPlayer.h
+    platform/SoundPlayer.h platform/CaptureNotifier.h
     platform/DesktopEntry.cpp platform/DesktopEntry.h
     platform/LoginItems.h platform/XdgAutostartLoginItems.cpp platform/XdgAutostartLoginItems.h
     platform/ScreenCapturePermission.h

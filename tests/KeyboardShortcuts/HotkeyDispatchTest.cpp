@@ -106,6 +106,21 @@ TEST_F(HotkeyDispatch, AnOpenMenuTakesMatchingKeysInsteadOfTheGrabs)
     EXPECT_EQ(calls, (QStringList{"down", "up", "down", "up"}));
 }
 
+TEST_F(HotkeyDispatch, BindingsTheDesktopRunsStayWhileAMenuIsOpenAndKnowTheirNames)
+{
+    backend->blockedByMenus = false;
+    const Name name(QStringLiteral("captureRegion"), region), other(QStringLiteral("other"), region);
+    onKeyDown(name, [] {});
+    const auto stream = keyEvents(other);
+    Name(QStringLiteral("unheard"), region);
+    EXPECT_EQ(namesOfRegistration(backend->ids().front()), (QList<Name>{name, other}));
+    QMenu menu;
+    menu.addAction(QStringLiteral("Item"));
+    menu.popup(QPoint(10, 10));
+    ASSERT_TRUE(TestSupport::waitUntil([] { return isMenuOpen(); }));
+    EXPECT_EQ(backend->grabs.size(), 1);
+}
+
 TEST_F(HotkeyDispatch, TheGrabStaysUntilTheLastHandlerOrStreamGoes)
 {
     const Name name(QStringLiteral("captureRegion"), region);

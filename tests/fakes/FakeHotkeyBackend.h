@@ -28,6 +28,7 @@ public:
     }
     void ungrab(quint32 id) override { grabs.erase(id); }
     void setCallback(Callback c) override { callback = std::move(c); }
+    bool isBlockedByMenus() const override { return blockedByMenus; }
     bool isTakenByOthers(const std::vector<int> &evdevCodes, KeyModifiers modifiers) override
     {
         return std::ranges::count(
@@ -46,6 +47,7 @@ public:
 
     std::map<quint32, Combination> grabs;
     std::vector<Combination> takenByOthers;
+    bool blockedByMenus = true;
     Callback callback;
 
 private:

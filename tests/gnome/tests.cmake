@@ -13,5 +13,13 @@ function(quillet_add_gnome_test name)
         GNOME_OPTIONS ${ARGN})
 endfunction()
 
-quillet_add_gnome_test(CaptureGnomeTest --portals)
 quillet_add_gnome_test(PermissionGnomeTest --portals --no-seed)
+# With a tray, so that no window stands in for the icon over the captures.
+quillet_add_gnome_test(CaptureGnomeTest --portals --tray)
+# GNOME's key bindings (gsd-media-keys runs them), tray and notifications.
+quillet_add_gnome_test(ShortcutsGnomeTest --portals --media-keys)
+# One source, two sessions: with the tray extension, and without it.
+quillet_add_test(DesktopGnomeTest LABEL gnome SOURCES gnome/DesktopGnomeTest.cpp LIBS quillet_gnome_support
+    GNOME_OPTIONS --portals --tray ENVIRONMENT GTEST_FILTER=DesktopGnomeTest.*)
+quillet_add_test(NoTrayGnomeTest LABEL gnome SOURCES gnome/DesktopGnomeTest.cpp LIBS quillet_gnome_support
+    GNOME_OPTIONS --portals ENVIRONMENT GTEST_FILTER=NoTrayGnomeTest.*)

@@ -2,6 +2,7 @@
 
 #include "fakes/Fixtures.h"
 #include "output/PreviewThumbnailView.h"
+#include "platform/CaptureNotifier.h"
 #include "support/TestSupport.h"
 
 #include <QDesktopServices>
@@ -114,6 +115,45 @@ TEST(CapturePreview, WithoutAScreenNothingIsShown)
     controller.show(uniform(10, 10, Qt::darkCyan), File);
     EXPECT_FALSE(controller.panel() || controller.dismissTimer());
     controller.dismiss();
+}
+
+// Records what the desktop's notification would show.
+struct FakeNotifier : CaptureNotifier
+{
+    void show(const QImage &picture, const QString &, const QString &body, ActionCallback onAction) override
+    {
+        shown << std::pair(picture.size(), body);
+        callback = std::move(onAction);
+        up = true;
+    }
+    void close() override { up = false; }
+    QList<std::pair<QSize, QString>> shown;
+    ActionCallback callback;
+    bool up = false;
+};
+
+TEST(CapturePreview, WhereWindowsCannotBePlacedANotificationStandsInForTheThumbnail)
+{
+    auto notifier = std::make_shared<FakeNotifier>();
+    PanelContext context = panelContext(true);
+    context.notifier = notifier;
+    CapturePreviewController controller{context};
+    UrlReceiver receiver;
+    controller.show(uniform(400, 300, Qt::darkCyan), File);
+    const QUrl second = QUrl::fromLocalFile(QStringLiteral("/tmp/Screenshot 2.png"));
+    const CaptureNotifier::ActionCallback firstCallback = notifier->callback;
+    controller.show(uniform(300, 400, Qt::darkCyan), second);
+    // Replaced in place, never closed in between; no window of ours.
+    EXPECT_EQ(notifier->shown, (QList<std::pair<QSize, QString>>{{{400, 300}, "Screenshot 1.png"}, {{300, 400}, "Screenshot 2.png"}}));
+    EXPECT_EQ(std::pair(notifier->up, controller.panel()), std::pair(true, static_cast<QWidget *>(nullptr)));
+    ASSERT_TRUE(controller.dismissTimer());
+    EXPECT_EQ(controller.dismissTimer()->interval(), 3000);
+    controller.dismissTimerFired();
+    EXPECT_FALSE(notifier->up || controller.dismissTimer());
+    // An action opens the file its own notification showed.
+    firstCallback(CaptureNotifier::Action::open);
+    notifier->callback(CaptureNotifier::Action::open);
+    EXPECT_EQ(receiver.opened, (QList<QUrl>{File, second}));
 }
 
 } // namespace

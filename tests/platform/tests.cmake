@@ -6,3 +6,7 @@ quillet_add_test(XdgAutostartLoginItemsTest LABEL unit SOURCES platform/XdgAutos
 # display and a session bus of its own.
 quillet_add_test(TrayAvailabilityTest LABEL x11 SESSION_BUS SOURCES platform/TrayAvailabilityTest.cpp)
 quillet_add_test(WaylandScreenGrabberTest LABEL unit SOURCES platform/WaylandScreenGrabberTest.cpp)
+quillet_add_test(GnomeHotkeyBackendTest LABEL unit SOURCES platform/GnomeHotkeyBackendTest.cpp)
+# GNOME's settings in memory: nothing reaches a real desktop's.
+quillet_add_test(GnomeKeyboardLayoutTest LABEL unit SOURCES platform/GnomeKeyboardLayoutTest.cpp
+    ENVIRONMENT GSETTINGS_BACKEND=memory)

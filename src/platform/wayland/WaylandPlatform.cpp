@@ -4,6 +4,7 @@
 #include "platform/XdgAutostartLoginItems.h"
 #include "platform/wayland/PortalScreenCapturePermission.h"
 #include "platform/wayland/WaylandDesktop.h"
+#include "platform/wayland/GnomeDesktop.h"
 #include "platform/wayland/WaylandDisplayServer.h"
 #include "platform/wayland/WaylandKeyboard.h"
 #include "platform/wayland/WaylandScreenGrabber.h"
@@ -23,5 +24,6 @@ Platform makeWaylandPlatform()
     platform.focus = std::make_shared<WaylandKeyboardFocus>();
     platform.activator = std::make_shared<WaylandWindowActivator>();
     platform.loginItems = std::make_shared<XdgAutostartLoginItems>();
+    addGnomeDesktop(platform);
     return platform;
 }
