@@ -9,6 +9,7 @@ class KeyboardFocus;
 class KeyboardLayout;
 class LoginItems;
 class ScreenCapturePermission;
+class ScreenCast;
 class ScreenGrabber;
 class SoundPlayer;
 class WindowActivator;
@@ -30,4 +31,7 @@ struct Platform
     std::shared_ptr<KeyboardFocus> focus;
     std::shared_ptr<WindowActivator> activator;
     std::shared_ptr<LoginItems> loginItems = {};
+    // A live cast of the screen for scrolling capture, where the desktop
+    // offers one and grabbing the screen five times a second costs too much.
+    std::shared_ptr<ScreenCast> screenCast = {};
 };

@@ -1,6 +1,7 @@
 #include "platform/DisplayServer.h"
 #include "platform/KeyboardFocus.h"
 #include "platform/LoginItems.h"
+#include "platform/ScreenCast.h"
 #include "platform/ScreenGrabber.h"
 #include "platform/WindowActivator.h"
 #include "platform/WindowList.h"
@@ -12,3 +13,4 @@ WindowList::~WindowList() = default;
 KeyboardFocus::~KeyboardFocus() = default;
 WindowActivator::~WindowActivator() = default;
 LoginItems::~LoginItems() = default;
+ScreenCast::~ScreenCast() = default;
