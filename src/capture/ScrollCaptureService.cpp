@@ -25,17 +25,34 @@ const QString FailureTitle = QStringLiteral("Scroll Capture Failed");
 
 ScrollCaptureService::ScrollCaptureService(
     FrameSource grabRegion, CaptureOutputPipeline &outputs, CompositingManager &compositing, QObject *parent)
+    : ScrollCaptureService(*new RegionGrabFrames(std::move(grabRegion)), outputs, compositing, parent)
+{
+    m_ownedFrames.reset(&m_frames);
+}
+
+ScrollCaptureService::ScrollCaptureService(
+    ScrollFrameSource &frames, CaptureOutputPipeline &outputs, CompositingManager &compositing, QObject *parent)
     : QObject(parent)
-    , m_grabRegion(std::move(grabRegion))
+    , m_frames(frames)
     , m_outputs(outputs)
     , m_compositing(compositing)
     , m_stitch(&FrameStitcher::stitchFrames)
     , m_memoryBudget(defaultMemoryBudget())
 {
+    // A new frame is taken at once; the timer's ticks take any left waiting.
+    connect(&m_frames, &ScrollFrameSource::frameAvailable, this, [this] {
+        if (m_captureTimer)
+            captureFrame();
+    });
+    connect(&m_frames, &ScrollFrameSource::obstructedChanged, this, [this](bool obstructed) {
+        m_isObstructed = obstructed;
+    });
+    connect(&m_frames, &ScrollFrameSource::failed, this, &ScrollCaptureService::framesFailed);
 }
 
 ScrollCaptureService::~ScrollCaptureService()
 {
+    m_frames.close();
     delete m_controlPanel;
 }
 
@@ -90,6 +107,7 @@ void ScrollCaptureService::beginCapturing()
     m_captureTimer->setTimerType(Qt::PreciseTimer);
     connect(m_captureTimer.get(), &QTimer::timeout, this, &ScrollCaptureService::captureFrame);
     m_captureTimer->start();
+    m_frames.open(m_captureRect, m_captureDisplayID);
 }
 
 // Deliberately blind to isCapturing: a grab in flight at Done or Cancel
@@ -100,7 +118,7 @@ void ScrollCaptureService::captureFrame()
         return;
     m_isCapturingFrame = true;
     const quint64 generation = m_generation;
-    m_grabRegion(m_captureRect, m_captureDisplayID)
+    m_frames.grab(m_captureRect, m_captureDisplayID)
         .then(this, [this, generation](QFuture<CaptureResult> grab) { frameArrived(generation, grab); });
 }
 
@@ -148,6 +166,15 @@ void ScrollCaptureService::finishCapture()
         return;
     }
     stitchAndOutput(frames, m_frameSignatures);
+}
+
+// The frames cannot come: the capture ends with what it has not got, and
+// says why unless the user chose so.
+void ScrollCaptureService::framesFailed(const QString &reason)
+{
+    cancelCapture();
+    if (!reason.isEmpty())
+        alert(Error(reason));
 }
 
 void ScrollCaptureService::cancelCapture()
@@ -220,9 +247,13 @@ void ScrollCaptureService::closeControlPanel()
     m_controlPanel = nullptr;
 }
 
+// Whatever ends recording also ends the source's frames (and on a screen
+// cast the desktop's sharing indicator).
 void ScrollCaptureService::stopTimer()
 {
     m_captureTimer.reset();
+    m_frames.close();
+    m_isObstructed = false;
 }
 
 void ScrollCaptureService::clearFrames()

@@ -2,6 +2,7 @@
 
 #include "capture/CaptureResult.h"
 #include "capture/RowSignatures.h"
+#include "capture/ScrollFrameSource.h"
 
 #include <QFuture>
 #include <QImage>
@@ -48,6 +49,10 @@ public:
     // outlive the service.
     ScrollCaptureService(FrameSource grabRegion, CaptureOutputPipeline &outputs,
         CompositingManager &compositing, QObject *parent = nullptr);
+    // Frames from `frames`, which is opened at Start and closed when
+    // recording ends.
+    ScrollCaptureService(ScrollFrameSource &frames, CaptureOutputPipeline &outputs,
+        CompositingManager &compositing, QObject *parent = nullptr);
     ~ScrollCaptureService() override;
 
     // The region capture of `captureService`, as a frame source.
@@ -70,6 +75,8 @@ public:
     int frameCount() const { return m_frameCount; }
     // The frames reached the memory budget: the timer stopped, Done still works.
     bool isMemoryFull() const { return m_isMemoryFull; }
+    // Frames are being dropped because the panel covers part of the rectangle.
+    bool isObstructed() const { return m_isObstructed; }
     const QList<QImage> &capturedFrames() const { return m_capturedFrames; }
     QRectF captureRect() const { return m_captureRect; }
     quint32 captureDisplayID() const { return m_captureDisplayID; }
@@ -105,12 +112,14 @@ private:
     void showControlPanel(QRectF rect);
     void closeControlPanel();
     void frameArrived(quint64 generation, QFuture<CaptureResult> grab);
+    void framesFailed(const QString &reason);
     void appendFrame(const QImage &frame);
     void stitchAndOutput(const QList<QImage> &frames, const QList<QFuture<RowSignatures>> &signatures);
     void runOutputSteps(const QImage &image);
     void alert(const Error &error);
 
-    FrameSource m_grabRegion;
+    std::unique_ptr<ScrollFrameSource> m_ownedFrames;
+    ScrollFrameSource &m_frames;
     CaptureOutputPipeline &m_outputs;
     CompositingManager &m_compositing;
     Stitcher m_stitch;
@@ -118,6 +127,7 @@ private:
     bool m_isCapturing = false;
     int m_frameCount = 0;
     bool m_isMemoryFull = false;
+    bool m_isObstructed = false;
     QList<QImage> m_capturedFrames;
     // Each frame's rows are hashed on a worker as it arrives, so that Done
     // does not wait for all of them at once.

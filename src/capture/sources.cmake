@@ -16,3 +16,7 @@ target_sources(quillet_core PRIVATE
 target_sources(quillet_core PRIVATE
     capture/ScrollCaptureService.cpp capture/ScrollCaptureService.h
     capture/ScrollCaptureControlView.cpp capture/ScrollCaptureControlView.h)
+target_sources(quillet_core PRIVATE
+    capture/ScrollFrameSource.cpp capture/ScrollFrameSource.h
+    capture/ScreenCastFrames.cpp capture/ScreenCastFrames.h
+    capture/PanelMarker.cpp capture/PanelMarker.h)
