@@ -2,7 +2,7 @@
 #include "app/CommandLine.h"
 #include "app/QuilletApp.h"
 #include "platform/Allocator.h"
-#include "platform/x11/X11Platform.h"
+#include "platform/SessionPlatform.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -95,19 +95,12 @@ int main(int argc, char **argv)
 
     Allocator::mapLargeBlocksSeparately();
 
-    // Quillet reads the screen and grabs keys through X11; in a Wayland
-    // session that means XWayland.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    SessionPlatform::chooseQtPlatform();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        std::cerr << "Quillet needs an X11 display (Qt's xcb platform)." << std::endl;
-        return 1;
-    }
 
     // The bus object goes up before the services, so that a second Quillet
     // started with --capture forwards its request without grabbing keys or
@@ -123,7 +116,10 @@ int main(int argc, char **argv)
             return *status;
     }
 
-    QuilletApp quillet(makeX11Platform());
+    std::optional<Platform> platform = SessionPlatform::make();
+    if (!platform)
+        return 1;
+    QuilletApp quillet(std::move(*platform));
     bus.setCoordinator(&quillet.hotkeyService());
     if (line.capture)
         QTimer::singleShot(0, &bus, [&bus, &line] { bus.start(*line.capture, line.delaySeconds); });

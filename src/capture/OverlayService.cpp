@@ -54,13 +54,20 @@ FrozenScreens OverlayService::freezeDisplays(const QList<quint32> &displayIDs) c
 {
     FrozenScreens frozen;
     try {
+        QList<QRect> areas;
         for (const ShareableDisplay &display : m_grabber.displays()) {
-            if (displayIDs.contains(display.displayID))
-                frozen.append({display.displayID, display.geometry, m_grabber.grabArea(display.geometry)});
+            if (displayIDs.contains(display.displayID)) {
+                frozen.append({display.displayID, display.geometry, {}});
+                areas.append(display.geometry);
+            }
         }
+        const QList<QImage> images = m_grabber.grabAreas(areas);
+        for (qsizetype i = 0; i < frozen.size() && i < images.size(); ++i)
+            frozen[i].image = images[i];
     } catch (const Error &) {
         // A screen that cannot be read is dimmed live: still a working
         // selection, only without the still picture.
+        frozen.clear();
     }
     return frozen;
 }

@@ -41,6 +41,16 @@ public:
     // screen), without the mouse pointer.
     virtual QImage grabArea(const QRect &area) = 0;
 
+    // Several areas as they were at one moment. Desktops that hand out one
+    // picture of everything per request read it once for all of them.
+    virtual QList<QImage> grabAreas(const QList<QRect> &areas)
+    {
+        QList<QImage> images;
+        for (const QRect &area : areas)
+            images.append(grabArea(area));
+        return images;
+    }
+
     // One window with its frame, as the user sees it even where another
     // window covers it; its size is the window's `frame`.
     virtual QImage grabWindow(quint32 windowID) = 0;

@@ -23,6 +23,8 @@ class WindowList
 public:
     virtual ~WindowList();
 
-    // Nothing when the window system cannot give a list at all.
+    // Nothing when the window system cannot give a list at all. Throws
+    // Error, with what the user can do instead, on a desktop that keeps
+    // other programs' windows from us by design.
     virtual std::optional<QList<WindowInfo>> frontToBack() = 0;
 };

@@ -10,7 +10,8 @@ target_sources(quillet_core PRIVATE
     platform/NotificationCenter.cpp platform/NotificationCenter.h
     platform/SoundPlayer.h
     platform/LoginItems.h platform/XdgAutostartLoginItems.cpp platform/XdgAutostartLoginItems.h
-    platform/ScreenCapturePermission.h platform/ScreenCast.h)
+    platform/ScreenCapturePermission.h platform/ScreenCast.h
+    platform/SessionPlatform.cpp platform/SessionPlatform.h)
 # libcanberra is loaded only while sounds play: its headers, not its library.
 target_include_directories(quillet_core PRIVATE ${CANBERRA_INCLUDE_DIRS})
 target_link_libraries(quillet_core PRIVATE ${CMAKE_DL_LIBS})

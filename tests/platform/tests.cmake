@@ -1,3 +1,4 @@
 quillet_add_test(DefaultsStoreTest LABEL unit SOURCES platform/DefaultsStoreTest.cpp)
 quillet_add_test(CompositingManagerX11Test LABEL x11 SOURCES platform/CompositingManagerX11Test.cpp)
 quillet_add_test(SoundPlayerTest LABEL unit SOURCES platform/SoundPlayerTest.cpp)
+quillet_add_test(WaylandScreenGrabberTest LABEL unit SOURCES platform/WaylandScreenGrabberTest.cpp)

@@ -13,12 +13,17 @@
 // such as the AM/PM marker are fixed.
 int main(int argc, char **argv)
 {
-    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/quillet-test-home-XXXXXX"));
-    if (!home.isValid())
+    QTemporaryDir temporary(QDir::tempPath() + QStringLiteral("/quillet-test-home-XXXXXX"));
+    if (!temporary.isValid())
         return 2;
-    const QByteArray root = QFile::encodeName(home.path());
+    // A GNOME test session has a temporary HOME already, and every program
+    // in it must share that one: GSettings reads under it.
+    const QString home = qEnvironmentVariableIsEmpty("QUILLET_GNOME_HOME")
+        ? temporary.path()
+        : qEnvironmentVariable("QUILLET_GNOME_HOME");
+    const QByteArray root = QFile::encodeName(home);
     for (const char *sub : {"/Desktop", "/.config", "/.local/share", "/.cache"})
-        QDir().mkpath(home.path() + QLatin1String(sub));
+        QDir().mkpath(home + QLatin1String(sub));
     setenv("HOME", root.constData(), 1);
     setenv("XDG_CONFIG_HOME", (root + "/.config").constData(), 1);
     setenv("XDG_DATA_HOME", (root + "/.local/share").constData(), 1);

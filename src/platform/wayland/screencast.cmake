@@ -5,5 +5,4 @@ target_include_directories(quillet_pipewire PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(quillet_pipewire PRIVATE Qt6::Core Qt6::Gui PkgConfig::PIPEWIRE quillet_warnings)
 target_link_libraries(quillet_core PRIVATE quillet_pipewire ${PIPEWIRE_LINK_LIBRARIES})
 target_sources(quillet_core PRIVATE
-    platform/wayland/PortalRequest.cpp platform/wayland/PortalRequest.h
     platform/wayland/PortalScreenCast.cpp platform/wayland/PortalScreenCast.h)

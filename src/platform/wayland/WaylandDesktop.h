@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/CompositingManager.h"
+#include "platform/KeyboardFocus.h"
+#include "platform/WindowActivator.h"
+#include "platform/WindowList.h"
+
+// What a Wayland compositor keeps to itself: other programs' windows and
+// the focus. The small answers that follow from it live here.
+
+// A translucent window over the live screen shows black behind it on GNOME
+// (it does not blend with other programs' windows for a client), so the
+// overlay always draws over a frozen picture of the screen.
+class WaylandCompositingManager : public CompositingManager
+{
+public:
+    bool isRunning() const override { return false; }
+};
+
+// Wayland tells no program which window of another holds the focus.
+class WaylandKeyboardFocus : public KeyboardFocus
+{
+public:
+    std::optional<QRect> focusedWindowFrame() const override { return std::nullopt; }
+};
+
+// The compositor decides about focus; asking is all a client can do.
+class WaylandWindowActivator : public WindowActivator
+{
+public:
+    void activate(WId window) override;
+};
+
+// Wayland lists no windows of other programs, and GNOME's only ways to one
+// window's pixels put up a dialog of their own in which the user may as
+// well pick the whole screen or an area. Rather than save something the
+// user did not choose, window capture says plainly that it is not here.
+class WaylandWindowList : public WindowList
+{
+public:
+    std::optional<QList<WindowInfo>> frontToBack() override;
+};

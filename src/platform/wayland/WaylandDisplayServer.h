@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/DisplayServer.h"
+#include "platform/wayland/WaylandOutputs.h"
+
+#include <memory>
+
+// Displays named after the compositor's outputs.
+class WaylandDisplayServer : public DisplayServer
+{
+public:
+    explicit WaylandDisplayServer(std::shared_ptr<const WaylandOutputs> outputs);
+
+    std::optional<quint32> displayIdentifier(const QScreen &screen) const override;
+    std::optional<quint32> mainDisplayID() const override;
+    // Waits for the compositor to have handled our windows' requests.
+    void sync() const override;
+
+private:
+    std::shared_ptr<const WaylandOutputs> m_outputs;
+};

@@ -1,0 +1,8 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+// The backends for a Wayland session: the XDG desktop portals for what any
+// Wayland desktop offers, GNOME's own facilities where the portals have
+// none. Call after the QGuiApplication exists, on Qt's wayland platform.
+Platform makeWaylandPlatform();

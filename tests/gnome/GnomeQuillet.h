@@ -1,0 +1,41 @@
+#pragma once
+
+#include "support/GnomeTestSupport.h"
+#include "support/TestSupport.h"
+
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+// The real quillet program in the GNOME test session, with the session's
+// HOME (GSettings reads under it) and its captures saved to shots().
+class GnomeQuillet
+{
+public:
+    GnomeQuillet();
+    ~GnomeQuillet();
+
+    // Seeds defaults.json with the keys every case starts from (onboarding
+    // done, no sound, no preview, saved to shots()), which `extra` adds to
+    // or replaces. Returns once quillet owns its bus name: from then on a
+    // forwarded capture reaches it.
+    [[nodiscard]] bool start(const QJsonObject &extra = {});
+    void stop();
+    bool isRunning() const { return m_process.state() == QProcess::Running; }
+    // What it printed so far, both streams.
+    QByteArray output();
+
+    // `quillet ARGUMENTS` as GNOME's keybinding runs it; its exit status.
+    static int run(const QStringList &arguments);
+
+    static QString shots();
+    QStringList files() const;
+    // Waits until shots() holds at least `count` files; their paths, oldest first.
+    QStringList waitForFiles(int count) const;
+    void removeFiles() const;
+
+private:
+    QProcess m_process;
+    QByteArray m_output;
+};

@@ -1,0 +1,16 @@
+# The real quillet program on a private headless GNOME Shell (Wayland) with
+# PipeWire and the portals, driven through org.gnome.Mutter.RemoteDesktop and
+# checked against the compositor's own screenshot. Each file is a program of
+# its own in a session of its own; its cases share that session.
+add_library(quillet_gnome_support STATIC gnome/GnomeQuillet.cpp gnome/GnomeQuillet.h)
+target_link_libraries(quillet_gnome_support PUBLIC quillet_test_support PRIVATE quillet_warnings)
+target_compile_definitions(quillet_gnome_support PUBLIC QUILLET_BINARY="$<TARGET_FILE:quillet>")
+add_dependencies(quillet_gnome_support quillet)
+
+# quillet_add_gnome_test(<name> [with-gnome options...])
+function(quillet_add_gnome_test name)
+    quillet_add_test(${name} LABEL gnome SOURCES gnome/${name}.cpp LIBS quillet_gnome_support
+        GNOME_OPTIONS ${ARGN})
+endfunction()
+
+quillet_add_gnome_test(CaptureGnomeTest --portals)
