@@ -92,7 +92,10 @@ SelectionOverlayView *OverlayService::makeView(QScreen *screen, quint32 displayI
     };
     view->setScreen(screen);
     view->setGeometry(screen->geometry());
-    view->show();
+    // Desktops that place windows themselves (GNOME on Wayland) honour no
+    // position but do cover the whole output, top bar included, for a
+    // fullscreen window; an X11 overlay is unmanaged and keeps its geometry.
+    view->showFullScreen();
     return view;
 }
 

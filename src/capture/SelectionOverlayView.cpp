@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QPainterPath>
 #include <QWindow>
 
@@ -141,7 +142,11 @@ void SelectionOverlayView::mouseReleaseEvent(QMouseEvent *event)
         update();
         return;
     }
-    const QRectF global(mapToGlobal(m_selectionRect.topLeft()), m_selectionRect.size());
+    // The view covers its screen, so the screen's corner is its own. Its
+    // window's position is no help on desktops that keep window positions
+    // from programs (GNOME on Wayland reports 0,0 on every display).
+    const QPointF corner = screen() ? QPointF(screen()->geometry().topLeft()) : QPointF(mapToGlobal(QPoint()));
+    const QRectF global(corner + m_selectionRect.topLeft(), m_selectionRect.size());
     // A copy: the callback may clear the view's callbacks while it runs.
     const auto callback = onSelectionComplete;
     if (callback)

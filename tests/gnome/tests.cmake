@@ -14,3 +14,4 @@ function(quillet_add_gnome_test name)
 endfunction()
 
 quillet_add_gnome_test(CaptureGnomeTest --portals)
+quillet_add_gnome_test(PermissionGnomeTest --portals --no-seed)

@@ -15,6 +15,8 @@
 #include <QScreen>
 #include <QTemporaryDir>
 
+#include <optional>
+
 namespace GnomeTestSupport {
 
 namespace {
@@ -54,23 +56,46 @@ QString sessionHome()
     return qEnvironmentVariable("QUILLET_GNOME_HOME");
 }
 
-QImage shellScreenshot()
+namespace {
+
+// GNOME answers only a few allow-listed bus names; the test owns the one
+// GNOME's own screenshot tool uses, on a bus that is the test's alone.
+std::optional<QImage> shellCall(const QString &method, const QVariantList &leading)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    // GNOME answers only a few allow-listed bus names; the test owns the
-    // one GNOME's own screenshot tool uses, on a bus that is the test's alone.
-    static const bool owned = bus.interface()->registerService(QStringLiteral("org.gnome.Screenshot")).value()
+    static const bool owned = QDBusConnection::sessionBus()
+                                  .interface()
+                                  ->registerService(QStringLiteral("org.gnome.Screenshot"))
+                                  .value()
         == QDBusConnectionInterface::ServiceRegistered;
     if (!owned)
-        return {};
+        return std::nullopt;
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("oracle.png"));
     const QDBusMessage reply = callBus(QStringLiteral("org.gnome.Shell.Screenshot"),
-        QStringLiteral("/org/gnome/Shell/Screenshot"), QStringLiteral("org.gnome.Shell.Screenshot"),
-        QStringLiteral("Screenshot"), {false, false, file});
+        QStringLiteral("/org/gnome/Shell/Screenshot"), QStringLiteral("org.gnome.Shell.Screenshot"), method,
+        leading + QVariantList{false, file});
     if (reply.type() != QDBusMessage::ReplyMessage || !reply.arguments().value(0).toBool())
-        return {};
+        return std::nullopt;
     return QImage(reply.arguments().value(1).toString());
+}
+
+} // namespace
+
+QImage shellScreenshot()
+{
+    return shellCall(QStringLiteral("Screenshot"), {false}).value_or(QImage());
+}
+
+bool RemoteInput::sync()
+{
+    // First a call that the shell answers on its main loop, which by then
+    // has taken in what the input thread handed over; then a picture of the
+    // whole stage, painted in a frame of its own for which the pointer's
+    // target is picked again. (A small area is read without a new frame.)
+    const QDBusMessage version = callBus(QStringLiteral("org.gnome.Shell"), QStringLiteral("/org/gnome/Shell"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+        {QStringLiteral("org.gnome.Shell"), QStringLiteral("ShellVersion")});
+    return version.type() == QDBusMessage::ReplyMessage && shellCall(QStringLiteral("Screenshot"), {false});
 }
 
 QImage pixels(const QImage &image)
@@ -140,7 +165,8 @@ bool RemoteInput::moveTo(QPoint global)
         if (stream.geometry.contains(global)) {
             const QPoint local = global - stream.geometry.topLeft();
             return call(QStringLiteral("NotifyPointerMotionAbsolute"),
-                {stream.path, double(local.x()), double(local.y())});
+                       {stream.path, double(local.x()), double(local.y())})
+                && sync();
         }
     }
     return false;

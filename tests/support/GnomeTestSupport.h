@@ -44,7 +44,12 @@ public:
     ~RemoteInput();
 
     // Global coordinates of the virtual desktop, as Qt reports screens.
+    // Returns once the compositor has handled the motion (see sync()).
     bool moveTo(QPoint global);
+    // Returns once the compositor's main loop has handled the events sent
+    // so far. Its input thread hands them over on its own time: a press
+    // sent right after a motion could otherwise land where the pointer was.
+    static bool sync();
     bool button(bool pressed, int button = LeftButton);
     bool click(QPoint global);
     // Press at `from`, a few moves, release at `to`.

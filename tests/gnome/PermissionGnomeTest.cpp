@@ -1,0 +1,71 @@
+#include "gnome/GnomeQuillet.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+using namespace GnomeTestSupport;
+
+// A first run on GNOME: nobody has answered the portal's screenshot
+// question yet (with-gnome --no-seed).
+class PermissionGnomeTest : public ::testing::Test
+{
+protected:
+    // What the portal's permission store holds for programs outside a
+    // sandbox: "yes", "no", or nothing yet.
+    static QString storedAnswer()
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.impl.portal.PermissionStore"),
+            QStringLiteral("/org/freedesktop/impl/portal/PermissionStore"),
+            QStringLiteral("org.freedesktop.impl.portal.PermissionStore"), QStringLiteral("Lookup"));
+        call.setArguments({QStringLiteral("screenshot"), QStringLiteral("screenshot")});
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(call);
+        if (reply.type() != QDBusMessage::ReplyMessage)
+            return {};
+        QMap<QString, QStringList> apps;
+        reply.arguments().value(0).value<QDBusArgument>() >> apps;
+        return apps.value(QString()).value(0);
+    }
+    static QStringList portalLeftovers()
+    {
+        return QDir(sessionHome()).entryList({QStringLiteral("Screenshot*.png")}, QDir::Files)
+            + QDir(sessionHome() + QStringLiteral("/Pictures")).entryList({QStringLiteral("Screenshot*.png")}, QDir::Files);
+    }
+};
+
+TEST_F(PermissionGnomeTest, FirstCaptureAsksOnceAndTheAnswerGrantsCapturesFromThenOn)
+{
+    GnomeQuillet quillet;
+    ASSERT_TRUE(quillet.start());
+    const std::unique_ptr<RemoteInput> input = RemoteInput::open();
+    ASSERT_NE(input, nullptr);
+    const QImage desktop = pixels(shellScreenshot());
+
+    // Without the permission a capture only asks: GNOME's dialog comes up,
+    // and the command returns at once rather than wait for the user.
+    ASSERT_EQ(GnomeQuillet::run({QStringLiteral("--capture"), QStringLiteral("fullscreen")}), 0);
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return pixels(shellScreenshot()) != desktop; })) << "no dialog";
+    // A second capture while the question is open adds no second dialog.
+    ASSERT_EQ(GnomeQuillet::run({QStringLiteral("--capture"), QStringLiteral("fullscreen")}), 0);
+
+    // "Allow", on the right of the dialog's two buttons in the screen's middle.
+    const QSize screen = desktop.size();
+    ASSERT_TRUE(input->click(QPoint(screen.width() / 2 + 120, screen.height() / 2 + 96)));
+    EXPECT_TRUE(TestSupport::waitUntil([] { return storedAnswer() == QLatin1String("yes"); }));
+    // One click took every dialog away: none was stacked behind it.
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return pixels(shellScreenshot()) == desktop; })) << "a dialog is left";
+    EXPECT_TRUE(quillet.files().isEmpty()) << "asking captured something";
+    // Asking took a screenshot of the portal's own; it is gone.
+    EXPECT_EQ(portalLeftovers(), QStringList());
+
+    // Quillet sees the grant on its own (its poll) and captures from now on.
+    EXPECT_TRUE(TestSupport::waitUntil([&] {
+        GnomeQuillet::run({QStringLiteral("--capture"), QStringLiteral("fullscreen")});
+        return TestSupport::waitUntil([&] { return !quillet.files().isEmpty(); }, std::chrono::seconds(3));
+    }));
+    if (HasFailure())
+        std::cerr << "quillet's output:\n" << quillet.output().constData() << std::endl;
+}
