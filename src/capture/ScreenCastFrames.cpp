@@ -1,11 +1,13 @@
 #include "capture/ScreenCastFrames.h"
 
 #include "capture/CaptureError.h"
+#include "capture/DisplayLookup.h"
 #include "capture/PanelMarker.h"
 #include "platform/DefaultsStore.h"
 #include "platform/ScreenCast.h"
 
 #include <QDateTime>
+#include <QScreen>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <cmath>
@@ -60,6 +62,12 @@ void ScreenCastFrames::castStarted(QRect display, const QString &restoreToken)
     if (!m_isOpen)
         return;
     m_display = display;
+    // A desktop that does not say where the shared display is: the
+    // selection's own display, which a single screen always is.
+    if (m_display.isEmpty()) {
+        if (const QScreen *screen = screenForDisplayID(m_displayID))
+            m_display = screen->geometry();
+    }
     if (!restoreToken.isEmpty())
         m_defaults.setValue(QString::fromLatin1(RestoreTokenKey), restoreToken);
 }

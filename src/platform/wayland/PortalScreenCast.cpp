@@ -23,6 +23,8 @@ struct CastStream
 
 QPoint pairOf(const QVariant &value)
 {
+    if (!value.canConvert<QDBusArgument>())
+        return {};
     const auto argument = value.value<QDBusArgument>();
     int x = 0, y = 0;
     argument.beginStructure();
