@@ -15,3 +15,9 @@ endfunction()
 
 quillet_add_gnome_test(CaptureGnomeTest --portals)
 quillet_add_gnome_test(PermissionGnomeTest --portals --no-seed)
+
+# Scrolling capture from the portal's screen cast: a page in a window of
+# another process (test-window), scrolled by the compositor's own wheel.
+quillet_add_gnome_test(ScrollGnomeTest --portals)
+target_compile_definitions(ScrollGnomeTest PRIVATE TEST_WINDOW="$<TARGET_FILE:test-window>")
+add_dependencies(ScrollGnomeTest test-window)
