@@ -168,11 +168,14 @@ void ScrollCaptureService::finishCapture()
     stitchAndOutput(frames, m_frameSignatures);
 }
 
-// The frames cannot come: the capture ends with what it has not got, and
-// says why unless the user chose so.
+// No more frames can come. What was recorded before is saved as Done would;
+// an alert says why unless the user declined to share the screen.
 void ScrollCaptureService::framesFailed(const QString &reason)
 {
-    cancelCapture();
+    if (m_capturedFrames.isEmpty())
+        cancelCapture();
+    else
+        finishCapture();
     if (!reason.isEmpty())
         alert(Error(reason));
 }

@@ -137,7 +137,7 @@ TEST_F(ScreenCastFramesTest, NoFrameEverHoldsThePanelAndThePanelAsksToBeMoved)
     EXPECT_EQ(PanelMarker::find(page(400, 300)), std::nullopt);
 }
 
-TEST_F(ScreenCastFramesTest, ADeclinedShareEndsQuietlyAndAFailedCastInOneAlert)
+TEST_F(ScreenCastFramesTest, ADeclinedShareEndsQuietlyAFailedCastInOneAlertAndWhatWasRecordedIsSaved)
 {
     startRecording();
     emit cast.failed({});
@@ -145,11 +145,15 @@ TEST_F(ScreenCastFramesTest, ADeclinedShareEndsQuietlyAndAFailedCastInOneAlert)
     EXPECT_FALSE(service.isCapturing());
     EXPECT_EQ(service.controlPanel(), nullptr);
     EXPECT_TRUE(outputs.alerts.isEmpty());
+    // A cast that breaks off keeps what it recorded.
     startRecording();
+    emit cast.started(Display, {});
+    show(picture(0));
     emit cast.failed(QStringLiteral("PipeWire went away"));
     processEvents();
     EXPECT_EQ(outputs.alerts, QStringList {QStringLiteral("Scroll Capture Failed: PipeWire went away")});
     EXPECT_EQ(service.controlPanel(), nullptr);
+    EXPECT_TRUE(waitUntil([&] { return savedFiles().size() == 1; }));
     // A remembered display without the selection: the user is asked once.
     outputs.alerts.clear();
     store->setValue(QString::fromLatin1(ScreenCastFrames::RestoreTokenKey), QStringLiteral("elsewhere"));
