@@ -145,7 +145,7 @@ protected:
             return !before.isNull() && s_input->wheel(-1)
                 && TestSupport::waitUntil(
                     [&] { return countOn(panel) != before; }, std::chrono::seconds(3));
-        });
+        }, std::chrono::seconds(90));
     }
     // Turns the wheel over the page by each burst of notches in turn, sent
     // back to back, and after each waits until the page shows it and the
@@ -220,7 +220,7 @@ TEST_F(ScrollGnomeTest, TheShareDialogComesOnceAndItsAnswerIsKept)
     // Share turns from pale to solid once the display is chosen.
     ASSERT_TRUE(TestSupport::waitUntil([&] {
         return s_input->click(display) && screen().pixel(share) != asked.pixel(share);
-    })) << "the display could not be chosen";
+    }, std::chrono::seconds(90))) << "the display could not be chosen";
     ASSERT_TRUE(s_input->click(share));
     ASSERT_TRUE(s_input->moveTo(onScreen.center()));
     ASSERT_TRUE(frameOfTheTop(*panel)) << "no frame after the dialog was answered";
