@@ -96,6 +96,12 @@ void HotkeyService::captureSelection(QRectF rect, quint32 displayID, const Froze
 
 void HotkeyService::startScrollSelection()
 {
+    // While a scroll capture records, its shortcut again means Done: where
+    // the desktop may put the panel out of the way, the keys stay at hand.
+    if (m_scrollCaptureService.isCapturing()) {
+        m_scrollCaptureService.finishCapture();
+        return;
+    }
     if (!hasPermission())
         return;
     const QPointer<HotkeyService> self(this);

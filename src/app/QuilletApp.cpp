@@ -12,6 +12,7 @@
 #include "capture/CountdownOverlay.h"
 #include "capture/DisplayLookup.h"
 #include "capture/OverlayService.h"
+#include "capture/ScreenCastFrames.h"
 #include "capture/ScrollCaptureService.h"
 #include "output/CaptureOutputPipeline.h"
 #include "output/CaptureOutputs.h"
@@ -76,9 +77,15 @@ QuilletApp::QuilletApp(Platform platform)
     m_overlayService = std::make_unique<OverlayService>(*m_platform.grabber, *m_platform.compositing);
     m_outputWindows = std::make_unique<StandardCaptureOutputs>();
     m_outputs = std::make_unique<CaptureOutputPipeline>(*m_fileService, *m_settings, *m_outputWindows);
-    m_scrollCaptureService = std::make_unique<ScrollCaptureService>(
-        ScrollCaptureService::regionsOf(*m_captureService), *m_outputs, *m_platform.compositing,
-        m_platform.wheel.get());
+    // Desktops that hand out a live cast of the screen scroll-capture from
+    // it; elsewhere the frame timer grabs the rectangle.
+    if (m_platform.screenCast)
+        m_scrollFrames = std::make_unique<ScreenCastFrames>(*m_platform.screenCast, *m_store);
+    else
+        m_scrollFrames = std::make_unique<RegionGrabFrames>(ScrollCaptureService::regionsOf(*m_captureService));
+    m_scrollCaptureService
+        = std::make_unique<ScrollCaptureService>(
+        *m_scrollFrames, *m_outputs, *m_platform.compositing, m_platform.wheel.get());
     const auto mainDisplay = [panels, displays = m_platform.displays]() -> std::optional<quint32> {
         if (const std::optional<quint32> id = displayIDOfScreen(panels.mainScreen()))
             return id;
@@ -140,6 +147,7 @@ QuilletApp::~QuilletApp()
     setSharedServices(nullptr, nullptr);
     m_hotkeyService.reset();
     m_scrollCaptureService.reset();
+    m_scrollFrames.reset();
     m_outputs.reset();
     m_outputWindows.reset();
     m_overlayService.reset();

@@ -18,6 +18,7 @@ class MenuBarView;
 class OverlayService;
 class PermissionService;
 class ScrollCaptureService;
+class ScrollFrameSource;
 class SettingsView;
 
 // The composition root: builds every long-lived service once, in a fixed
@@ -71,6 +72,7 @@ private:
     // Where every capture ends: the name prompt, the file, the clipboard and the preview.
     std::unique_ptr<CaptureOutputs> m_outputWindows;
     std::unique_ptr<CaptureOutputPipeline> m_outputs;
+    std::unique_ptr<ScrollFrameSource> m_scrollFrames;
     std::unique_ptr<ScrollCaptureService> m_scrollCaptureService;
     std::unique_ptr<HotkeyService> m_hotkeyService;
     std::unique_ptr<MenuBarView> m_menuBarView;

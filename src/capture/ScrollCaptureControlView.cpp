@@ -1,5 +1,6 @@
 #include "capture/ScrollCaptureControlView.h"
 
+#include "capture/PanelMarker.h"
 #include "capture/ScrollCaptureService.h"
 
 #include <QFontDatabase>
@@ -10,6 +11,7 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -154,7 +156,10 @@ void ScrollCaptureControlView::updateFrameCountLabel()
         stopPolling();
         return;
     }
-    m_frameCountLabel->setText(frameCountText(m_service->frameCount(), m_service->isMemoryFull()));
+    QString text = frameCountText(m_service->frameCount(), m_service->isMemoryFull());
+    if (m_service->isObstructed())
+        text += QStringLiteral(" · drag this panel off the area");
+    m_frameCountLabel->setText(text);
     fitToContents();
 }
 
@@ -183,13 +188,20 @@ void ScrollCaptureControlView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(roundedOutline(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5)), palette().window());
+    // The marked fill tells a screen cast's frames that hold the panel.
+    painter.setClipPath(roundedOutline(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5)));
+    PanelMarker::fill(painter, QRectF(rect()), palette().window().color());
 }
 
 void ScrollCaptureControlView::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
-        m_dragOffset = event->globalPosition().toPoint() - window()->pos();
+    if (event->button() != Qt::LeftButton)
+        return;
+    // Where windows cannot place themselves (Wayland) only the desktop can
+    // move one; it does so from the press on.
+    if (QWindow *handle = window()->windowHandle(); handle && handle->startSystemMove())
+        return;
+    m_dragOffset = event->globalPosition().toPoint() - window()->pos();
 }
 
 void ScrollCaptureControlView::mouseMoveEvent(QMouseEvent *event)

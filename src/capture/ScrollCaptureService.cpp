@@ -28,14 +28,30 @@ const QString FailureTitle = QStringLiteral("Scroll Capture Failed");
 ScrollCaptureService::ScrollCaptureService(
     FrameSource grabRegion, CaptureOutputPipeline &outputs, CompositingManager &compositing, ScrollWheel *wheel,
     QObject *parent)
+    : ScrollCaptureService(*new RegionGrabFrames(std::move(grabRegion)), outputs, compositing, wheel, parent)
+{
+    m_ownedFrames.reset(&m_frames);
+}
+
+ScrollCaptureService::ScrollCaptureService(ScrollFrameSource &frames, CaptureOutputPipeline &outputs,
+    CompositingManager &compositing, ScrollWheel *wheel, QObject *parent)
     : QObject(parent)
-    , m_grabRegion(std::move(grabRegion))
+    , m_frames(frames)
     , m_outputs(outputs)
     , m_compositing(compositing)
     , m_wheel(wheel)
     , m_stitch(&FrameStitcher::stitchFrames)
     , m_memoryBudget(defaultMemoryBudget())
 {
+    // A new frame is taken at once; the timer's ticks take any left waiting.
+    connect(&m_frames, &ScrollFrameSource::frameAvailable, this, [this] {
+        if (m_captureTimer)
+            captureFrame();
+    });
+    connect(&m_frames, &ScrollFrameSource::obstructedChanged, this, [this](bool obstructed) {
+        m_isObstructed = obstructed;
+    });
+    connect(&m_frames, &ScrollFrameSource::failed, this, &ScrollCaptureService::framesFailed);
 }
 
 ScrollCaptureService::~ScrollCaptureService()
@@ -102,6 +118,7 @@ void ScrollCaptureService::beginCapturing()
     connect(m_captureTimer.get(), &QTimer::timeout, this, &ScrollCaptureService::captureFrame);
     m_captureTimer->start();
     m_wheelCounting = m_wheel && m_wheel->startCounting();
+    m_frames.open(m_captureRect, m_captureDisplayID);
 }
 
 // Deliberately blind to isCapturing: a grab in flight at Done or Cancel
@@ -117,7 +134,7 @@ void ScrollCaptureService::captureFrame()
     std::optional<double> wheelSteps;
     if (m_wheelCounting)
         wheelSteps = m_wheel->steps();
-    m_grabRegion(m_captureRect, m_captureDisplayID)
+    m_frames.grab(m_captureRect, m_captureDisplayID)
         .then(this, [this, generation, wheelSteps](QFuture<CaptureResult> grab) {
             frameArrived(generation, wheelSteps, grab);
         });
@@ -170,6 +187,18 @@ void ScrollCaptureService::finishCapture()
         return;
     }
     stitchAndOutput(frames, m_frameSignatures, m_frameWheelSteps);
+}
+
+// No more frames can come. What was recorded before is saved as Done would;
+// an alert says why unless the user declined to share the screen.
+void ScrollCaptureService::framesFailed(const QString &reason)
+{
+    if (m_capturedFrames.isEmpty())
+        cancelCapture();
+    else
+        finishCapture();
+    if (!reason.isEmpty())
+        alert(Error(reason));
 }
 
 void ScrollCaptureService::cancelCapture()
@@ -229,8 +258,10 @@ void ScrollCaptureService::showControlPanel(QRectF rect)
     panel->setGeometry(panelFrameFor(rect, screen ? screen->availableGeometry() : QRect(), panel->size()));
     panel->show();
     m_controlPanel = panel;
-    m_rectangleFrame = std::make_unique<ScrollCaptureFrame>(rect);
-    m_rectangleFrame->show();
+    if (m_frames.keepsWindowsInPlace()) {
+        m_rectangleFrame = std::make_unique<ScrollCaptureFrame>(rect);
+        m_rectangleFrame->show();
+    }
 }
 
 void ScrollCaptureService::closeControlPanel()
@@ -245,12 +276,16 @@ void ScrollCaptureService::closeControlPanel()
     m_controlPanel = nullptr;
 }
 
+// Whatever ends recording also ends the source's frames (and on a screen
+// cast the desktop's sharing indicator).
 void ScrollCaptureService::stopTimer()
 {
     m_captureTimer.reset();
     if (m_wheelCounting)
         m_wheel->stopCounting();
     m_wheelCounting = false;
+    m_frames.close();
+    m_isObstructed = false;
 }
 
 void ScrollCaptureService::clearFrames()

@@ -2,6 +2,7 @@
 
 #include "capture/CaptureResult.h"
 #include "capture/RowSignatures.h"
+#include "capture/ScrollFrameSource.h"
 
 #include <QFuture>
 #include <QImage>
@@ -51,6 +52,10 @@ public:
     // objects must outlive the service.
     ScrollCaptureService(FrameSource grabRegion, CaptureOutputPipeline &outputs,
         CompositingManager &compositing, ScrollWheel *wheel = nullptr, QObject *parent = nullptr);
+    // Frames from `frames`, which is opened at Start and closed when
+    // recording ends.
+    ScrollCaptureService(ScrollFrameSource &frames, CaptureOutputPipeline &outputs,
+        CompositingManager &compositing, ScrollWheel *wheel = nullptr, QObject *parent = nullptr);
     ~ScrollCaptureService() override;
 
     // The region capture of `captureService`, as a frame source.
@@ -73,6 +78,8 @@ public:
     int frameCount() const { return m_frameCount; }
     // The frames reached the memory budget: the timer stopped, Done still works.
     bool isMemoryFull() const { return m_isMemoryFull; }
+    // Frames are being dropped because the panel covers part of the rectangle.
+    bool isObstructed() const { return m_isObstructed; }
     const QList<QImage> &capturedFrames() const { return m_capturedFrames; }
     // The wheel's reading as each frame was taken; empty without a wheel.
     const QList<double> &frameWheelSteps() const { return m_frameWheelSteps; }
@@ -112,13 +119,15 @@ private:
     void showControlPanel(QRectF rect);
     void closeControlPanel();
     void frameArrived(quint64 generation, std::optional<double> wheelSteps, QFuture<CaptureResult> grab);
+    void framesFailed(const QString &reason);
     void appendFrame(const QImage &frame, std::optional<double> wheelSteps);
     void stitchAndOutput(const QList<QImage> &frames, const QList<QFuture<RowSignatures>> &signatures,
         const QList<double> &wheelSteps);
     void runOutputSteps(const QImage &image);
     void alert(const Error &error);
 
-    FrameSource m_grabRegion;
+    std::unique_ptr<ScrollFrameSource> m_ownedFrames;
+    ScrollFrameSource &m_frames;
     CaptureOutputPipeline &m_outputs;
     CompositingManager &m_compositing;
     ScrollWheel *m_wheel;
@@ -128,6 +137,7 @@ private:
     bool m_isCapturing = false;
     int m_frameCount = 0;
     bool m_isMemoryFull = false;
+    bool m_isObstructed = false;
     QList<QImage> m_capturedFrames;
     // Each frame's rows are hashed on a worker as it arrives, so that Done
     // does not wait for all of them at once.

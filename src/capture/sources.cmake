@@ -18,3 +18,7 @@ target_sources(quillet_core PRIVATE
     capture/ScrollCaptureService.cpp capture/ScrollCaptureService.h
     capture/ScrollCaptureControlView.cpp capture/ScrollCaptureControlView.h
     capture/ScrollCaptureFrame.cpp capture/ScrollCaptureFrame.h)
+target_sources(quillet_core PRIVATE
+    capture/ScrollFrameSource.cpp capture/ScrollFrameSource.h
+    capture/ScreenCastFrames.cpp capture/ScreenCastFrames.h
+    capture/PanelMarker.cpp capture/PanelMarker.h)

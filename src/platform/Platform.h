@@ -10,6 +10,7 @@ class KeyboardFocus;
 class KeyboardLayout;
 class LoginItems;
 class ScreenCapturePermission;
+class ScreenCast;
 class ScreenGrabber;
 class ScrollWheel;
 class SoundPlayer;
@@ -38,4 +39,7 @@ struct Platform
     std::shared_ptr<ScrollWheel> wheel = {};
     // Only where the desktop gives the preview thumbnail no place.
     std::shared_ptr<CaptureNotifier> notifier = {};
+    // A live cast of the screen for scrolling capture, where the desktop
+    // offers one and grabbing the screen five times a second costs too much.
+    std::shared_ptr<ScreenCast> screenCast = {};
 };

@@ -1,6 +1,7 @@
 #include "platform/DisplayServer.h"
 #include "platform/KeyboardFocus.h"
 #include "platform/LoginItems.h"
+#include "platform/ScreenCast.h"
 #include "platform/ScreenGrabber.h"
 #include "platform/ScrollWheel.h"
 #include "platform/WindowActivator.h"
@@ -14,3 +15,4 @@ KeyboardFocus::~KeyboardFocus() = default;
 WindowActivator::~WindowActivator() = default;
 LoginItems::~LoginItems() = default;
 ScrollWheel::~ScrollWheel() = default;
+ScreenCast::~ScreenCast() = default;

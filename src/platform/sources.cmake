@@ -14,7 +14,7 @@ target_sources(quillet_core PRIVATE
     platform/ScreenCapturePermission.h
     platform/TrayAvailability.cpp platform/TrayAvailability.h
     platform/StatusNotifierWatcherAvailability.cpp platform/StatusNotifierWatcherAvailability.h
-    platform/ScrollWheel.h
+    platform/ScrollWheel.h platform/ScreenCast.h
     platform/SessionPlatform.cpp platform/SessionPlatform.h)
 # libcanberra is loaded only while sounds play: its headers, not its library.
 target_include_directories(quillet_core PRIVATE ${CANBERRA_INCLUDE_DIRS})

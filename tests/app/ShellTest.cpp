@@ -197,7 +197,12 @@ TEST_F(ShellTest, ARegionIsSavedFromThePictureTheUserSaw)
     drag(overlayOn(IdB), {10, 20}, {110, 70});
     EXPECT_EQ(scroll.captureRect(), QRectF(1610, 20, 100, 50));
     EXPECT_NE(scroll.controlPanel(), nullptr);
-    scroll.cancelCapture();
+    // The scroll shortcut again while recording is Done, not a new selection.
+    scroll.beginCapturing();
+    coordinator.startScrollSelection();
+    EXPECT_FALSE(scroll.isCapturing());
+    EXPECT_EQ(scroll.controlPanel(), nullptr);
+    EXPECT_TRUE(overlays.overlayViews().empty());
 }
 
 // Each setting is read at the step that uses it: changes made while the

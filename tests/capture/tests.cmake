@@ -66,5 +66,8 @@ quillet_add_test(CountdownOverlayTest LABEL unit SOURCES capture/CountdownOverla
 quillet_add_test(ScrollCaptureServiceTest LABEL unit
     SOURCES capture/ScrollCaptureServiceTest.cpp LIBS quillet_fakes)
 
+quillet_add_test(ScreenCastFramesTest LABEL unit
+    SOURCES capture/ScreenCastFramesTest.cpp LIBS quillet_fakes)
+
 quillet_add_test(ScrollCaptureX11Test LABEL x11
     SOURCES capture/ScrollCaptureX11Test.cpp LIBS quillet_fakes X11_OPTIONS --wm)

@@ -23,3 +23,9 @@ quillet_add_test(DesktopGnomeTest LABEL gnome SOURCES gnome/DesktopGnomeTest.cpp
     GNOME_OPTIONS --portals --tray ENVIRONMENT GTEST_FILTER=DesktopGnomeTest.*)
 quillet_add_test(NoTrayGnomeTest LABEL gnome SOURCES gnome/DesktopGnomeTest.cpp LIBS quillet_gnome_support
     GNOME_OPTIONS --portals ENVIRONMENT GTEST_FILTER=NoTrayGnomeTest.*)
+
+# Scrolling capture from the portal's screen cast: a page in a window of
+# another process (test-window), scrolled by the compositor's own wheel.
+quillet_add_gnome_test(ScrollGnomeTest --portals)
+target_compile_definitions(ScrollGnomeTest PRIVATE TEST_WINDOW="$<TARGET_FILE:test-window>")
+add_dependencies(ScrollGnomeTest test-window)

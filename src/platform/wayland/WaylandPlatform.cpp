@@ -3,6 +3,7 @@
 #include "platform/CanberraSoundPlayer.h"
 #include "platform/XdgAutostartLoginItems.h"
 #include "platform/wayland/PortalScreenCapturePermission.h"
+#include "platform/wayland/PortalScreenCast.h"
 #include "platform/wayland/WaylandDesktop.h"
 #include "platform/wayland/GnomeDesktop.h"
 #include "platform/wayland/WaylandDisplayServer.h"
@@ -25,5 +26,6 @@ Platform makeWaylandPlatform()
     platform.activator = std::make_shared<WaylandWindowActivator>();
     platform.loginItems = std::make_shared<XdgAutostartLoginItems>();
     addGnomeDesktop(platform);
+    platform.screenCast = std::make_shared<PortalScreenCast>();
     return platform;
 }
