@@ -13,8 +13,12 @@ public:
 
     std::optional<quint32> displayIdentifier(const QScreen &screen) const override;
     std::optional<quint32> mainDisplayID() const override;
-    // Waits for the compositor to have handled our windows' requests.
+    // Waits for the compositor to have handled our windows' requests, and
+    // for a closed window's animation to have left the screen.
     void sync() const override;
+
+    // A margin over GNOME's window-closing animation.
+    static constexpr unsigned long ClosingAnimationMs = 250;
 
 private:
     std::shared_ptr<const WaylandOutputs> m_outputs;
