@@ -94,8 +94,13 @@ SelectionOverlayView *OverlayService::makeView(QScreen *screen, quint32 displayI
     view->setGeometry(screen->geometry());
     // Desktops that place windows themselves (GNOME on Wayland) honour no
     // position but do cover the whole output, top bar included, for a
-    // fullscreen window; an X11 overlay is unmanaged and keeps its geometry.
-    view->showFullScreen();
+    // fullscreen window. An X11 overlay is unmanaged and keeps its geometry;
+    // asking for fullscreen there would keep it from taking the keyboard
+    // over an open alert of ours.
+    if (m_compositing.keepsWindowPositions())
+        view->show();
+    else
+        view->showFullScreen();
     return view;
 }
 

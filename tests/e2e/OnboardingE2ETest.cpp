@@ -112,7 +112,7 @@ TEST_F(OnboardingE2E, InstallingForThisUserHandsOverToTheInstalledCopy)
     const auto stopCopy = qScopeGuard([&] { ::kill(pid_t(copy), SIGKILL); });
     EXPECT_TRUE(TestSupport::waitUntil([&] { return !isRunning(); })) << "the first instance stayed";
     const QString entry = home() + QStringLiteral("/.local/share/applications/io.quillet.Quillet.desktop");
-    EXPECT_TRUE(TestSupport::readFile(entry).contains("\nExec=\"" + installed.toUtf8() + "\"\n"));
+    EXPECT_TRUE(TestSupport::readFile(entry).contains("\nExec=\"" + installed.toUtf8() + "\" --settings\n"));
     EXPECT_TRUE(TestSupport::waitUntil([&] {
         return TestSupport::runProgram(QStringLiteral("gdbus"),
             {"call", "--session", "--dest", "org.freedesktop.DBus", "--object-path", "/org/freedesktop/DBus",

@@ -15,6 +15,7 @@ class WaylandCompositingManager : public CompositingManager
 {
 public:
     bool isRunning() const override { return false; }
+    bool keepsWindowPositions() const override { return false; }
 };
 
 // Wayland tells no program which window of another holds the focus.
