@@ -13,7 +13,8 @@ function(quillet_add_gnome_test name)
         GNOME_OPTIONS ${ARGN})
 endfunction()
 
-quillet_add_gnome_test(PermissionGnomeTest --portals --no-seed)
+# With a tray, so that no window stands in for the icon over the dialog.
+quillet_add_gnome_test(PermissionGnomeTest --portals --no-seed --tray)
 # With a tray, so that no window stands in for the icon over the captures.
 quillet_add_gnome_test(CaptureGnomeTest --portals --tray)
 # GNOME's key bindings (gsd-media-keys runs them), tray and notifications.
