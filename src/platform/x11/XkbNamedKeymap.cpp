@@ -1,6 +1,6 @@
 #include "platform/x11/XkbNamedKeymap.h"
+#include "platform/x11/XkbKeysymText.h"
 
-#include <QTextBoundaryFinder>
 
 #include <xkbcommon/xkbcommon.h>
 
@@ -23,41 +23,6 @@ struct KeymapDeleter
 constexpr std::array<std::pair<int, int>, 3> letterRows{{{16, 27}, {30, 40}, {44, 53}}};
 constexpr int highestEvdevCode = 247;
 
-std::optional<char32_t> spacingFormOfDeadKey(xkb_keysym_t keysym)
-{
-    switch (keysym) {
-    case XKB_KEY_dead_grave: return U'`';
-    case XKB_KEY_dead_acute: return U'\u00B4';
-    case XKB_KEY_dead_circumflex: return U'^';
-    case XKB_KEY_dead_tilde: return U'~';
-    case XKB_KEY_dead_macron: return U'\u00AF';
-    case XKB_KEY_dead_breve: return U'\u02D8';
-    case XKB_KEY_dead_abovedot: return U'\u02D9';
-    case XKB_KEY_dead_diaeresis: return U'\u00A8';
-    case XKB_KEY_dead_abovering: return U'\u02DA';
-    case XKB_KEY_dead_doubleacute: return U'\u02DD';
-    case XKB_KEY_dead_caron: return U'\u02C7';
-    case XKB_KEY_dead_cedilla: return U'\u00B8';
-    case XKB_KEY_dead_ogonek: return U'\u02DB';
-    default: return std::nullopt;
-    }
-}
-
-std::optional<QString> textOfKeysym(xkb_keysym_t keysym)
-{
-    if (const auto spacing = spacingFormOfDeadKey(keysym))
-        return QString::fromUcs4(&*spacing, 1);
-    char buffer[16] = {};
-    if (xkb_keysym_to_utf8(keysym, buffer, sizeof buffer) <= 1)
-        return std::nullopt;
-    const QString text = QString::fromUtf8(buffer);
-    if (text.isEmpty() || text.at(0).category() == QChar::Other_Control)
-        return std::nullopt;
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
-    if (graphemes.toNextBoundary() != text.size())
-        return std::nullopt; // more than one character
-    return text;
-}
 
 } // namespace
 
@@ -151,7 +116,7 @@ XkbNamedKeymap::~XkbNamedKeymap() = default;
 std::optional<QString> XkbNamedKeymap::characterForKey(int evdevCode) const
 {
     const auto keysym = d->baseKeysym(evdevCode);
-    return keysym ? textOfKeysym(*keysym) : std::nullopt;
+    return keysym ? xkbKeysymText(*keysym) : std::nullopt;
 }
 
 std::optional<QString> XkbNamedKeymap::keysymNameForKey(int evdevCode) const

@@ -15,6 +15,7 @@ target_sources(quillet_core PRIVATE
     platform/x11/X11KeyboardLayout.cpp platform/x11/X11KeyboardLayout.h
     platform/x11/X11Modifiers.cpp platform/x11/X11Modifiers.h
     platform/x11/X11Xkb.h platform/x11/XkbNamedKeymap.cpp platform/x11/XkbNamedKeymap.h
+    platform/x11/XkbKeysymText.cpp platform/x11/XkbKeysymText.h
     platform/x11/X11ScreenCapturePermission.cpp platform/x11/X11ScreenCapturePermission.h
     platform/x11/X11KeyboardFocus.cpp platform/x11/X11KeyboardFocus.h
     platform/x11/X11WindowActivator.cpp platform/x11/X11WindowActivator.h
