@@ -71,6 +71,11 @@ void HotkeyService::attachShortcutHandlers()
     };
     const QPointer<HotkeyService> self(this);
     for (const auto &[name, mode] : bindings) {
+        // The press comes well before the release: time to get the grab ready.
+        KeyboardShortcuts::onKeyDown(name, [self] {
+            if (self)
+                self->m_captureService.prepare();
+        });
         KeyboardShortcuts::onKeyUp(name, [self, mode = mode] {
             if (self)
                 self->start(mode);

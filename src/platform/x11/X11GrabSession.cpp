@@ -7,6 +7,7 @@
 #include <sys/ipc.h>
 #include <sys/mman.h>
 #include <sys/shm.h>
+#include <unistd.h>
 
 // Below this many pixels a plain GetImage reply is as fast as shared memory.
 static constexpr qint64 ShmMinimumPixels = 128 * 128;
@@ -118,6 +119,24 @@ void X11GrabSession::releasePages()
 {
     if (m_shmAddress)
         madvise(m_shmAddress, m_shmSize, MADV_REMOVE);
+}
+
+void X11GrabSession::prefaultScreen()
+{
+    const xcb_screen_t *screen = m_connection->screen();
+    const size_t whole = size_t(screen->width_in_pixels) * size_t(screen->height_in_pixels) * 4;
+    if (!m_shmAvailable || !ensureSegment(whole))
+        return;
+#if defined(MADV_POPULATE_WRITE)
+    if (madvise(m_shmAddress, m_shmSize, MADV_POPULATE_WRITE) == 0)
+        return;
+#endif
+    // Older kernels: one write a page does the same. The server overwrites
+    // the segment with every grab, so what is written does not matter.
+    const long page = sysconf(_SC_PAGESIZE);
+    auto *bytes = static_cast<volatile char *>(m_shmAddress);
+    for (size_t offset = 0; offset < m_shmSize; offset += size_t(page))
+        bytes[offset] = 0;
 }
 
 void X11GrabSession::releaseSegment()
