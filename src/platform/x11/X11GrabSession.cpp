@@ -127,12 +127,20 @@ void X11GrabSession::prefaultScreen()
     const size_t whole = size_t(screen->width_in_pixels) * size_t(screen->height_in_pixels) * 4;
     if (!m_shmAvailable || !ensureSegment(whole))
         return;
+    // A throwaway grab of the whole screen: the server faults in its side of
+    // the segment, which would otherwise cost the next grab as much again.
+    xcb_connection_t *c = m_connection->get();
+    Xcb::Reply<xcb_shm_get_image_reply_t> reply{xcb_shm_get_image_reply(c,
+        xcb_shm_get_image(c, m_connection->root(), 0, 0, screen->width_in_pixels, screen->height_in_pixels, ~0u,
+            XCB_IMAGE_FORMAT_Z_PIXMAP, m_shmSeg, 0),
+        nullptr)};
+    // Then ours: the pages are there now, only our page tables lack them.
 #if defined(MADV_POPULATE_WRITE)
     if (madvise(m_shmAddress, m_shmSize, MADV_POPULATE_WRITE) == 0)
         return;
 #endif
-    // Older kernels: one write a page does the same. The server overwrites
-    // the segment with every grab, so what is written does not matter.
+    // Older kernels: one write a page does the same. Every grab overwrites
+    // the segment, so what is written does not matter.
     const long page = sysconf(_SC_PAGESIZE);
     auto *bytes = static_cast<volatile char *>(m_shmAddress);
     for (size_t offset = 0; offset < m_shmSize; offset += size_t(page))
