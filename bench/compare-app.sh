@@ -75,6 +75,7 @@ capture_ms() {
     local t0 shots=$1 files
     rm -f "$shots"/*
     xdotool keydown --delay 0 shift+alt+super+3
+    nap 0.1 # as long as a person holds a key
     t0=$(now_us)
     xdotool keyup --delay 0 shift+alt+super+3
     shopt -s nullglob
