@@ -7,7 +7,6 @@
 #include <sys/ipc.h>
 #include <sys/mman.h>
 #include <sys/shm.h>
-#include <unistd.h>
 
 // Below this many pixels a plain GetImage reply is as fast as shared memory.
 static constexpr qint64 ShmMinimumPixels = 128 * 128;
@@ -135,16 +134,10 @@ void X11GrabSession::prefaultScreen()
             XCB_IMAGE_FORMAT_Z_PIXMAP, m_shmSeg, 0),
         nullptr)};
     // Then ours: the pages are there now, only our page tables lack them.
+    // Kernels without this leave them to minor faults during the grab.
 #if defined(MADV_POPULATE_WRITE)
-    if (madvise(m_shmAddress, m_shmSize, MADV_POPULATE_WRITE) == 0)
-        return;
+    madvise(m_shmAddress, m_shmSize, MADV_POPULATE_WRITE);
 #endif
-    // Older kernels: one write a page does the same. Every grab overwrites
-    // the segment, so what is written does not matter.
-    const long page = sysconf(_SC_PAGESIZE);
-    auto *bytes = static_cast<volatile char *>(m_shmAddress);
-    for (size_t offset = 0; offset < m_shmSize; offset += size_t(page))
-        bytes[offset] = 0;
 }
 
 void X11GrabSession::releaseSegment()
