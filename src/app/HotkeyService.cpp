@@ -42,7 +42,13 @@ void HotkeyService::attachShortcutHandlers()
     // still holds never reach the overlay or the window being captured.
     const QPointer<HotkeyService> self(this);
     for (const CaptureKind &kind : captureKinds) {
-        KeyboardShortcuts::onKeyUp(CaptureShortcuts::name(kind.mode), [self, mode = kind.mode] {
+        const KeyboardShortcuts::Name name = CaptureShortcuts::name(kind.mode);
+        // The press comes well before the release: time to get the grab ready.
+        KeyboardShortcuts::onKeyDown(name, [self] {
+            if (self)
+                self->m_captureService.prepare();
+        });
+        KeyboardShortcuts::onKeyUp(name, [self, mode = kind.mode] {
             if (self)
                 self->start(mode);
         });

@@ -137,6 +137,17 @@ QFuture<CaptureResult> CaptureService::captureFullscreen(quint32 displayID)
         &m_pool, [&grabber = m_grabber, displayID] { return fullscreenJob(grabber, displayID); });
 }
 
+void CaptureService::prepare()
+{
+    m_pool.start([&grabber = m_grabber] {
+        try {
+            grabber.prepare();
+        } catch (const std::exception &) {
+            // Only a head start: the capture itself reports what fails.
+        }
+    });
+}
+
 QFuture<CaptureResult> CaptureService::captureWindow()
 {
     return QtConcurrent::run(&m_pool,

@@ -35,6 +35,8 @@ public:
     QFuture<CaptureResult> captureRegion(QRectF rect, quint32 displayID, const FrozenScreens &seen = {});
     QFuture<CaptureResult> captureFullscreen(quint32 displayID);
     QFuture<CaptureResult> captureWindow();
+    // A capture is about to be asked for: the workers get the grab ready.
+    void prepare();
 
     // Every screen as the workers will see it. Main thread.
     DisplaySnapshot snapshotDisplays() const;

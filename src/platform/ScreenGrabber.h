@@ -54,4 +54,8 @@ public:
     // One window with its frame, as the user sees it even where another
     // window covers it; its size is the window's `frame`.
     virtual QImage grabWindow(quint32 windowID) = 0;
+
+    // A capture will follow soon (its key is down): get what it needs ready
+    // now, so that the grab itself need not wait for it. Optional.
+    virtual void prepare() {}
 };

@@ -60,6 +60,9 @@ TEST_F(Screens, EachScreenHasItsOwnIdentifierAndGivesItsOwnPixels)
         EXPECT_EQ(patternMismatches(capture.captureFullscreen(id).result().image, native), 0);
         grabber.releaseIdlePages(); // as after a quiet spell: the next grab refills the segment
         EXPECT_EQ(patternMismatches(capture.captureFullscreen(id).result().image, native), 0);
+        grabber.releaseIdlePages();
+        capture.prepare(); // a key press: the grab may meet the segment while it is faulted in
+        EXPECT_EQ(patternMismatches(capture.captureFullscreen(id).result().image, native), 0);
         for (const QRectF &local : {QRectF(33.3, 21.1, 100.3, 50.9), QRectF(200, 300, 3, 2)}) {
             const CaptureResult part
                 = capture.captureRegion(local.translated(screen->geometry().topLeft()), id).result();

@@ -120,6 +120,26 @@ void X11GrabSession::releasePages()
         madvise(m_shmAddress, m_shmSize, MADV_REMOVE);
 }
 
+void X11GrabSession::prefaultScreen()
+{
+    const xcb_screen_t *screen = m_connection->screen();
+    const size_t whole = size_t(screen->width_in_pixels) * size_t(screen->height_in_pixels) * 4;
+    if (!m_shmAvailable || !ensureSegment(whole))
+        return;
+    // A throwaway grab of the whole screen: the server faults in its side of
+    // the segment, which would otherwise cost the next grab as much again.
+    xcb_connection_t *c = m_connection->get();
+    Xcb::Reply<xcb_shm_get_image_reply_t> reply{xcb_shm_get_image_reply(c,
+        xcb_shm_get_image(c, m_connection->root(), 0, 0, screen->width_in_pixels, screen->height_in_pixels, ~0u,
+            XCB_IMAGE_FORMAT_Z_PIXMAP, m_shmSeg, 0),
+        nullptr)};
+    // Then ours: the pages are there now, only our page tables lack them.
+    // Kernels without this leave them to minor faults during the grab.
+#if defined(MADV_POPULATE_WRITE)
+    madvise(m_shmAddress, m_shmSize, MADV_POPULATE_WRITE);
+#endif
+}
+
 void X11GrabSession::releaseSegment()
 {
     if (!m_shmAddress)

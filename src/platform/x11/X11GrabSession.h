@@ -28,6 +28,9 @@ public:
     // server's: it is one memory) while keeping it attached; the next grab
     // gets fresh pages without setting the segment up again.
     void releasePages();
+    // Sets up a segment the size of the whole screen and faults its pages
+    // in, so that the next grab of up to that size finds them ready.
+    void prefaultScreen();
 
 private:
     bool ensureSegment(size_t size);

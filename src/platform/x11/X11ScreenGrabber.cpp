@@ -71,6 +71,20 @@ void X11ScreenGrabber::giveBack(std::unique_ptr<X11GrabSession> session)
     QMetaObject::invokeMethod(&m_releaseIdle, qOverload<>(&QTimer::start));
 }
 
+void X11ScreenGrabber::prepare()
+{
+    {
+        // Under the lock: a grab that comes meanwhile waits for these pages
+        // rather than setting up a session of its own from nothing.
+        std::lock_guard lock(m_mutex);
+        if (m_idle.empty())
+            m_idle.push_back(std::make_unique<X11GrabSession>());
+        m_idle.back()->prefaultScreen();
+    }
+    // Prepared pages that no capture came for go after the same quiet spell.
+    QMetaObject::invokeMethod(&m_releaseIdle, qOverload<>(&QTimer::start));
+}
+
 QList<ShareableDisplay> X11ScreenGrabber::displays()
 {
     Lease session(*this);

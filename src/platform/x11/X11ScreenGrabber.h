@@ -31,6 +31,8 @@ public:
     QList<ShareableWindow> windows() override;
     QImage grabArea(const QRect &area) override;
     QImage grabWindow(quint32 windowID) override;
+    // Faults in the shared pages of the session the next grab will use.
+    void prepare() override;
 
 private:
     class Lease;
