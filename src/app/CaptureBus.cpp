@@ -7,39 +7,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 
-namespace {
-
-// Long enough for a busy desktop, short enough that a desktop shortcut
-// never seems to hang.
-constexpr int busTimeoutMs = 3000;
-
-CaptureBus::Handoff send(QDBusMessage call)
-{
-    using Result = CaptureBus::Handoff::Result;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return {Result::unreachable, bus.lastError().message()};
-    // Nobody holding the name is the answer we act on, not a reason to
-    // have the bus start something.
-    call.setAutoStartService(false);
-    const QDBusMessage reply = bus.call(call, QDBus::Block, busTimeoutMs);
-    if (reply.type() != QDBusMessage::ErrorMessage)
-        return {Result::delivered, {}};
-    const QString error = reply.errorName();
-    if (error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner")
-        || error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown"))
-        return {Result::noneRunning, {}};
-    return {Result::refused, reply.errorMessage()};
-}
-
-} // namespace
-
 namespace CaptureBus {
-
-QString methodName(CaptureMode mode)
-{
-    return QLatin1String(captureKind(mode).busMethod);
-}
 
 Claim claim(QObject &adaptor)
 {
@@ -67,21 +35,6 @@ Claim claim(QObject &adaptor)
         bus.unregisterObject(QString::fromLatin1(objectPath));
     }
     return result;
-}
-
-Handoff forwardCapture(CaptureMode mode, int delaySeconds)
-{
-    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(serviceName),
-        QString::fromLatin1(objectPath), QString::fromLatin1(interfaceName), methodName(mode));
-    call << delaySeconds;
-    return send(call);
-}
-
-Handoff forwardPresent()
-{
-    return send(
-        QDBusMessage::createMethodCall(QString::fromLatin1(serviceName), QString::fromLatin1(objectPath),
-            QString::fromLatin1(applicationInterfaceName), QStringLiteral("Present")));
 }
 
 } // namespace CaptureBus

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CaptureMode.h"
+#include "app/CaptureBusClient.h"
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusContext>
@@ -22,16 +22,6 @@ class HotkeyService;
 // what makes a process the running Quillet.
 namespace CaptureBus {
 
-inline constexpr char serviceName[] = "io.quillet.Quillet";
-inline constexpr char objectPath[] = "/io/quillet/Quillet";
-inline constexpr char interfaceName[] = "io.quillet.Quillet.Capture";
-inline constexpr char applicationInterfaceName[] = "io.quillet.Quillet";
-inline constexpr char invalidArgsError[] = "org.freedesktop.DBus.Error.InvalidArgs";
-inline constexpr char busyError[] = "io.quillet.Quillet.Error.Busy";
-
-// The bus method that starts a capture of this kind.
-QString methodName(CaptureMode mode);
-
 struct Claim
 {
     bool connected = false;
@@ -43,21 +33,6 @@ struct Claim
 // Publishes `adaptor` and asks for the well-known name. Owning it fails
 // quietly when another Quillet already runs, or when there is no bus.
 Claim claim(QObject &adaptor);
-
-// What came of handing a request to the running Quillet.
-struct Handoff
-{
-    enum class Result { delivered, noneRunning, unreachable, refused };
-    Result result = Result::noneRunning;
-    // Why the bus could not be reached, or the running Quillet's refusal.
-    QString error;
-};
-
-// Asks the Quillet that owns the name to start a capture, or to come
-// forward; answers within a few seconds. Needs no application object, so
-// that it works before (and without) any display.
-Handoff forwardCapture(CaptureMode mode, int delaySeconds);
-Handoff forwardPresent();
 
 } // namespace CaptureBus
 

@@ -1,13 +1,13 @@
 # Sources of the application shell, relative to src/.
 target_sources(quillet_core PRIVATE
     app/AppSettings.cpp app/AppSettings.h
-    app/CaptureMode.h app/ImageFormat.h app/SharedTypes.cpp
-    app/CaptureKinds.h app/CaptureShortcuts.cpp app/CaptureShortcuts.h
+    app/ImageFormat.h
+    app/CaptureShortcuts.cpp app/CaptureShortcuts.h
     app/QuilletApp.cpp app/QuilletApp.h
     app/AppDelegate.cpp app/AppDelegate.h
     app/HotkeyService.cpp app/HotkeyService.h
     app/MenuBarView.cpp app/MenuBarView.h
-    app/CaptureBus.cpp app/CaptureBus.h app/CommandLine.cpp app/CommandLine.h
+    app/CaptureBus.cpp app/CaptureBus.h
     app/MainScreen.cpp app/MainScreen.h
     app/OnboardingWindow.cpp app/OnboardingWindow.h
     app/PanelContext.cpp app/PanelContext.h)

@@ -1,8 +1,8 @@
 #include "platform/XdgAutostartLoginItems.h"
 
 #include "platform/DesktopEntry.h"
+#include "platform/ProgramFiles.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,8 +16,7 @@ XdgAutostartLoginItems::XdgAutostartLoginItems(QString program)
 
 QString XdgAutostartLoginItems::runningProgram()
 {
-    const QString appImage = qEnvironmentVariable("APPIMAGE");
-    return appImage.isEmpty() ? QCoreApplication::applicationFilePath() : appImage;
+    return ProgramFiles::command();
 }
 
 QString XdgAutostartLoginItems::entryPath()

@@ -1,6 +1,7 @@
 #include "setup/MoveToApplications.h"
 
 #include "platform/DesktopEntry.h"
+#include "platform/ProgramFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -199,7 +200,7 @@ InstallPlaces InstallPlaces::forUser(const QString &home, const QString &dataHom
     // /var/lib/flatpak; Snap from /snap.
     return {{QStringLiteral("/usr"), QStringLiteral("/opt"), QStringLiteral("/app"), QStringLiteral("/snap"),
                 QStringLiteral("/var/lib/flatpak"), QStringLiteral("/var/lib/snapd")},
-        home + QStringLiteral("/.local/bin"), dataHome + QStringLiteral("/applications"),
+        home + QStringLiteral("/.local/bin"), home + QStringLiteral("/.local/libexec/quillet"), dataHome + QStringLiteral("/applications"),
         dataHome + QStringLiteral("/icons/hicolor")};
 }
 
@@ -212,8 +213,7 @@ MoveToApplications::MoveToApplications(QString bundlePath, InstallPlaces places,
 
 QString MoveToApplications::runningBundlePath()
 {
-    const QString appImage = qEnvironmentVariable("APPIMAGE");
-    return appImage.isEmpty() ? QCoreApplication::applicationFilePath() : appImage;
+    return ProgramFiles::command();
 }
 
 MoveToApplications::Launcher MoveToApplications::detachedLauncher()
@@ -253,16 +253,21 @@ QString MoveToApplications::installedProgram() const
 
 QList<MoveToApplications::Item> MoveToApplications::items() const
 {
+    const auto copyOf = [](const QString &source) {
+        return [source](const QString &path) {
+            return QFile::copy(source, path)
+                && QFile::setPermissions(path,
+                    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                        | QFile::ReadOther | QFile::ExeOther);
+        };
+    };
     const QString program = installedProgram();
-    const QString source = m_bundlePath;
-    return {
-        {program,
-            [source](const QString &path) {
-                return QFile::copy(source, path)
-                    && QFile::setPermissions(path,
-                        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                            | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
-            }},
+    QList<Item> items;
+    // The program first, so that the command never stands without it.
+    if (const QString started = ProgramFiles::programFor(m_bundlePath); !started.isEmpty())
+        items.append({m_places.programs + QStringLiteral("/quillet"), copyOf(started)});
+    items += QList<Item>{
+        {program, copyOf(m_bundlePath)},
         {m_places.applications + u'/' + appId + QStringLiteral(".desktop"),
             [program](const QString &path) {
                 const std::optional<QByteArray> entry = launcherEntry(program);
@@ -274,6 +279,7 @@ QList<MoveToApplications::Item> MoveToApplications::items() const
                 return icon.open(QIODevice::ReadOnly) && writeText(path, icon.readAll());
             }},
     };
+    return items;
 }
 
 MoveToApplications::Result MoveToApplications::moveToApplications() const

@@ -12,6 +12,7 @@ struct InstallPlaces
     // Installed by the system: a package, /usr/local, /opt, Flatpak, Snap.
     QStringList systemFolders;
     QString bin; // ~/.local/bin
+    QString programs; // ~/.local/libexec/quillet, for the program the command starts
     QString applications; // $XDG_DATA_HOME/applications, for the launcher entry
     QString icons; // $XDG_DATA_HOME/icons/hicolor
 
@@ -20,8 +21,8 @@ struct InstallPlaces
     static InstallPlaces forUser(const QString &home, const QString &dataHome);
 };
 
-// Installs the running program for this user: the program (or the AppImage)
-// into ~/.local/bin, its launcher entry and its icon beside the user's
+// Installs the running program for this user: the `quillet` command (or the
+// AppImage) into ~/.local/bin and the program it starts where it looks, its launcher entry and its icon beside the user's
 // other applications, then starts that copy. Whatever is in the way is set
 // aside and put back if the install fails; a folder (or anything but a file
 // or a link) in the way is never touched: the install fails naming it. The

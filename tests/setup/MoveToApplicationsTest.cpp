@@ -19,24 +19,29 @@ using TestSupport::readFile;
 using TestSupport::runProgram;
 using TestSupport::writeFile;
 
-// A home of its own, with the program in a build folder that leaves a mark
-// when it runs.
+// A home of its own, with the command in a build folder and the program it
+// starts beside it; the program leaves a mark when it runs.
 struct Home
 {
     QTemporaryDir dir;
     QString path(const QString &relative) const { return dir.path() + u'/' + relative; }
     InstallPlaces places() const { return InstallPlaces::forUser(dir.path(), path("data")); }
     QString build() const { return path("src/quillet/build/quillet"); }
+    QString builtProgram() const { return path("src/quillet/build/libexec/quillet/quillet"); }
     QString marker() const { return path("started"); }
     QString program() const { return path(".local/bin/quillet"); }
+    QString installedProgram() const { return path(".local/libexec/quillet/quillet"); }
     QString entry() const { return path("data/applications/io.quillet.Quillet.desktop"); }
     QString icon() const { return path("data/icons/hicolor/scalable/apps/io.quillet.Quillet.svg"); }
-    QStringList installed() const { return {program(), entry(), icon()}; }
+    QStringList installed() const { return {installedProgram(), program(), entry(), icon()}; }
 
     void makeBuild() const
     {
-        ASSERT_TRUE(writeFile(build(), "#!/bin/sh\ntouch '" + QFile::encodeName(marker()) + "'\n"));
-        ASSERT_TRUE(QFile::setPermissions(build(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        // Where the command looks for its program once installed.
+        ASSERT_TRUE(writeFile(build(), "#!/bin/sh\nexec \"$(dirname \"$0\")/../libexec/quillet/quillet\"\n"));
+        ASSERT_TRUE(writeFile(builtProgram(), "#!/bin/sh\ntouch '" + QFile::encodeName(marker()) + "'\n"));
+        for (const QString &file : {build(), builtProgram()})
+            ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
 };
 
@@ -80,8 +85,9 @@ TEST(MoveToApplicationsTest, AProgramInstalledByTheSystemOrInLocalBinIsInPlace)
     EXPECT_FALSE(QFile::exists(home.path("data"))); // nothing installed
 }
 
-// The program, its launcher entry and its icon land where the desktop looks;
-// the entry passes the validator and GLib starts the installed copy from it.
+// The command, its program, its launcher entry and its icon land where the
+// desktop looks; the entry passes the validator and GLib starts the
+// installed copy from it, which finds its program.
 // Older copies (files or links, even dangling) are replaced, leftover
 // backups too, and nothing is left set aside.
 TEST(MoveToApplicationsTest, InstallsForThisUserAndStartsTheCopy)
@@ -109,6 +115,7 @@ TEST(MoveToApplicationsTest, InstallsForThisUserAndStartsTheCopy)
         EXPECT_EQ(result.destination, home.program());
         EXPECT_EQ(launched, QStringList{home.program()});
         EXPECT_EQ(readFile(home.program()), readFile(home.build()));
+        EXPECT_EQ(readFile(home.installedProgram()), readFile(home.builtProgram()));
         EXPECT_TRUE(QFileInfo(home.program()).isExecutable());
         EXPECT_TRUE(readFile(home.icon()).contains("<svg"));
         EXPECT_FALSE(QFileInfo(home.icon()).isSymLink());
