@@ -45,7 +45,10 @@ const KeyModifiers superAltShift{true, false, true, true};
 // names are made.
 struct LibraryOnX11
 {
-    LibraryOnX11() { resetState({store, X11HotkeyBackend::create(), layout, [this] { ++beeps; }}); }
+    LibraryOnX11()
+    {
+        resetState({store, X11HotkeyBackend::create(), layout, [this] { ++beeps; }});
+    }
     ~LibraryOnX11() { resetState({store, nullptr, nullptr}); }
 
     QTemporaryDir dir;
@@ -244,8 +247,10 @@ TEST_F(RecorderOnX11, ACombinationTheWindowManagerHoldsShowsTheSystemAlert)
     AlertAnswerer answerer(QStringLiteral("OK")); // keep the old shortcut
     clickField();
     xdotool({"key", "ctrl+alt+Left"}); // openbox's "go to the desktop on the left"
-    ASSERT_TRUE(waitUntil([&] { return answerer.shown == 1; })) << "no alert; recording: " << field->isRecording();
-    EXPECT_EQ(answerer.text, QStringLiteral("This shortcut is already in use by the system or another program."));
+    ASSERT_TRUE(waitUntil([&] { return answerer.shown == 1; }))
+        << "no alert; recording: " << field->isRecording();
+    EXPECT_EQ(
+        answerer.text, QStringLiteral("This shortcut is already in use by the system or another program."));
     // Recording goes on, with the keyboard held again: another held
     // combination still reaches the field.
     EXPECT_TRUE(waitUntil([&] { return field->isRecording(); }));

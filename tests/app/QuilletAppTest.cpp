@@ -5,6 +5,8 @@
 #include "setup/OnboardingView.h"
 #include "setup/SettingsView.h"
 
+#include "KeyboardShortcuts/Recorder.h"
+#include "app/MenuBarView.h"
 #include "fakes/FakeCompositingManager.h"
 #include "fakes/FakeDisplayServer.h"
 #include "fakes/FakeHotkeyBackend.h"
@@ -16,8 +18,6 @@
 #include "fakes/FakeTrayAvailability.h"
 #include "fakes/FakeWindowActivator.h"
 #include "fakes/FakeWindowList.h"
-#include "KeyboardShortcuts/Recorder.h"
-#include "app/MenuBarView.h"
 #include "platform/DefaultsStore.h"
 #include "platform/XdgAutostartLoginItems.h"
 #include "setup/NoTrayNotice.h"

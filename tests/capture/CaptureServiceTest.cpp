@@ -58,7 +58,7 @@ TEST_F(CaptureServiceTest, RegionsAndDisplaysAreReadAtTheDisplaysScale)
         {"scale 2, fractional origin", QRectF{10.6, 20.3, 100.7, 50.2}, IdA, {21, 40, 201, 100}, {201, 100}},
         {"scale 1, second screen", QRectF{1610, 5, 100.7, 50.2}, IdB, {1610, 5, 100, 50}, {100, 50}},
         // What lies past the edges is left transparent (CaptureX11Test reads it).
-        {"past the display's edges: its own size", QRectF{2200, 400, 100, 140}, IdB, {2200, 400, 40, 80}, {100, 140}},
+        {"past B's edges: its own size", QRectF{2200, 400, 100, 140}, IdB, {2200, 400, 40, 80}, {100, 140}},
         {"no screen object: scale 2", QRectF{2250, 10, 100.7, 50.2}, IdC, {2250, 10, 100, 50}, {201, 100}},
         {"whole display at scale 2", {}, IdA, {0, 0, 1600, 1200}, {1600, 1200}},
         {"whole display at scale 1", {}, IdB, {1600, 0, 640, 480}, {640, 480}},
