@@ -1,18 +1,23 @@
 #include "KeyboardShortcuts/Environment.h"
 #include "KeyboardShortcuts/Hotkeys.h"
+#include "KeyboardShortcuts/RecorderCocoa.h"
 #include "KeyboardShortcuts/Storage.h"
 #include "platform/x11/X11HotkeyBackend.h"
 #include "platform/x11/X11KeyboardLayout.h"
+#include "support/AlertAnswerer.h"
 #include "support/TestSupport.h"
 #include "support/X11TestSupport.h"
 
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
-// The real X11 backends on a private Xvfb, driven by xdotool. A combination
-// held by another client, a held key and a combination typed into the
-// recorder are end-to-end cases of the running program.
+// The real X11 backends on a private Xvfb under openbox, driven by xdotool.
+// A combination held by another client, a held key and a combination typed
+// into the settings window are end-to-end cases of the running program.
 
 namespace {
 
@@ -36,6 +41,22 @@ void setxkbmap(const QStringList &arguments)
 
 const KeyModifiers superAltShift{true, false, true, true};
 
+// The library over the real backends, started afresh before a fixture's
+// names are made.
+struct LibraryOnX11
+{
+    LibraryOnX11()
+    {
+        resetState({store, X11HotkeyBackend::create(), layout, [this] { ++beeps; }});
+    }
+    ~LibraryOnX11() { resetState({store, nullptr, nullptr}); }
+
+    QTemporaryDir dir;
+    std::shared_ptr<DefaultsStore> store = std::make_shared<DefaultsStore>(dir.filePath("defaults.json"));
+    std::shared_ptr<X11KeyboardLayout> layout = X11KeyboardLayout::create();
+    int beeps = 0;
+};
+
 TEST(HotkeyBackendOnX11, ProbingFindsOtherClientsGrabsAndLeavesOursAlone)
 {
     const auto ours = X11HotkeyBackend::create();
@@ -55,12 +76,9 @@ TEST(HotkeyBackendOnX11, ProbingFindsOtherClientsGrabsAndLeavesOursAlone)
     EXPECT_EQ(ours->grab(4, f3, superAltShift), HotkeyBackend::Result::grabbed);
 }
 
-class HotkeysOnX11 : public ::testing::Test
+class HotkeysOnX11 : public ::testing::Test, protected LibraryOnX11
 {
 protected:
-    HotkeysOnX11() { resetState({store, X11HotkeyBackend::create(), layout}); }
-    ~HotkeysOnX11() override { resetState({store, nullptr, nullptr}); }
-
     // The four capture names, and a marker whose release proves that every
     // earlier event has been handled.
     void declareNames()
@@ -81,9 +99,6 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return markers == expected; }));
     }
 
-    QTemporaryDir dir;
-    std::shared_ptr<DefaultsStore> store = std::make_shared<DefaultsStore>(dir.filePath("defaults.json"));
-    std::shared_ptr<X11KeyboardLayout> layout = X11KeyboardLayout::create();
     Name region, marker;
     int regionUps = 0, markers = 0;
 };
@@ -175,6 +190,74 @@ TEST_F(HotkeysOnX11, NamesFollowTheAsciiCapableLayout)
     xdotool({"keyup", "Mode_switch"});
     EXPECT_EQ(layout->keymapBuilds(), builds);
     setxkbmap({"-layout", "us"});
+}
+
+// The recorder in a real window, typed into with xdotool: combinations that
+// our own hotkeys or the window manager hold reach it.
+class RecorderOnX11 : public ::testing::Test, protected LibraryOnX11
+{
+protected:
+    RecorderOnX11()
+    {
+        onKeyUp(fullscreen, [this] { ++fullscreenUps; });
+        onKeyUp(scroll, [this] { ++scrollUps; });
+        auto *column = new QVBoxLayout(&window);
+        column->addWidget(field);
+        column->addWidget(new QPushButton(QStringLiteral("Elsewhere")));
+        window.show();
+        window.activateWindow();
+    }
+
+    void SetUp() override { ASSERT_TRUE(QTest::qWaitForWindowActive(&window, 20000)); }
+
+    // A real click, so that the window manager and the X server see it too.
+    void clickField()
+    {
+        const QPoint at = field->mapToGlobal(field->rect().center());
+        xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+        ASSERT_TRUE(waitUntil([&] { return field->isRecording(); })) << "recording did not start";
+    }
+
+    Name fullscreen{QStringLiteral("captureFullscreen"), Shortcut(Key::three, commandOptionShift)};
+    Name scroll{QStringLiteral("captureScroll"), Shortcut(Key::five, commandOptionShift)};
+    int fullscreenUps = 0, scrollUps = 0;
+    QWidget window;
+    RecorderCocoa *field = new RecorderCocoa(scroll);
+};
+
+TEST_F(RecorderOnX11, AHeldCombinationIsRecordedAndRunsNothing)
+{
+    clickField();
+    xdotool({"key", "shift+alt+super+3"});
+    ASSERT_TRUE(waitUntil([&] { return readShortcut(scroll) == fullscreen.shortcut(); }))
+        << "recording ended without the combination";
+    EXPECT_EQ(field->text(), QStringLiteral("Shift+Alt+Super+3"));
+    EXPECT_TRUE(waitUntil([&] { return !field->isRecording(); }));
+    // Qt sends the window's release of the keyboard when its event loop next runs.
+    QCoreApplication::processEvents();
+    // Grabbed again once recording ended: one press now runs both names.
+    // Had the recorded press run anything, the counts would be ahead.
+    xdotool({"key", "shift+alt+super+3"});
+    ASSERT_TRUE(waitUntil([&] { return scrollUps == 1; }));
+    EXPECT_EQ(std::pair(fullscreenUps, beeps), std::pair(1, 0));
+}
+
+TEST_F(RecorderOnX11, ACombinationTheWindowManagerHoldsShowsTheSystemAlert)
+{
+    AlertAnswerer answerer(QStringLiteral("OK")); // keep the old shortcut
+    clickField();
+    xdotool({"key", "ctrl+alt+Left"}); // openbox's "go to the desktop on the left"
+    ASSERT_TRUE(waitUntil([&] { return answerer.shown == 1; }))
+        << "no alert; recording: " << field->isRecording();
+    EXPECT_EQ(
+        answerer.text, QStringLiteral("This shortcut is already in use by the system or another program."));
+    // Recording goes on, with the keyboard held again: another held
+    // combination still reaches the field.
+    EXPECT_TRUE(waitUntil([&] { return field->isRecording(); }));
+    EXPECT_EQ(readShortcut(scroll), Shortcut(Key::five, commandOptionShift));
+    xdotool({"key", "shift+alt+super+3"});
+    EXPECT_TRUE(waitUntil([&] { return readShortcut(scroll) == fullscreen.shortcut(); }));
+    EXPECT_EQ(answerer.shown, 1);
 }
 
 } // namespace

@@ -3,15 +3,14 @@
 #include "KeyboardShortcuts/ShortcutsTestSupport.h"
 #include "KeyboardShortcuts/Storage.h"
 #include "platform/NotificationCenter.h"
+#include "support/AlertAnswerer.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace KeyboardShortcuts;
@@ -19,30 +18,6 @@ using namespace KeyboardShortcuts;
 namespace {
 
 constexpr Qt::KeyboardModifiers shiftSuper = Qt::ShiftModifier | Qt::MetaModifier;
-
-// Clicks the button titled `answer` in every alert that opens while it lives,
-// and remembers the last alert's text.
-struct AlertAnswerer
-{
-    explicit AlertAnswerer(QString answer)
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this, answer] {
-            auto *alert = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!alert || !alert->isVisible())
-                return;
-            text = alert->text();
-            ++shown;
-            for (QAbstractButton *button : alert->buttons()) {
-                if (button->text() == answer)
-                    return button->click();
-            }
-        });
-        timer.start(5);
-    }
-    QTimer timer;
-    QString text;
-    int shown = 0;
-};
 
 class RecorderTest : public ShortcutsTest
 {

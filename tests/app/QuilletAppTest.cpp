@@ -5,6 +5,8 @@
 #include "setup/OnboardingView.h"
 #include "setup/SettingsView.h"
 
+#include "KeyboardShortcuts/Recorder.h"
+#include "app/MenuBarView.h"
 #include "fakes/FakeCompositingManager.h"
 #include "fakes/FakeDisplayServer.h"
 #include "fakes/FakeHotkeyBackend.h"
@@ -13,25 +15,36 @@
 #include "fakes/FakeScreenCapturePermission.h"
 #include "fakes/FakeScreenGrabber.h"
 #include "fakes/FakeSoundPlayer.h"
+#include "fakes/FakeTrayAvailability.h"
 #include "fakes/FakeWindowActivator.h"
 #include "fakes/FakeWindowList.h"
+#include "platform/DefaultsStore.h"
+#include "platform/XdgAutostartLoginItems.h"
+#include "setup/NoTrayNotice.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QLabel>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// The composition root over fakes, with a permission the user has not
-// granted (so the permission page polls while it is shown).
+// The platform over fakes, with a permission the user has not granted (so
+// the permission page polls while it is shown).
+Platform fakePlatform(std::shared_ptr<TrayAvailability> tray = nullptr)
+{
+    return {std::make_shared<FakeDisplayServer>(), std::make_shared<FakeScreenGrabber>(),
+        std::make_shared<FakeWindowList>(), std::make_shared<FakeSoundPlayer>(),
+        std::make_shared<FakeHotkeyBackend>(), std::make_shared<FakeKeyboardLayout>(),
+        std::make_shared<FakeCompositingManager>(), std::make_shared<FakeScreenCapturePermission>(),
+        std::make_shared<FakeKeyboardFocus>(), std::make_shared<FakeWindowActivator>(),
+        std::make_shared<XdgAutostartLoginItems>(QStringLiteral("/opt/My Apps/quillet")), std::move(tray)};
+}
+
 std::unique_ptr<QuilletApp> makeApp(bool onboardingDone)
 {
-    auto app = std::make_unique<QuilletApp>(
-        Platform{std::make_shared<FakeDisplayServer>(), std::make_shared<FakeScreenGrabber>(),
-            std::make_shared<FakeWindowList>(), std::make_shared<FakeSoundPlayer>(),
-            std::make_shared<FakeHotkeyBackend>(), std::make_shared<FakeKeyboardLayout>(),
-            std::make_shared<FakeCompositingManager>(), std::make_shared<FakeScreenCapturePermission>(),
-            std::make_shared<FakeKeyboardFocus>(), std::make_shared<FakeWindowActivator>()});
+    auto app = std::make_unique<QuilletApp>(fakePlatform());
     app->settings().setHasCompletedOnboarding(onboardingDone);
     return app;
 }
@@ -69,7 +82,7 @@ TEST(QuilletAppTest, QuittingWithTheOnboardingOpenOnAnyPageTearsItDownFirst)
 
 // Asked for before its delay ran out, the onboarding opens at once and only
 // once; completed, the settings window stands in. (CommandLineE2ETest starts
-// the real program twice.)
+// the real program twice; MenuE2ETest opens the window from the tray menu.)
 TEST(QuilletAppTest, PresentShowsOneWindowTheOnboardingUntilCompletedThenTheSettings)
 {
     auto app = makeApp(false);
@@ -86,6 +99,71 @@ TEST(QuilletAppTest, PresentShowsOneWindowTheOnboardingUntilCompletedThenTheSett
     app->present();
     ASSERT_TRUE(app->settingsView());
     EXPECT_EQ(visibleWindows(), QList<QWidget *>{app->settingsView()});
+    // Its recorders edit the coordinator's names, which have their defaults.
+    QStringList labels;
+    for (const auto *recorder : app->settingsView()->findChildren<KeyboardShortcuts::Recorder *>())
+        labels.append(recorder->label()->text() + u' ' + recorder->field()->text());
+    EXPECT_EQ(labels,
+        (QStringList{"Region Capture Shift+Alt+Super+4", "Scroll Capture Shift+Alt+Super+5",
+            "Fullscreen Capture Shift+Alt+Super+3", "Window Capture Shift+Alt+Super+6"}));
+}
+
+// Without a tray, the window that stands in for the icon opens at start
+// with the no-tray line: the settings, or the onboarding (whose last page
+// then says where Quillet is) while it is not completed. A tray that
+// appears later gets the icon and the line goes. (Its quit button and the
+// window's room for it: NoTrayE2ETest.)
+TEST(NoTrayWiringTest, AWindowStandsInForTheIconUntilATrayAppears)
+{
+    for (const bool onboarded : {true, false}) {
+        SCOPED_TRACE(onboarded ? "onboarding completed" : "first run");
+        DefaultsStore().setValue(QStringLiteral("hasCompletedOnboarding"), onboarded);
+        const auto tray = std::make_shared<FakeTrayAvailability>(false);
+        QuilletApp app(fakePlatform(tray));
+        const auto standIn = [&]() -> QWidget * {
+            if (onboarded)
+                return app.settingsView();
+            return app.appDelegate().onboardingWindow.data();
+        };
+        // The tray's grace period, over at once.
+        QCoreApplication::processEvents();
+        app.trayGraceTick();
+        ASSERT_TRUE(TestSupport::waitUntil([&] { return standIn() && standIn()->isVisible(); }));
+        EXPECT_EQ(app.settingsView() != nullptr, onboarded) << "two windows stood in";
+        EXPECT_FALSE(app.menuBarView().trayIcon());
+        NoTrayNotice *notice = standIn()->findChild<NoTrayNotice *>();
+        ASSERT_TRUE(notice);
+        EXPECT_TRUE(notice->isVisibleTo(standIn()));
+        const auto noTrayPageText = [&] {
+            for (const QLabel *label : standIn()->findChildren<QLabel *>()) {
+                if (label->text().startsWith(QStringLiteral("There is no system tray")))
+                    return !label->isHidden(); // on the last page, which is not shown
+            }
+            return false;
+        };
+        EXPECT_EQ(noTrayPageText(), !onboarded);
+
+        tray->setAvailable(true);
+        EXPECT_TRUE(app.menuBarView().trayIcon());
+        EXPECT_FALSE(notice->isVisibleTo(standIn()));
+        EXPECT_FALSE(noTrayPageText());
+    }
+}
+
+// At login Quillet may start just before the panel that holds the tray: a
+// tray that comes within the grace period gets the icon and no window opens.
+TEST(NoTrayWiringTest, ATrayThatComesWithinTheGracePeriodOpensNoWindow)
+{
+    DefaultsStore().setValue(QStringLiteral("hasCompletedOnboarding"), true);
+    const auto tray = std::make_shared<FakeTrayAvailability>(false);
+    QuilletApp app(fakePlatform(tray));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(app.trayGraceTimer().isActive());
+    tray->setAvailable(true);
+    app.trayGraceTick();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(app.menuBarView().trayIcon());
+    EXPECT_FALSE(app.settingsView());
 }
 
 } // namespace

@@ -10,12 +10,11 @@
 #include "fakes/FakeCompositingManager.h"
 #include "fakes/FakeScrollWheel.h"
 #include "fakes/Fixtures.h"
+#include "support/AlertAnswerer.h"
 #include "support/TestSupport.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPromise>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -173,17 +172,11 @@ TEST_F(ScrollCaptureServiceTest, ThePanelStaysOnItsScreen)
 // Without a window manager no title bar shows: the heading is in the alert.
 TEST(StandardCaptureOutputs, TheAlertShowsItsHeadingAndTheMessage)
 {
-    // Runs inside the alert's own event loop, once it is up.
-    QStringList shown;
-    QTimer::singleShot(0, [&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            shown = {box->text(), box->informativeText()};
-            box->done(0);
-        }
-    });
+    AlertAnswerer answerer(QStringLiteral("OK"));
     StandardCaptureOutputs().showAlert(
         QStringLiteral("Scroll Capture Failed"), QStringLiteral("Failed to stitch scroll capture frames."));
-    EXPECT_EQ(shown, (QStringList{"Scroll Capture Failed", "Failed to stitch scroll capture frames."}));
+    EXPECT_EQ(std::tuple(answerer.shown, answerer.text, answerer.informativeText),
+        std::tuple(1, QStringLiteral("Scroll Capture Failed"), QStringLiteral("Failed to stitch scroll capture frames.")));
 }
 
 TEST_F(ScrollCaptureServiceTest, CancelAndDoneCloseThePanel)

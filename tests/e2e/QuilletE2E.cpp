@@ -105,6 +105,13 @@ QRect QuilletE2E::frameOf(const X11TestSupport::HelperWindow &window, QSize cont
         : QRect();
 }
 
+bool QuilletE2E::overlayShows(bool shows)
+{
+    const QRect probe(100, 100, 4, 4);
+    return X11TestSupport::waitUntilScreenShows(
+        probe, [&](const QImage &s) { return (X11TestSupport::patternMismatches(s, probe) != 0) == shows; });
+}
+
 QImage QuilletE2E::grabScreenWithImageMagick()
 {
     return pixels(

@@ -90,6 +90,9 @@ protected:
     // decorations the window manager announces.
     static QRect frameOf(const X11TestSupport::HelperWindow &window, QSize contentSize);
 
+    // Waits until the selection overlay shows (or no longer shows) over the
+    // root's pattern; returns whether it did.
+    static bool overlayShows(bool shows);
     static QImage grabScreenWithImageMagick(); // as another X client reads it
     // An image's pixels alone, in one format, without the colour space a
     // file may name, so that two images compare by what they show.

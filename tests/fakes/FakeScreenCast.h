@@ -13,13 +13,8 @@ public:
         starts.append(restoreToken);
         running = true;
     }
-    void stop() override
-    {
-        ++stops;
-        running = false;
-    }
+    void stop() override { running = false; }
 
     QStringList starts; // the restore token of each start
-    int stops = 0;
     bool running = false;
 };

@@ -1,34 +1,16 @@
 #include "setup/SettingsView.h"
 
 #include "KeyboardShortcuts/Environment.h"
-#include "KeyboardShortcuts/Recorder.h"
-#include "app/AppDelegate.h"
-#include "app/MenuBarView.h"
-#include "app/OnboardingWindow.h"
-#include "app/QuilletApp.h"
-#include "fakes/FakeCompositingManager.h"
-#include "fakes/FakeDisplayServer.h"
 #include "fakes/FakeHotkeyBackend.h"
-#include "fakes/FakeKeyboardFocus.h"
 #include "fakes/FakeKeyboardLayout.h"
 #include "fakes/FakeScreenCapturePermission.h"
-#include "fakes/FakeScreenGrabber.h"
-#include "fakes/FakeSoundPlayer.h"
-#include "fakes/FakeTrayAvailability.h"
-#include "fakes/FakeWindowActivator.h"
-#include "fakes/FakeWindowList.h"
 #include "fakes/Fixtures.h"
-#include "platform/DefaultsStore.h"
 #include "platform/XdgAutostartLoginItems.h"
 #include "setup/ElidedLabel.h"
-#include "setup/NoTrayNotice.h"
-#include "setup/OnboardingView.h"
 #include "setup/PermissionService.h"
 #include "setup/PermissionStatusRow.h"
 #include "support/TestSupport.h"
 
-#include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -36,7 +18,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -169,105 +150,6 @@ TEST_F(SettingsViewTest, FolderChooserSetsTheFolderOnlyWhenConfirmed)
         EXPECT_EQ(settings.savePath(), confirm ? chosen : dir.path());
         EXPECT_EQ(v.savePathLabel()->fullText(), settings.savePath());
     }
-}
-
-// The real program's wiring: "Settings…" opens one window, whose recorders
-// edit the coordinator's names with their defaults. (A cleared name that has
-// a default is stored as "none": ShortcutStorageTest.)
-TEST(SettingsWindowWiringTest, TheSettingsItemOpensOneWindowOnTheCaptureShortcuts)
-{
-    const Platform platform{std::make_shared<FakeDisplayServer>(), std::make_shared<FakeScreenGrabber>(),
-        std::make_shared<FakeWindowList>(), std::make_shared<FakeSoundPlayer>(),
-        std::make_shared<FakeHotkeyBackend>(), std::make_shared<FakeKeyboardLayout>(),
-        std::make_shared<FakeCompositingManager>(), std::make_shared<FakeScreenCapturePermission>(),
-        std::make_shared<FakeKeyboardFocus>(), std::make_shared<FakeWindowActivator>(),
-        std::make_shared<XdgAutostartLoginItems>(program)};
-    QuilletApp app(platform);
-    QAction *item = nullptr;
-    for (QAction *action : app.menuBarView().menu()->actions())
-        item = action->text() == QStringLiteral("Settings…") ? action : item;
-    ASSERT_TRUE(item);
-    item->trigger();
-    SettingsView *view = app.settingsView();
-    ASSERT_TRUE(view);
-    EXPECT_TRUE(view->isVisible());
-    view->close();
-    item->trigger();
-    EXPECT_EQ(app.settingsView(), view);
-    EXPECT_TRUE(view->isVisible());
-    QStringList labels;
-    for (const auto *recorder : view->findChildren<KeyboardShortcuts::Recorder *>())
-        labels.append(recorder->label()->text() + u' ' + recorder->field()->text());
-    EXPECT_EQ(labels,
-        (QStringList{QStringLiteral("Region Capture Shift+Alt+Super+4"), QStringLiteral("Scroll Capture Shift+Alt+Super+5"),
-            QStringLiteral("Fullscreen Capture Shift+Alt+Super+3"), QStringLiteral("Window Capture Shift+Alt+Super+6")}));
-}
-
-Platform fakePlatformWith(std::shared_ptr<TrayAvailability> tray)
-{
-    return {std::make_shared<FakeDisplayServer>(), std::make_shared<FakeScreenGrabber>(),
-        std::make_shared<FakeWindowList>(), std::make_shared<FakeSoundPlayer>(),
-        std::make_shared<FakeHotkeyBackend>(), std::make_shared<FakeKeyboardLayout>(),
-        std::make_shared<FakeCompositingManager>(), std::make_shared<FakeScreenCapturePermission>(),
-        std::make_shared<FakeKeyboardFocus>(), std::make_shared<FakeWindowActivator>(), nullptr, std::move(tray)};
-}
-
-// Without a tray, the window that stands in for the icon opens at start
-// with the no-tray line: the settings, or the onboarding (whose last page
-// then says where Quillet is) while it is not completed. A tray that
-// appears later gets the icon and the line goes. (Its quit button and the
-// window's room for it: NoTrayE2ETest.)
-TEST(NoTrayWiringTest, AWindowStandsInForTheIconUntilATrayAppears)
-{
-    for (const bool onboarded : {true, false}) {
-        SCOPED_TRACE(onboarded ? "onboarding completed" : "first run");
-        DefaultsStore().setValue(QStringLiteral("hasCompletedOnboarding"), onboarded);
-        const auto tray = std::make_shared<FakeTrayAvailability>(false);
-        QuilletApp app(fakePlatformWith(tray));
-        const auto standIn = [&]() -> QWidget * {
-            if (onboarded)
-                return app.settingsView();
-            return app.appDelegate().onboardingWindow.data();
-        };
-        // The tray's grace period, over at once.
-        QCoreApplication::processEvents();
-        app.trayGraceTick();
-        ASSERT_TRUE(TestSupport::waitUntil([&] { return standIn() && standIn()->isVisible(); }));
-        EXPECT_EQ(app.settingsView() != nullptr, onboarded) << "two windows stood in";
-        EXPECT_FALSE(app.menuBarView().trayIcon());
-        NoTrayNotice *notice = standIn()->findChild<NoTrayNotice *>();
-        ASSERT_TRUE(notice);
-        EXPECT_TRUE(notice->isVisibleTo(standIn()));
-        const auto noTrayPageText = [&] {
-            for (const QLabel *label : standIn()->findChildren<QLabel *>()) {
-                if (label->text().startsWith(QStringLiteral("There is no system tray")))
-                    return !label->isHidden(); // on the last page, which is not shown
-            }
-            return false;
-        };
-        EXPECT_EQ(noTrayPageText(), !onboarded);
-
-        tray->setAvailable(true);
-        EXPECT_TRUE(app.menuBarView().trayIcon());
-        EXPECT_FALSE(notice->isVisibleTo(standIn()));
-        EXPECT_FALSE(noTrayPageText());
-    }
-}
-
-// At login Quillet may start just before the panel that holds the tray: a
-// tray that comes within the grace period gets the icon and no window opens.
-TEST(NoTrayWiringTest, ATrayThatComesWithinTheGracePeriodOpensNoWindow)
-{
-    DefaultsStore().setValue(QStringLiteral("hasCompletedOnboarding"), true);
-    const auto tray = std::make_shared<FakeTrayAvailability>(false);
-    QuilletApp app(fakePlatformWith(tray));
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(app.trayGraceTimer().isActive());
-    tray->setAvailable(true);
-    app.trayGraceTick();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(app.menuBarView().trayIcon());
-    EXPECT_FALSE(app.settingsView());
 }
 
 TEST_F(SettingsViewTest, LaunchAtLoginShowsAndChangesTheAutostartEntry)
