@@ -154,7 +154,7 @@ void HotkeyService::startDelayedCapture(int seconds, CaptureMode mode)
 void HotkeyService::finish(QFuture<CaptureResult> capture)
 {
     ++m_capturesInFlight;
-    capture.then(this, [this](const CaptureResult &result) { return handleCapture(result.image); })
+    capture.then(this, [this](const CaptureResult &result) { return handleCapture(result.image, result.png); })
         .unwrap()
         .then(this, [this](QFuture<QString> done) {
             --m_capturesInFlight;
@@ -173,9 +173,10 @@ void HotkeyService::finish(QFuture<CaptureResult> capture)
         });
 }
 
-QFuture<QString> HotkeyService::handleCapture(const QImage &image)
+
+QFuture<QString> HotkeyService::handleCapture(const QImage &image, const QByteArray &png)
 {
-    return m_outputs.run(image);
+    return m_outputs.run(image, png);
 }
 
 void HotkeyService::showError(const Error &error)

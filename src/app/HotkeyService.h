@@ -50,9 +50,10 @@ public:
     // replaces this one, whose capture then never happens.
     void startDelayedCapture(int seconds, CaptureMode mode);
 
-    // The output steps for a captured image; finishes with the file's path
-    // or fails with the error that stopped them.
-    QFuture<QString> handleCapture(const QImage &image);
+    // The output steps for a captured image (or the display's picture as the
+    // desktop encoded it); finishes with the file's path or fails with the
+    // error that stopped them.
+    QFuture<QString> handleCapture(const QImage &image, const QByteArray &png = {});
     // The "Capture Failed" alert; returns once the user dismissed it.
     void showError(const Error &error);
 

@@ -13,4 +13,7 @@ struct CaptureResult
     CaptureMode mode = CaptureMode::region;
     QDateTime timestamp; // when the image arrived
     quint32 displayID = 0;
+    // The display's picture as the desktop encoded it, when it did: then
+    // `image` is null until someone decodes it.
+    QByteArray png;
 };

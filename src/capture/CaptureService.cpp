@@ -45,7 +45,7 @@ QImage sized(QImage image, const QSize &size)
 CaptureResult finish(QImage image, CaptureMode mode, quint32 displayID)
 {
     // Taken after the pixels arrived, as the result's timestamp promises.
-    return CaptureResult{std::move(image), mode, QDateTime::currentDateTime(), displayID};
+    return CaptureResult{std::move(image), mode, QDateTime::currentDateTime(), displayID, {}};
 }
 
 CaptureResult regionJob(
@@ -69,7 +69,13 @@ CaptureResult fullscreenJob(ScreenGrabber &grabber, quint32 displayID)
     // points is rounded at fractional scales, and scaling that back would
     // come out a pixel short and resample (blur) the whole image.
     const ShareableDisplay display = findDisplay(grabber, displayID);
-    return finish(nonEmpty(grabber.grabArea(display.geometry)), CaptureMode::fullscreen, displayID);
+    DisplayPicture picture = grabber.grabDisplay(display.geometry);
+    if (!picture.png.isEmpty()) {
+        CaptureResult result = finish(QImage(), CaptureMode::fullscreen, displayID);
+        result.png = std::move(picture.png);
+        return result;
+    }
+    return finish(nonEmpty(std::move(picture.image)), CaptureMode::fullscreen, displayID);
 }
 
 CaptureResult windowJob(

@@ -53,7 +53,7 @@ QFuture<CaptureResult> ScreenCastFrames::grab(QRectF, quint32)
     if (m_newest.isNull())
         return QtFuture::makeExceptionalFuture<CaptureResult>(CaptureFailure(CaptureError::captureFailedNoImage));
     const CaptureResult frame {
-        std::exchange(m_newest, QImage()), CaptureMode::scroll, QDateTime::currentDateTime(), m_displayID};
+        std::exchange(m_newest, QImage()), CaptureMode::scroll, QDateTime::currentDateTime(), m_displayID, {}};
     return QtFuture::makeReadyFuture(frame);
 }
 

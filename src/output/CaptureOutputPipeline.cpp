@@ -17,18 +17,30 @@ CaptureOutputPipeline::CaptureOutputPipeline(
 {
 }
 
-QFuture<QString> CaptureOutputPipeline::run(const QImage &image)
+namespace {
+
+QImage decoded(const QByteArray &png)
+{
+    QImage image = QImage::fromData(png, "PNG");
+    if (image.isNull())
+        throw Error(QStringLiteral("Could not read the screen: the desktop's picture is not a PNG image"));
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+QFuture<QString> CaptureOutputPipeline::run(const QImage &image, const QByteArray &png)
 {
     if (m_settings.promptForFileName()) {
         // The time stamp of this moment, not of the moment the user answers.
         const QString defaultName = m_fileService.defaultFileName();
         return m_outputs.promptForFileName(defaultName, m_settings.imageFormat())
-            .then(this, [this, image](const PromptResult &choice) { return save(image, choice); });
+            .then(this, [this, image, png](const PromptResult &choice) { return save(image, png, choice); });
     }
     QPromise<QString> saved;
     saved.start();
     try {
-        saved.addResult(save(image, std::nullopt));
+        saved.addResult(save(image, png, std::nullopt));
     } catch (...) {
         saved.setException(std::current_exception());
     }
@@ -36,27 +48,37 @@ QFuture<QString> CaptureOutputPipeline::run(const QImage &image)
     return saved.future();
 }
 
-QString CaptureOutputPipeline::save(const QImage &image, const std::optional<PromptResult> &choice)
+QString CaptureOutputPipeline::save(QImage image, QByteArray png, const std::optional<PromptResult> &choice)
 {
     const ImageFormat chosen = choice ? choice->format : m_settings.imageFormat();
+    const QString name = choice ? choice->name : m_fileService.defaultFileName();
+    // The file first: the pixels are decoded only for a JPEG or for the
+    // clipboard and the preview, once the capture is safe on disk.
+    if (!png.isEmpty() && chosen == ImageFormat::png) {
+        const QString path = m_fileService.saveEncoded(png, name, m_settings);
+        if (m_settings.copyToClipboard() || m_settings.showPreviewThumbnail())
+            finishOutputs(decoded(png), path);
+        return path;
+    }
+    if (!png.isEmpty())
+        image = decoded(png);
     // A JPEG cannot be that tall: rather than lose the capture, write a PNG.
     const bool tooTallForJpeg = chosen == ImageFormat::jpeg && image.height() > MaximumJpegHeight;
-    QString path;
-    if (choice || tooTallForJpeg) {
-        const QString name = choice ? choice->name : m_fileService.defaultFileName();
-        path = m_fileService.save(image, name, tooTallForJpeg ? ImageFormat::png : chosen, m_settings);
-    } else {
-        path = m_fileService.save(image, m_settings);
-    }
-    if (m_settings.copyToClipboard())
-        m_fileService.copyImageToClipboard(image);
-    if (m_settings.showPreviewThumbnail())
-        m_outputs.showPreview(image, path);
+    const QString path = m_fileService.save(image, name, tooTallForJpeg ? ImageFormat::png : chosen, m_settings);
+    finishOutputs(image, path);
     if (tooTallForJpeg) {
         m_outputs.showNotice(
             QStringLiteral("Saved as PNG: at %1 pixels the image is too tall for JPEG.").arg(image.height()));
     }
     return path;
+}
+
+void CaptureOutputPipeline::finishOutputs(const QImage &image, const QString &path)
+{
+    if (m_settings.copyToClipboard())
+        m_fileService.copyImageToClipboard(image);
+    if (m_settings.showPreviewThumbnail())
+        m_outputs.showPreview(image, path);
 }
 
 void CaptureOutputPipeline::showAlert(const QString &title, const Error &error)

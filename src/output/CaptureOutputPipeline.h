@@ -34,8 +34,10 @@ public:
     // Runs the steps for `image`. Each setting is read at the step that uses
     // it, so a change made while the prompt is open applies to this capture.
     // Finishes with the written file's path, or with the Error of a failed
-    // save, after which nothing is copied or shown.
-    QFuture<QString> run(const QImage &image);
+    // save, after which nothing is copied or shown. With `png`, the picture
+    // as the desktop encoded it, `image` may be null: a PNG file is then
+    // those bytes, and the pixels are decoded only for what needs them.
+    QFuture<QString> run(const QImage &image, const QByteArray &png = {});
 
     // The one alert of a failed flow, headed `title`; returns once dismissed.
     void showAlert(const QString &title, const Error &error);
@@ -44,7 +46,8 @@ public:
     void reportFailure(const QString &title, const Error &error);
 
 private:
-    QString save(const QImage &image, const std::optional<PromptResult> &choice);
+    QString save(QImage image, QByteArray png, const std::optional<PromptResult> &choice);
+    void finishOutputs(const QImage &image, const QString &path);
 
     FileService &m_fileService;
     AppSettings &m_settings;

@@ -75,6 +75,23 @@ QString FileService::save(const QImage &image, const AppSettings &settings)
 QString FileService::save(
     const QImage &image, const QString &name, ImageFormat format, const AppSettings &settings)
 {
+    return store(name, format, settings, [&](QIODevice &device, QString &reason) {
+        if (m_encoder->encode(image, format, settings.jpegQuality(), device))
+            return true;
+        reason = m_encoder->errorString();
+        return false;
+    });
+}
+
+QString FileService::saveEncoded(const QByteArray &png, const QString &name, const AppSettings &settings)
+{
+    return store(name, ImageFormat::png, settings,
+        [&](QIODevice &device, QString &) { return device.write(png) == png.size(); });
+}
+
+QString FileService::store(const QString &name, ImageFormat format, const AppSettings &settings,
+    const std::function<bool(QIODevice &, QString &reason)> &write)
+{
     // A name must not reach outside the save folder ("../x") or be no name at all.
     const QString base = FileNames::sanitized(name).value_or(defaultFileName());
     // The folder is used verbatim: nothing expands a leading "~".
@@ -83,11 +100,9 @@ QString FileService::save(
 
     const std::unique_ptr<PendingFile> file = PendingFile::create(folder);
     const auto inFolder = [&folder](const QString &reason) { return folder + QStringLiteral(": ") + reason; };
-    // The device's reason when the disk refused a write, else the encoder's
-    // for the image it refused.
-    if (!m_encoder->encode(image, format, settings.jpegQuality(), file->device()))
-        throw FileErrorException(FileError::writeFailed,
-            file->failed() ? inFolder(file->errorString()) : m_encoder->errorString());
+    // The device's reason when the disk refused a write, else the writer's.
+    if (QString reason; !write(file->device(), reason))
+        throw FileErrorException(FileError::writeFailed, file->failed() ? inFolder(file->errorString()) : reason);
     if (!file->finish())
         throw FileErrorException(FileError::writeFailed, inFolder(file->errorString()));
     const QString target = publish(*file, folder, base, format);

@@ -43,6 +43,8 @@ public:
     QString save(const QImage &image, const AppSettings &settings);
     // Saves under `name` (made safe to use as one file name) in `format`.
     QString save(const QImage &image, const QString &name, ImageFormat format, const AppSettings &settings);
+    // Saves a picture already encoded as PNG under `name`, byte for byte.
+    QString saveEncoded(const QByteArray &png, const QString &name, const AppSettings &settings);
 
     // Replaces the clipboard's contents with the image, at its pixel size.
     void copyImageToClipboard(const QImage &image);
@@ -53,6 +55,11 @@ public:
     static std::optional<QString> mostRecentScreenshot(const QString &folder);
 
 private:
+    // Writes the file through `write` (false when it failed, for the reason
+    // of the disk or the one it returns), then gives it its name and plays
+    // the sound.
+    QString store(const QString &name, ImageFormat format, const AppSettings &settings,
+        const std::function<bool(QIODevice &, QString &reason)> &write);
     QString publish(PendingFile &file, const QString &folder, const QString &base, ImageFormat format);
 
     SoundPlayer &m_sound;

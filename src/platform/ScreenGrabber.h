@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QList>
 #include <QRect>
@@ -12,6 +13,16 @@ struct ShareableDisplay
     QRect geometry;
 
     friend bool operator==(const ShareableDisplay &, const ShareableDisplay &) = default;
+};
+
+// A whole display as the desktop hands it over. A desktop that gives
+// programs the screen as a PNG file hands over its bytes when they are all
+// of the display: saved as they are, decoded only where pixels are needed.
+// Otherwise the image.
+struct DisplayPicture
+{
+    QImage image;
+    QByteArray png;
 };
 
 // An on-screen window that can be read on its own. `frame` is what the user
@@ -50,6 +61,9 @@ public:
             images.append(grabArea(area));
         return images;
     }
+
+    // All of a display, `area` being its geometry.
+    virtual DisplayPicture grabDisplay(const QRect &area) { return {grabArea(area), {}}; }
 
     // One window with its frame, as the user sees it even where another
     // window covers it; its size is the window's `frame`.

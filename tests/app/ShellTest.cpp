@@ -25,6 +25,7 @@
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QDir>
 #include <QMenu>
@@ -232,6 +233,27 @@ TEST_F(ShellTest, ThePipelineReadsEachSettingAtItsStep)
     image = image.scaled(2, CaptureOutputPipeline::MaximumJpegHeight + 1);
     EXPECT_TRUE(coordinator.handleCapture(image).result().endsWith(QStringLiteral(".png")));
     EXPECT_EQ(outputs.notices.size(), 1);
+}
+
+// Where the desktop hands over the display already as a PNG, that file is
+// the capture, byte for byte; the pixels are decoded for a JPEG, the
+// clipboard and the preview.
+TEST_F(ShellTest, APictureTheDesktopEncodedIsSavedAsItIs)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && uniform(4, 3, Qt::blue).save(&buffer, "PNG"));
+    settings.setCopyToClipboard(true);
+    settings.setShowPreviewThumbnail(true);
+    QGuiApplication::clipboard()->clear();
+    const QString saved = coordinator.handleCapture(QImage(), png).result();
+    EXPECT_EQ(TestSupport::readFile(saved), png);
+    EXPECT_EQ(QGuiApplication::clipboard()->image().pixel(3, 2), QColor(Qt::blue).rgb());
+    EXPECT_EQ(outputs.previews, QStringList{saved});
+    settings.setImageFormat(ImageFormat::jpeg);
+    const QString jpeg = coordinator.handleCapture(QImage(), png).result();
+    EXPECT_TRUE(jpeg.endsWith(QStringLiteral(".jpeg")));
+    EXPECT_EQ(QImage(jpeg).size(), QSize(4, 3));
 }
 
 // One alert per failure, in a task of its own; a failed save copies and

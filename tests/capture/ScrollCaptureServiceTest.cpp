@@ -65,7 +65,7 @@ protected:
         if (image.isNull())
             promise->setException(CaptureFailure(CaptureError::captureFailedNoImage));
         else
-            promise->addResult(CaptureResult{image, CaptureMode::scroll, QDateTime::currentDateTime(), 7});
+            promise->addResult(CaptureResult{image, CaptureMode::scroll, QDateTime::currentDateTime(), 7, {}});
         promise->finish();
         processEvents();
     }

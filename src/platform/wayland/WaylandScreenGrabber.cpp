@@ -4,7 +4,9 @@
 #include "platform/wayland/PortalRequest.h"
 
 #include <QCoreApplication>
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 #include <QThread>
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
@@ -18,6 +20,15 @@ QString areaText(const QRect &area)
     return QStringLiteral("%1,%2 %3x%4").arg(area.x()).arg(area.y()).arg(area.width()).arg(area.height());
 }
 
+// The picture's size from the PNG's header, without decoding it.
+QSize pngSize(const QByteArray &png)
+{
+    QBuffer buffer;
+    buffer.setData(png);
+    buffer.open(QIODevice::ReadOnly);
+    return QImageReader(&buffer, "PNG").size();
+}
+
 // The portal's picture is the compositor's layout at the outputs' scale:
 // its ratio to the layout's logical size maps layout points to its pixels.
 QRect pictureRectOf(const WaylandOutput &output, const QRect &layout, const QSize &pictureSize)
@@ -29,20 +40,29 @@ QRect pictureRectOf(const WaylandOutput &output, const QRect &layout, const QSiz
     return QRect(corner, output.deviceGeometry().size());
 }
 
-QImage readPortalFile(const PortalResponse &response)
+QByteArray readPortalFile(const PortalResponse &response)
 {
     const QString path = QUrl(response.results.value(QStringLiteral("uri")).toString()).toLocalFile();
     if (path.isEmpty())
         throw Error(QStringLiteral("Could not read the screen: the screenshot portal returned no file"));
-    QImage picture(path, "PNG");
+    QFile file(path);
+    const QByteArray png = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     // The file is the portal's, not the user's: it must not stay behind.
     QFile::remove(path);
-    if (picture.isNull())
+    if (pngSize(png).isEmpty())
         throw Error(QStringLiteral("Could not read the screen: the portal's file %1 is not a picture").arg(path));
+    return png;
+}
+
+QImage decoded(const QByteArray &png)
+{
+    const QImage picture = QImage::fromData(png, "PNG");
+    if (picture.isNull())
+        throw Error(QStringLiteral("Could not read the screen: the portal's picture cannot be decoded"));
     return picture.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage screenshotOnThisThread()
+QByteArray screenshotOnThisThread()
 {
     PortalRequest request(QStringLiteral("org.freedesktop.portal.Screenshot"), QStringLiteral("Screenshot"),
         {QString()}, {{QStringLiteral("interactive"), false}});
@@ -99,7 +119,22 @@ QImage WaylandScreenGrabber::grabWindow(quint32 windowID)
     throw Error(QStringLiteral("Could not read the window: this desktop gives programs no window's pixels"));
 }
 
+DisplayPicture WaylandScreenGrabber::grabDisplay(const QRect &area)
+{
+    const QByteArray png = portalPng();
+    const QSize size = pngSize(png);
+    const QRect source = sourceOf(size, m_outputs->outputs(), area);
+    if (source == QRect(QPoint(), size))
+        return {{}, png};
+    return {decoded(png).copy(source), {}};
+}
+
 QImage WaylandScreenGrabber::cut(const QImage &picture, const QList<WaylandOutput> &outputs, const QRect &area)
+{
+    return picture.copy(sourceOf(picture.size(), outputs, area));
+}
+
+QRect WaylandScreenGrabber::sourceOf(const QSize &pictureSize, const QList<WaylandOutput> &outputs, const QRect &area)
 {
     QRect layout;
     for (const WaylandOutput &output : outputs)
@@ -108,19 +143,24 @@ QImage WaylandScreenGrabber::cut(const QImage &picture, const QList<WaylandOutpu
         const QRect device = output.deviceGeometry();
         if (!device.contains(area))
             continue;
-        const QRect inPicture = pictureRectOf(output, layout, picture.size());
+        const QRect inPicture = pictureRectOf(output, layout, pictureSize);
         const QRect source = area.translated(inPicture.topLeft() - device.topLeft());
-        if (!picture.rect().contains(source))
+        if (!QRect(QPoint(), pictureSize).contains(source))
             break;
-        return picture.copy(source);
+        return source;
     }
     throw Error(QStringLiteral("Could not read the screen: area %1 is outside the picture of the desktop (%2x%3)")
                     .arg(areaText(area))
-                    .arg(picture.width())
-                    .arg(picture.height()));
+                    .arg(pictureSize.width())
+                    .arg(pictureSize.height()));
 }
 
 QImage WaylandScreenGrabber::portalScreenshot()
+{
+    return decoded(portalPng());
+}
+
+QByteArray WaylandScreenGrabber::portalPng()
 {
     if (QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread()) {
         // A thread of its own rather than the global pool, which callers may fill.
