@@ -267,11 +267,11 @@ QWidget *OnboardingView::buildMenuBarPage()
     const QString icon = SetupStyle::inlineSymbol(QStringLiteral("camera-viewfinder"), 14,
         SetupStyle::tone(this, Tone::secondary), qApp->devicePixelRatio());
     QLabel *where = page.add(SetupStyle::label(
-        tr("Quillet lives in your <b>menu bar</b> — look for the %1 icon at the top of your screen.").arg(icon),
+        tr("Quillet lives in your <b>system tray</b> — look for the %1 icon in your desktop's panel.").arg(icon),
         Font::body, Tone::secondary));
     where->setTextFormat(Qt::RichText);
     m_menuBar.where = where;
-    m_menuBar.background = page.add(SetupStyle::label(tr("The app runs quietly in the background.\nUse your hotkeys or click the menu bar "
+    m_menuBar.background = page.add(SetupStyle::label(tr("The app runs quietly in the background.\nUse your hotkeys or click the tray "
                                   "icon anytime."),
                  Font::callout, Tone::tertiary),
         4);
