@@ -13,7 +13,9 @@
 #include "platform/Error.h"
 #include "setup/PermissionService.h"
 
+#include <QGuiApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 
 namespace {
@@ -43,16 +45,27 @@ void HotkeyService::attachShortcutHandlers()
     const QPointer<HotkeyService> self(this);
     for (const CaptureKind &kind : captureKinds) {
         const KeyboardShortcuts::Name name = CaptureShortcuts::name(kind.mode);
-        // The press comes well before the release: time to get the grab ready.
+        // The press comes well before the release: time to get the grab
+        // and the encoder ready.
         KeyboardShortcuts::onKeyDown(name, [self] {
-            if (self)
-                self->m_captureService.prepare();
+            if (!self)
+                return;
+            self->m_captureService.prepare();
+            self->m_outputs.prepare(largestDisplaySize());
         });
         KeyboardShortcuts::onKeyUp(name, [self, mode = kind.mode] {
             if (self)
                 self->start(mode);
         });
     }
+}
+
+QSize HotkeyService::largestDisplaySize()
+{
+    QSize size;
+    for (const QScreen *screen : QGuiApplication::screens())
+        size = size.expandedTo(screen->geometry().size() * screen->devicePixelRatio());
+    return size;
 }
 
 bool HotkeyService::hasPermission()

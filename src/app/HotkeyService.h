@@ -70,6 +70,8 @@ signals:
 
 private:
     bool hasPermission();
+    // The device pixels of the largest display: what a capture may need.
+    static QSize largestDisplaySize();
     void captureSelection(QRectF rect, quint32 displayID, const FrozenScreens &seen);
     void finish(QFuture<CaptureResult> capture);
     void attachShortcutHandlers();

@@ -29,6 +29,11 @@ QImage decoded(const QByteArray &png)
 
 } // namespace
 
+void CaptureOutputPipeline::prepare(const QSize &size)
+{
+    m_fileService.prepare(size, m_settings);
+}
+
 QFuture<QString> CaptureOutputPipeline::run(const QImage &image, const QByteArray &png)
 {
     if (m_settings.promptForFileName()) {

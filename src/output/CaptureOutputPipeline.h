@@ -11,8 +11,8 @@
 
 class AppSettings;
 class CaptureOutputs;
-class Error;
 class FileService;
+class Error;
 struct PromptResult;
 
 // What becomes of a finished capture: the name prompt when the settings ask
@@ -38,6 +38,9 @@ public:
     // as the desktop encoded it, `image` may be null: a PNG file is then
     // those bytes, and the pixels are decoded only for what needs them.
     QFuture<QString> run(const QImage &image, const QByteArray &png = {});
+
+    // A capture of about `size` is coming soon (its key is down).
+    void prepare(const QSize &size);
 
     // The one alert of a failed flow, headed `title`; returns once dismissed.
     void showAlert(const QString &title, const Error &error);

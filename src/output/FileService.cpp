@@ -83,6 +83,11 @@ QString FileService::save(
     });
 }
 
+void FileService::prepare(const QSize &size, const AppSettings &settings)
+{
+    m_encoder->prepare(size, settings.imageFormat());
+}
+
 QString FileService::saveEncoded(const QByteArray &png, const QString &name, const AppSettings &settings)
 {
     return store(name, ImageFormat::png, settings,

@@ -46,6 +46,9 @@ public:
     // Saves a picture already encoded as PNG under `name`, byte for byte.
     QString saveEncoded(const QByteArray &png, const QString &name, const AppSettings &settings);
 
+    // A capture of about `size` is coming soon: the encoder readies itself.
+    void prepare(const QSize &size, const AppSettings &settings);
+
     // Replaces the clipboard's contents with the image, at its pixel size.
     void copyImageToClipboard(const QImage &image);
 

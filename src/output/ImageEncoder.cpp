@@ -20,6 +20,14 @@ void StandardImageEncoder::releaseBuffers()
     Allocator::returnFreePages();
 }
 
+void StandardImageEncoder::prepare(const QSize &size, ImageFormat format)
+{
+    // Ready buffers count as the start of a burst: they stay until its quiet.
+    m_releaseBuffers.start();
+    if (format == ImageFormat::png)
+        m_pngWriter.prepare(size);
+}
+
 bool StandardImageEncoder::encode(
     const QImage &image, ImageFormat format, double jpegQuality, QIODevice &device)
 {

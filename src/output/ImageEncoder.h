@@ -20,6 +20,12 @@ public:
     virtual bool encode(const QImage &image, ImageFormat format, double jpegQuality, QIODevice &device) = 0;
     // Why the last encode failed, in words for the user; empty when unknown.
     virtual QString errorString() const { return {}; }
+    // An image of about `size` is coming soon: ready what encoding it needs.
+    virtual void prepare(const QSize &size, ImageFormat format)
+    {
+        Q_UNUSED(size);
+        Q_UNUSED(format);
+    }
 };
 
 // PNG and JPEG through the project's own writers. Their working buffers
@@ -33,6 +39,7 @@ public:
     StandardImageEncoder();
     bool encode(const QImage &image, ImageFormat format, double jpegQuality, QIODevice &device) override;
     QString errorString() const override { return m_error; }
+    void prepare(const QSize &size, ImageFormat format) override;
     // What the encoder does once no image came for ReleaseBuffersAfterMs.
     void releaseBuffers();
 

@@ -36,6 +36,20 @@ bool PngStrip::encode(const Png::Source &source, Rows rows, Png::Filter filter, 
     return deflate(level, rows.last);
 }
 
+void PngStrip::reserve(std::size_t filteredBytes, int level)
+{
+    const auto ready = [](RawBytes &buffer, std::size_t bytes) {
+        if (buffer.size() < bytes)
+            buffer.resize(bytes);
+        // A page is the kernel's once written to.
+        for (std::size_t i = 0; i < bytes; i += 4096)
+            buffer[i] = 0;
+    };
+    ready(m_filtered, filteredBytes);
+    ready(m_out, filteredBytes + filteredBytes / 64 + 1024);
+    m_levelBuffer.resize(levelBufferSize(level));
+}
+
 void PngStrip::releaseBuffersAbove(std::size_t bytes)
 {
     for (auto *buffer : {&m_previous, &m_current, &m_filtered, &m_out}) {

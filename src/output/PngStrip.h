@@ -63,6 +63,9 @@ public:
     // `level` is igzip's compression level (0 to 3).
     bool encode(const Png::Source &source, Rows rows, Png::Filter filter, int level);
 
+    // Makes the buffers for a band of `filteredBytes` ready, their pages
+    // handed over by the kernel now rather than in the middle of an encode.
+    void reserve(std::size_t filteredBytes, int level);
     // Frees every working buffer whose capacity exceeds `bytes`.
     void releaseBuffersAbove(std::size_t bytes);
 

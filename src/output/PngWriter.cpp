@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <array>
@@ -44,10 +45,32 @@ PngWriter::PngWriter(Options options)
     m_pool->setMaxThreadCount(options.threads > 0 ? options.threads : QThread::idealThreadCount());
 }
 
-PngWriter::~PngWriter() = default;
+PngWriter::~PngWriter()
+{
+    m_prepared.waitForFinished();
+}
+
+void PngWriter::prepare(const QSize &size)
+{
+    if (size.isEmpty())
+        return;
+    m_prepared.waitForFinished();
+    const std::size_t rowBytes = std::size_t(size.width()) * 3;
+    const int height = size.height();
+    const int count = stripCountFor(rowBytes, height);
+    while (int(m_strips.size()) < count)
+        m_strips.push_back(std::make_unique<PngStrip>());
+    m_prepared = QtConcurrent::run(m_pool.get(), [this, rowBytes, height, count, level = m_options.level] {
+        for (int i = 0; i < count; ++i) {
+            const int rows = height / count + (i < height % count ? 1 : 0);
+            m_strips[std::size_t(i)]->reserve((rowBytes + 1) * std::size_t(rows), level);
+        }
+    });
+}
 
 void PngWriter::releaseBuffers()
 {
+    m_prepared.waitForFinished();
     m_strips.clear();
 }
 
@@ -59,10 +82,12 @@ bool PngWriter::write(const QImage &image, QIODevice &device)
         return false;
     }
     m_error.clear();
+    m_prepared.waitForFinished();
     const Png::Source source = Png::prepareSource(image);
     if (source.image.isNull()) // the conversion ran out of memory
         m_error = QStringLiteral("Not enough memory to encode the image: %1").arg(size);
-    else if (const int count = stripCountFor(source); !encodeStrips(source, count))
+    else if (const int count = stripCountFor(source.rowBytes(), source.image.height());
+             !encodeStrips(source, count))
         m_error = QStringLiteral("The PNG compressor failed (out of memory?): %1").arg(size);
     else if (!writeStream(source, count, device))
         m_error = device.errorString();
@@ -71,10 +96,9 @@ bool PngWriter::write(const QImage &image, QIODevice &device)
     return m_error.isEmpty();
 }
 
-int PngWriter::stripCountFor(const Png::Source &source) const
+int PngWriter::stripCountFor(std::size_t rowBytes, int height) const
 {
-    const int height = source.image.height();
-    const std::size_t total = (source.rowBytes() + 1) * std::size_t(height);
+    const std::size_t total = (rowBytes + 1) * std::size_t(height);
     const int wanted = m_options.strips > 0 ? m_options.strips : m_pool->maxThreadCount() * stripsPerThread;
     const int bySize = int((total + maxStripBytes - 1) / maxStripBytes);
     return std::clamp(std::max(wanted, bySize), 1, height);

@@ -2,6 +2,7 @@
 
 #include "output/PngRows.h"
 
+#include <QFuture>
 #include <QImage>
 
 #include <memory>
@@ -47,16 +48,21 @@ public:
     bool write(const QImage &image, QIODevice &device);
     // Why the last write failed, in words for the user.
     QString errorString() const { return m_error; }
+    // Readies the working buffers for an opaque image of `size` on a worker
+    // thread, so that a write that follows soon finds them in place.
+    void prepare(const QSize &size);
     // Frees the working buffers kept for the next image.
     void releaseBuffers();
 
 private:
-    int stripCountFor(const Png::Source &source) const;
+    int stripCountFor(std::size_t rowBytes, int height) const;
     bool encodeStrips(const Png::Source &source, int count);
     bool writeStream(const Png::Source &source, int count, QIODevice &device) const;
 
     Options m_options;
     std::unique_ptr<QThreadPool> m_pool;
     std::vector<std::unique_ptr<PngStrip>> m_strips;
+    // The buffers being readied; a write or a release waits for them.
+    QFuture<void> m_prepared;
     QString m_error;
 };

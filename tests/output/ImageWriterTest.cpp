@@ -185,12 +185,15 @@ TEST(PngWriter, BandsJoinIntoOneZlibStreamWithItsChecksum)
     EXPECT_EQ(std::pair(result, actual), std::pair(LIBDEFLATE_SUCCESS, expectedSize));
 }
 
-TEST(PngWriter, ReusedBetweenImagesOfDifferentShapes)
+TEST(PngWriter, ReusedBetweenImagesOfDifferentShapesAndReadiedSizes)
 {
     // The single band of the tall image outgrows the buffers a writer keeps,
-    // so the next image also runs on freshly allocated ones.
+    // so the next image also runs on freshly allocated ones. Buffers readied
+    // for a screen (larger or smaller than the image, still being readied
+    // when the write comes) leave no trace in the next image.
     for (const PngWriter::Options &options : {PngWriter::Options{}, PngWriter::Options{F::up, 2, 1, 1}}) {
         PngWriter writer(options);
+        writer.prepare(QSize(1920, 1080));
         for (const auto &[size, format, translucent] :
             {std::tuple{QSize(640, 200), QImage::Format_ARGB32, true},
                 std::tuple{QSize(1500, 3000), QImage::Format_RGB32, false},
@@ -200,6 +203,7 @@ TEST(PngWriter, ReusedBetweenImagesOfDifferentShapes)
             QImage decoded;
             ASSERT_TRUE(decoded.loadFromData(encode(writer, image), "PNG")) << size.height();
             EXPECT_EQ(difference(decoded, image).first, 0) << size.height();
+            writer.prepare(QSize(1280, 800));
         }
     }
 }
