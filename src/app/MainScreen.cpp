@@ -34,8 +34,9 @@ QScreen *find(const KeyboardFocus *focus)
                 return screen;
         }
     }
-    if (QScreen *screen = QGuiApplication::screenAt(QCursor::pos()))
-        return screen;
+    QScreen *underPointer = focus ? focus->screenUnderPointer() : QGuiApplication::screenAt(QCursor::pos());
+    if (underPointer)
+        return underPointer;
     return QGuiApplication::primaryScreen();
 }
 

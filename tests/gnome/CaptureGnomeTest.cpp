@@ -1,6 +1,7 @@
 #include "gnome/GnomeQuillet.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -81,6 +82,14 @@ protected:
         return found;
     }
 
+    static bool setAnimations(bool on)
+    {
+        return QProcess::execute(QStringLiteral("gsettings"),
+                   {QStringLiteral("set"), QStringLiteral("org.gnome.desktop.interface"),
+                       QStringLiteral("enable-animations"), on ? QStringLiteral("true") : QStringLiteral("false")})
+            == 0;
+    }
+
     static inline GnomeQuillet *s_quillet = nullptr;
     static inline RemoteInput *s_input = nullptr;
 };
@@ -117,6 +126,29 @@ TEST_F(CaptureGnomeTest, RegionDraggedOnTheOverlayIsSavedFromWhatTheUserSaw)
         EXPECT_TRUE(TestSupport::waitUntil([&] { return stillScreen() == before; }));
     }
     EXPECT_EQ(portalLeftovers(), QStringList());
+}
+
+TEST_F(CaptureGnomeTest, DelayedCaptureLeavesTheCountdownOutOfThePicture)
+{
+    // The session runs without animations; a user's GNOME animates a
+    // closing window, and the badge must be off the screen all the same.
+    for (const bool animated : {true, false}) {
+        ASSERT_TRUE(setAnimations(animated));
+        s_quillet->removeFiles();
+        const QRect main = QGuiApplication::primaryScreen()->geometry();
+        const QImage before = stillScreen();
+        ASSERT_EQ(GnomeQuillet::run({QStringLiteral("--capture"), QStringLiteral("fullscreen"),
+                      QStringLiteral("--delay"), QStringLiteral("1")}),
+            0);
+        EXPECT_TRUE(TestSupport::waitUntil([&] { return pixels(shellScreenshot()) != before; })) << "no countdown";
+        const QStringList saved = s_quillet->waitForFiles(1);
+        ASSERT_EQ(saved.size(), 1);
+        const QImage shot = pixels(QImage(saved.first()));
+        const QImage after = stillScreen();
+        EXPECT_TRUE(shot == before.copy(main) || shot == after.copy(main))
+            << "the countdown is in the picture (animated: " << animated << ")";
+    }
+    EXPECT_TRUE(setAnimations(false));
 }
 
 TEST_F(CaptureGnomeTest, EscapeOnTheOverlayCancelsWithoutAFileOrATrace)

@@ -30,3 +30,6 @@ quillet_add_test(NoTrayGnomeTest LABEL gnome SOURCES gnome/DesktopGnomeTest.cpp 
 quillet_add_gnome_test(ScrollGnomeTest --portals)
 target_compile_definitions(ScrollGnomeTest PRIVATE TEST_WINDOW="$<TARGET_FILE:test-window>")
 add_dependencies(ScrollGnomeTest test-window)
+
+# Two displays of different sizes, side by side.
+quillet_add_gnome_test(DisplaysGnomeTest --portals --tray --size 1280x800 --size 1024x768)

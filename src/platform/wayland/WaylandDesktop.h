@@ -5,6 +5,10 @@
 #include "platform/WindowActivator.h"
 #include "platform/WindowList.h"
 
+#include <QObject>
+#include <QPointer>
+#include <QWindow>
+
 // What a Wayland compositor keeps to itself: other programs' windows and
 // the focus. The small answers that follow from it live here.
 
@@ -18,11 +22,25 @@ public:
     bool keepsWindowPositions() const override { return false; }
 };
 
-// Wayland tells no program which window of another holds the focus.
-class WaylandKeyboardFocus : public KeyboardFocus
+// Wayland tells no program which window of another holds the focus, nor
+// where the pointer is unless it is over a window of its own: Qt's cursor
+// position is then only where it was last seen, and on GNOME, which reports
+// every window at 0,0, not even that. The pointer's screen is known while
+// it is over one of our windows (an overlay covers each screen), and is
+// then that window's screen; elsewhere it is not known.
+class WaylandKeyboardFocus : public QObject, public KeyboardFocus
 {
 public:
+    WaylandKeyboardFocus();
+
     std::optional<QRect> focusedWindowFrame() const override { return std::nullopt; }
+    QScreen *screenUnderPointer() const override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QPointer<QWindow> m_underPointer;
 };
 
 // The compositor decides about focus; asking is all a client can do.
