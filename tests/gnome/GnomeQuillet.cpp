@@ -21,16 +21,19 @@ QString GnomeQuillet::shots()
     return GnomeTestSupport::sessionHome() + QStringLiteral("/shots");
 }
 
-bool GnomeQuillet::start(const QJsonObject &extra)
+bool GnomeQuillet::start(const QJsonObject &extra, const QProcessEnvironment &environment)
 {
     QDir().mkpath(shots());
     QJsonObject keys{{"hasCompletedOnboarding", true}, {"savePath", shots()}, {"playSound", false},
         {"showPreviewThumbnail", false}};
     for (auto it = extra.begin(); it != extra.end(); ++it)
         keys[it.key()] = it.value();
-    const QString config = GnomeTestSupport::sessionHome() + QStringLiteral("/.config/quillet");
+    const QString config = environment.value(QStringLiteral("XDG_CONFIG_HOME"),
+                               GnomeTestSupport::sessionHome() + QStringLiteral("/.config"))
+        + QStringLiteral("/quillet");
     QDir().mkpath(config);
     EXPECT_TRUE(TestSupport::writeFile(config + QStringLiteral("/defaults.json"), QJsonDocument(keys).toJson()));
+    m_process.setProcessEnvironment(environment);
     m_process.start(QStringLiteral(QUILLET_BINARY), {});
     m_process.waitForStarted();
     const bool ready = TestSupport::waitUntil([this] {

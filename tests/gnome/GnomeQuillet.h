@@ -19,8 +19,10 @@ public:
     // Seeds defaults.json with the keys every case starts from (onboarding
     // done, no sound, no preview, saved to shots()), which `extra` adds to
     // or replaces. Returns once quillet owns its bus name: from then on a
-    // forwarded capture reaches it.
-    [[nodiscard]] bool start(const QJsonObject &extra = {});
+    // forwarded capture reaches it. Its settings file goes under the
+    // environment's XDG_CONFIG_HOME.
+    [[nodiscard]] bool start(const QJsonObject &extra = {},
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
     void stop();
     bool isRunning() const { return m_process.state() == QProcess::Running; }
     // What it printed so far, both streams.
