@@ -37,7 +37,7 @@ QScreen *find(const KeyboardFocus *focus)
     QScreen *underPointer = focus ? focus->screenUnderPointer() : QGuiApplication::screenAt(QCursor::pos());
     if (underPointer)
         return underPointer;
-    return QGuiApplication::primaryScreen();
+    return focus ? focus->mainScreen() : QGuiApplication::primaryScreen();
 }
 
 } // namespace MainScreen

@@ -18,4 +18,6 @@ public:
     // The screen the pointer is on now, or null when the platform cannot
     // tell; never where it was some time ago.
     virtual QScreen *screenUnderPointer() const;
+    // The desktop's main (primary) display.
+    virtual QScreen *mainScreen() const;
 };

@@ -25,3 +25,8 @@ QScreen *KeyboardFocus::screenUnderPointer() const
 {
     return QGuiApplication::screenAt(QCursor::pos());
 }
+
+QScreen *KeyboardFocus::mainScreen() const
+{
+    return QGuiApplication::primaryScreen();
+}

@@ -1,6 +1,7 @@
 #include "gnome/GnomeQuillet.h"
 
 #include <QGuiApplication>
+#include <QProcess>
 #include <QScreen>
 
 #include <gtest/gtest.h>
@@ -119,4 +120,29 @@ TEST_F(DisplaysGnomeTest, FullscreenTakesThePrimaryDisplayWhereThePointerIsNotKn
         ASSERT_EQ(saved.size(), 1);
         EXPECT_EQ(pixels(QImage(saved.first())), now.copy(primary())) << "pointer at " << pointer.x();
     }
+}
+
+// Run last: the session keeps the new primary display.
+TEST_F(DisplaysGnomeTest, FullscreenFollowsThePrimaryDisplayTheUserChoseInGnome)
+{
+    QString secondName;
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        if (screen->geometry() == second())
+            secondName = screen->name();
+    }
+    ASSERT_EQ(QProcess::execute(QStringLiteral(GNOME_SUPPORT_DIR "/set-primary-monitor"), {secondName}), 0);
+    // The pointer over nothing of quillet's, on the display Qt calls primary.
+    ASSERT_TRUE(s_input->moveTo(primary().center()));
+    const QImage now = stillScreen();
+    // Quillet hears of the change on its own time: a capture may still come
+    // from before it.
+    QImage shot;
+    EXPECT_TRUE(TestSupport::waitUntil([&] {
+        s_quillet->removeFiles();
+        if (!runCapture("fullscreen") || s_quillet->waitForFiles(1).isEmpty())
+            return false;
+        shot = pixels(QImage(s_quillet->files().first()));
+        return shot.size() == second().size();
+    })) << "the capture stayed on " << shot.width() << "x" << shot.height();
+    EXPECT_EQ(shot, now.copy(second()));
 }

@@ -33,3 +33,4 @@ add_dependencies(ScrollGnomeTest test-window)
 
 # Two displays of different sizes, side by side.
 quillet_add_gnome_test(DisplaysGnomeTest --portals --tray --size 1280x800 --size 1024x768)
+target_compile_definitions(DisplaysGnomeTest PRIVATE GNOME_SUPPORT_DIR="${CMAKE_CURRENT_SOURCE_DIR}/support/gnome")

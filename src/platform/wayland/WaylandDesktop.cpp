@@ -16,7 +16,8 @@ void WaylandWindowActivator::activate(WId window)
     }
 }
 
-WaylandKeyboardFocus::WaylandKeyboardFocus()
+WaylandKeyboardFocus::WaylandKeyboardFocus(std::shared_ptr<const WaylandOutputs> outputs)
+    : m_outputs(std::move(outputs))
 {
     if (qGuiApp)
         qGuiApp->installEventFilter(this);

@@ -4,10 +4,13 @@
 #include "platform/KeyboardFocus.h"
 #include "platform/WindowActivator.h"
 #include "platform/WindowList.h"
+#include "platform/wayland/WaylandOutputs.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QWindow>
+
+#include <memory>
 
 // What a Wayland compositor keeps to itself: other programs' windows and
 // the focus. The small answers that follow from it live here.
@@ -31,15 +34,17 @@ public:
 class WaylandKeyboardFocus : public QObject, public KeyboardFocus
 {
 public:
-    WaylandKeyboardFocus();
+    explicit WaylandKeyboardFocus(std::shared_ptr<const WaylandOutputs> outputs);
 
     std::optional<QRect> focusedWindowFrame() const override { return std::nullopt; }
     QScreen *screenUnderPointer() const override;
+    QScreen *mainScreen() const override { return m_outputs->primaryScreen(); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    std::shared_ptr<const WaylandOutputs> m_outputs;
     QPointer<QWindow> m_underPointer;
 };
 
