@@ -39,39 +39,6 @@ protected:
             std::cerr << "quillet's output:\n" << s_quillet->output().constData() << std::endl;
     }
 
-    // The screen while nothing of quillet's shows. The top bar's clock may
-    // turn over between two pictures: a picture is taken until two agree.
-    static QImage stillScreen()
-    {
-        QImage last;
-        QImage found;
-        TestSupport::waitUntil([&] {
-            const QImage now = pixels(shellScreenshot());
-            if (!now.isNull() && now == last)
-                found = now;
-            last = now;
-            return !found.isNull();
-        });
-        return found;
-    }
-    // Waits until an overlay covers the screen: its corners differ from
-    // `before` and the picture has settled.
-    static bool waitForOverlay(const QImage &before)
-    {
-        QImage last;
-        return TestSupport::waitUntil([&] {
-            const QImage now = pixels(shellScreenshot());
-            bool covered = !now.isNull();
-            for (const QScreen *screen : QGuiApplication::screens()) {
-                const QRect g = screen->geometry();
-                for (const QPoint p : {g.topLeft() + QPoint(5, 40), g.bottomRight() - QPoint(5, 5)})
-                    covered = covered && now.pixel(p) != before.pixel(p);
-            }
-            const bool settled = covered && now == last;
-            last = now;
-            return settled;
-        });
-    }
     // The portal writes its picture into the user's folders; quillet must
     // have taken every one away.
     static QStringList portalLeftovers()
@@ -96,7 +63,7 @@ protected:
 
 TEST_F(CaptureGnomeTest, FullscreenCommandSavesTheWholeScreenAsTheCompositorShowsIt)
 {
-    const QImage before = stillScreen();
+    const QImage before = GnomeQuillet::stillScreen();
     ASSERT_EQ(GnomeQuillet::run({QStringLiteral("--capture"), QStringLiteral("fullscreen")}), 0);
     const QStringList saved = s_quillet->waitForFiles(1);
     ASSERT_EQ(saved.size(), 1);
@@ -104,7 +71,7 @@ TEST_F(CaptureGnomeTest, FullscreenCommandSavesTheWholeScreenAsTheCompositorShow
     const QRect main = QGuiApplication::primaryScreen()->geometry();
     const QImage shot = pixels(QImage(saved.first()));
     EXPECT_EQ(shot.size(), main.size());
-    EXPECT_TRUE(shot == before.copy(main) || shot == stillScreen().copy(main))
+    EXPECT_TRUE(shot == before.copy(main) || shot == GnomeQuillet::stillScreen().copy(main))
         << "the saved screen differs from the compositor's";
     EXPECT_EQ(portalLeftovers(), QStringList());
 }
@@ -114,16 +81,16 @@ TEST_F(CaptureGnomeTest, RegionDraggedOnTheOverlayIsSavedFromWhatTheUserSaw)
     // Across the top bar's text, so that a misplaced region shows.
     for (const QRect region : {QRect(QPoint(20, 4), QSize(400, 300))}) {
         s_quillet->removeFiles();
-        const QImage before = stillScreen();
+        const QImage before = GnomeQuillet::stillScreen();
         ASSERT_EQ(GnomeQuillet::run({QStringLiteral("--capture"), QStringLiteral("region")}), 0);
         // The overlay shows the frozen screen dimmed: the screen changes.
-        ASSERT_TRUE(waitForOverlay(before)) << "no overlay covered the screens";
+        ASSERT_TRUE(GnomeQuillet::waitForOverlays(before)) << "no overlay covered the screens";
         ASSERT_TRUE(s_input->drag(region.topLeft(), region.topLeft() + QPoint(region.width(), region.height())));
         const QStringList saved = s_quillet->waitForFiles(1);
         ASSERT_EQ(saved.size(), 1);
         EXPECT_EQ(pixels(QImage(saved.first())), before.copy(region)) << "region not as shown at " << region.x();
         // And the overlays are gone from the screens again.
-        EXPECT_TRUE(TestSupport::waitUntil([&] { return stillScreen() == before; }));
+        EXPECT_TRUE(TestSupport::waitUntil([&] { return GnomeQuillet::stillScreen() == before; }));
     }
     EXPECT_EQ(portalLeftovers(), QStringList());
 }
@@ -136,7 +103,7 @@ TEST_F(CaptureGnomeTest, DelayedCaptureLeavesTheCountdownOutOfThePicture)
         ASSERT_TRUE(setAnimations(animated));
         s_quillet->removeFiles();
         const QRect main = QGuiApplication::primaryScreen()->geometry();
-        const QImage before = stillScreen();
+        const QImage before = GnomeQuillet::stillScreen();
         ASSERT_EQ(GnomeQuillet::run({QStringLiteral("--capture"), QStringLiteral("fullscreen"),
                       QStringLiteral("--delay"), QStringLiteral("1")}),
             0);
@@ -144,7 +111,7 @@ TEST_F(CaptureGnomeTest, DelayedCaptureLeavesTheCountdownOutOfThePicture)
         const QStringList saved = s_quillet->waitForFiles(1);
         ASSERT_EQ(saved.size(), 1);
         const QImage shot = pixels(QImage(saved.first()));
-        const QImage after = stillScreen();
+        const QImage after = GnomeQuillet::stillScreen();
         EXPECT_TRUE(shot == before.copy(main) || shot == after.copy(main))
             << "the countdown is in the picture (animated: " << animated << ")";
     }
@@ -153,11 +120,11 @@ TEST_F(CaptureGnomeTest, DelayedCaptureLeavesTheCountdownOutOfThePicture)
 
 TEST_F(CaptureGnomeTest, EscapeOnTheOverlayCancelsWithoutAFileOrATrace)
 {
-    const QImage before = stillScreen();
+    const QImage before = GnomeQuillet::stillScreen();
     ASSERT_EQ(GnomeQuillet::run({QStringLiteral("--capture"), QStringLiteral("region")}), 0);
-    ASSERT_TRUE(waitForOverlay(before)) << "no overlay covered the screen";
+    ASSERT_TRUE(GnomeQuillet::waitForOverlays(before)) << "no overlay covered the screen";
     ASSERT_TRUE(s_input->keys({Keysym::Escape}));
-    EXPECT_TRUE(TestSupport::waitUntil([&] { return stillScreen() == before; })) << "the overlay stayed";
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return GnomeQuillet::stillScreen() == before; })) << "the overlay stayed";
     // The next capture's file is the only one: the cancelled one wrote none.
     ASSERT_EQ(GnomeQuillet::run({QStringLiteral("--capture"), QStringLiteral("fullscreen")}), 0);
     s_quillet->waitForFiles(1);
@@ -169,13 +136,13 @@ TEST_F(CaptureGnomeTest, EscapeOnTheOverlayCancelsWithoutAFileOrATrace)
 
 TEST_F(CaptureGnomeTest, WindowCaptureSaysPlainlyThatThisDesktopHasNone)
 {
-    const QImage before = stillScreen();
+    const QImage before = GnomeQuillet::stillScreen();
     ASSERT_EQ(GnomeQuillet::run({QStringLiteral("--capture"), QStringLiteral("window")}), 0);
     // An alert comes up in front...
     ASSERT_TRUE(TestSupport::waitUntil([&] { return pixels(shellScreenshot()) != before; })) << "no alert";
     // ...and goes with Return, leaving no file behind.
     ASSERT_TRUE(s_input->keys({Keysym::Return}));
-    EXPECT_TRUE(TestSupport::waitUntil([&] { return stillScreen() == before; }));
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return GnomeQuillet::stillScreen() == before; }));
     EXPECT_TRUE(s_quillet->files().isEmpty());
     EXPECT_TRUE(s_quillet->isRunning());
 }

@@ -47,32 +47,6 @@ protected:
         }
         return {};
     }
-    // The whole layout while nothing of quillet's shows: two pictures that agree.
-    static QImage stillScreen()
-    {
-        QImage last;
-        QImage found;
-        TestSupport::waitUntil([&] {
-            const QImage now = pixels(shellScreenshot());
-            if (!now.isNull() && now == last)
-                found = now;
-            last = now;
-            return !found.isNull();
-        });
-        return found;
-    }
-    // The overlay on `display` has come up and settled.
-    static bool waitForOverlay(const QImage &before, const QRect &display)
-    {
-        QImage last;
-        return TestSupport::waitUntil([&] {
-            const QImage now = pixels(shellScreenshot());
-            const QPoint probe = display.bottomRight() - QPoint(5, 5);
-            const bool settled = !now.isNull() && now.pixel(probe) != before.pixel(probe) && now == last;
-            last = now;
-            return settled;
-        });
-    }
     static bool runCapture(const char *mode)
     {
         return GnomeQuillet::run({QStringLiteral("--capture"), QString::fromLatin1(mode)}) == 0;
@@ -85,9 +59,9 @@ protected:
 TEST_F(DisplaysGnomeTest, RegionDraggedOnTheSecondDisplayIsExactlyWhatItShowed)
 {
     ASSERT_TRUE(s_input->moveTo(second().center()));
-    const QImage before = stillScreen();
+    const QImage before = GnomeQuillet::stillScreen();
     ASSERT_TRUE(runCapture("region"));
-    ASSERT_TRUE(waitForOverlay(before, second())) << "no overlay on the second display";
+    ASSERT_TRUE(GnomeQuillet::waitForOverlays(before)) << "no overlay on the second display";
     // Near the display's left edge, where a misplaced cut shows the first
     // display's pixels.
     const QRect region(second().topLeft() + QPoint(3, 20), QSize(500, 300));
@@ -103,18 +77,18 @@ TEST_F(DisplaysGnomeTest, FullscreenTakesThePrimaryDisplayWhereThePointerIsNotKn
 {
     // The pointer was last seen by quillet on the second display, over its
     // overlay; it has moved on since, over nothing of quillet's.
-    const QImage before = stillScreen();
+    const QImage before = GnomeQuillet::stillScreen();
     ASSERT_TRUE(s_input->moveTo(second().center()));
     ASSERT_TRUE(runCapture("region"));
-    ASSERT_TRUE(waitForOverlay(before, second()));
+    ASSERT_TRUE(GnomeQuillet::waitForOverlays(before));
     ASSERT_TRUE(s_input->moveTo(second().center() + QPoint(10, 10)));
     ASSERT_TRUE(s_input->keys({Keysym::Escape}));
-    ASSERT_TRUE(TestSupport::waitUntil([&] { return stillScreen() == before; })) << "the overlay stayed";
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return GnomeQuillet::stillScreen() == before; })) << "the overlay stayed";
 
     for (const QPoint pointer : {primary().center(), second().center()}) {
         s_quillet->removeFiles();
         ASSERT_TRUE(s_input->moveTo(pointer));
-        const QImage now = stillScreen();
+        const QImage now = GnomeQuillet::stillScreen();
         ASSERT_TRUE(runCapture("fullscreen"));
         const QStringList saved = s_quillet->waitForFiles(1);
         ASSERT_EQ(saved.size(), 1);
@@ -133,7 +107,7 @@ TEST_F(DisplaysGnomeTest, FullscreenFollowsThePrimaryDisplayTheUserChoseInGnome)
     ASSERT_EQ(QProcess::execute(QStringLiteral(GNOME_SUPPORT_DIR "/set-primary-monitor"), {secondName}), 0);
     // The pointer over nothing of quillet's, on the display Qt calls primary.
     ASSERT_TRUE(s_input->moveTo(primary().center()));
-    const QImage now = stillScreen();
+    const QImage now = GnomeQuillet::stillScreen();
     // Quillet hears of the change on its own time: a capture may still come
     // from before it.
     QImage shot;

@@ -4,7 +4,9 @@
 #include <QDBusConnectionInterface>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QJsonDocument>
+#include <QScreen>
 
 GnomeQuillet::GnomeQuillet()
 {
@@ -88,4 +90,35 @@ void GnomeQuillet::removeFiles() const
 {
     for (const QString &file : files())
         QFile::remove(file);
+}
+
+QImage GnomeQuillet::stillScreen()
+{
+    QImage last;
+    QImage found;
+    TestSupport::waitUntil([&] {
+        const QImage now = GnomeTestSupport::pixels(GnomeTestSupport::shellScreenshot());
+        if (!now.isNull() && now == last)
+            found = now;
+        last = now;
+        return !found.isNull();
+    });
+    return found;
+}
+
+bool GnomeQuillet::waitForOverlays(const QImage &before)
+{
+    QImage last;
+    return TestSupport::waitUntil([&] {
+        const QImage now = GnomeTestSupport::pixels(GnomeTestSupport::shellScreenshot());
+        bool covered = !now.isNull();
+        for (const QScreen *screen : QGuiApplication::screens()) {
+            const QRect g = screen->geometry();
+            for (const QPoint p : {g.topLeft() + QPoint(5, 40), g.bottomRight() - QPoint(5, 5)})
+                covered = covered && now.pixel(p) != before.pixel(p);
+        }
+        const bool settled = covered && now == last;
+        last = now;
+        return settled;
+    });
 }

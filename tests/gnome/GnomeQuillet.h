@@ -37,6 +37,13 @@ public:
     QStringList waitForFiles(int count) const;
     void removeFiles() const;
 
+    // The whole screen while nothing of quillet's shows. The top bar's clock
+    // may turn over between two pictures: taken until two agree.
+    static QImage stillScreen();
+    // Waits until overlays cover every display (corners differ from
+    // `before`) and the picture has settled.
+    static bool waitForOverlays(const QImage &before);
+
 private:
     QProcess m_process;
     QByteArray m_output;
