@@ -10,7 +10,8 @@
 using namespace GnomeTestSupport;
 
 // Captures on GNOME Wayland through the Screenshot portal, one session for
-// every case: what quillet saves equals the compositor's own picture.
+// every case, on two displays of different sizes side by side: what quillet
+// saves equals the compositor's own picture.
 class CaptureGnomeTest : public ::testing::Test
 {
 protected:
@@ -47,6 +48,20 @@ protected:
         for (const QString &folder : {sessionHome(), sessionHome() + QStringLiteral("/Pictures")})
             found += QDir(folder).entryList({QStringLiteral("Screenshot*.png")}, QDir::Files);
         return found;
+    }
+
+    static QRect primary() { return QGuiApplication::primaryScreen()->geometry(); }
+    static QRect second()
+    {
+        for (const QScreen *screen : QGuiApplication::screens()) {
+            if (screen != QGuiApplication::primaryScreen())
+                return screen->geometry();
+        }
+        return {};
+    }
+    static bool run(const char *mode)
+    {
+        return GnomeQuillet::run({QStringLiteral("--capture"), QString::fromLatin1(mode)}) == 0;
     }
 
     static bool setAnimations(bool on)
@@ -145,4 +160,67 @@ TEST_F(CaptureGnomeTest, WindowCaptureSaysPlainlyThatThisDesktopHasNone)
     EXPECT_TRUE(TestSupport::waitUntil([&] { return GnomeQuillet::stillScreen() == before; }));
     EXPECT_TRUE(s_quillet->files().isEmpty());
     EXPECT_TRUE(s_quillet->isRunning());
+}
+
+TEST_F(CaptureGnomeTest, RegionDraggedOnTheSecondDisplayIsExactlyWhatItShowed)
+{
+    ASSERT_TRUE(s_input->moveTo(second().center()));
+    const QImage before = GnomeQuillet::stillScreen();
+    ASSERT_TRUE(run("region"));
+    ASSERT_TRUE(GnomeQuillet::waitForOverlays(before)) << "no overlay on the second display";
+    // Near the display's left edge, where a misplaced cut shows the first
+    // display's pixels.
+    const QRect region(second().topLeft() + QPoint(3, 20), QSize(500, 300));
+    ASSERT_TRUE(s_input->drag(region.topLeft(), region.topLeft() + QPoint(region.width(), region.height())));
+    const QStringList saved = s_quillet->waitForFiles(1);
+    ASSERT_EQ(saved.size(), 1);
+    const QImage shot = pixels(QImage(saved.first()));
+    EXPECT_EQ(shot.size(), region.size());
+    EXPECT_EQ(shot, before.copy(region)) << "the region differs from the compositor's picture";
+}
+
+TEST_F(CaptureGnomeTest, FullscreenTakesThePrimaryDisplayWhereThePointerIsNotKnown)
+{
+    // The pointer was last seen by quillet on the second display, over its
+    // overlay; it has moved on since, over nothing of quillet's.
+    const QImage before = GnomeQuillet::stillScreen();
+    ASSERT_TRUE(s_input->moveTo(second().center()));
+    ASSERT_TRUE(run("region"));
+    ASSERT_TRUE(GnomeQuillet::waitForOverlays(before));
+    ASSERT_TRUE(s_input->moveTo(second().center() + QPoint(10, 10)));
+    ASSERT_TRUE(s_input->keys({Keysym::Escape}));
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return GnomeQuillet::stillScreen() == before; })) << "the overlay stayed";
+
+    for (const QPoint pointer : {primary().center(), second().center()}) {
+        s_quillet->removeFiles();
+        ASSERT_TRUE(s_input->moveTo(pointer));
+        const QImage now = GnomeQuillet::stillScreen();
+        ASSERT_TRUE(run("fullscreen"));
+        const QStringList saved = s_quillet->waitForFiles(1);
+        ASSERT_EQ(saved.size(), 1);
+        EXPECT_EQ(pixels(QImage(saved.first())), now.copy(primary())) << "pointer at " << pointer.x();
+    }
+}
+
+// Run last: the session keeps the new primary display.
+TEST_F(CaptureGnomeTest, FullscreenFollowsThePrimaryDisplayTheUserChoseInGnome)
+{
+    QString secondName;
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        if (screen->geometry() == second())
+            secondName = screen->name();
+    }
+    ASSERT_EQ(QProcess::execute(QStringLiteral(GNOME_SUPPORT_DIR "/set-primary-monitor"), {secondName}), 0);
+    // The pointer over nothing of quillet's, on the display Qt calls primary.
+    ASSERT_TRUE(s_input->moveTo(primary().center()));
+    // Quillet hears of the change, and GNOME moves its top bar over, each
+    // in its own time: a capture may still come from before.
+    QImage shot;
+    EXPECT_TRUE(TestSupport::waitUntil([&] {
+        s_quillet->removeFiles();
+        if (!run("fullscreen") || s_quillet->waitForFiles(1).isEmpty())
+            return false;
+        shot = pixels(QImage(s_quillet->files().first()));
+        return shot == GnomeQuillet::stillScreen().copy(second());
+    })) << "the capture is not the second display: " << shot.width() << "x" << shot.height();
 }

@@ -15,8 +15,10 @@ endfunction()
 
 # With a tray, so that no window stands in for the icon over the dialog.
 quillet_add_gnome_test(PermissionGnomeTest --portals --no-seed --tray)
-# With a tray, so that no window stands in for the icon over the captures.
-quillet_add_gnome_test(CaptureGnomeTest --portals --tray)
+# With a tray, so that no window stands in for the icon over the captures;
+# two displays of different sizes.
+quillet_add_gnome_test(CaptureGnomeTest --portals --tray --size 1280x800 --size 1024x768)
+target_compile_definitions(CaptureGnomeTest PRIVATE GNOME_SUPPORT_DIR="${CMAKE_CURRENT_SOURCE_DIR}/support/gnome")
 # GNOME's key bindings (gsd-media-keys runs them), tray and notifications.
 quillet_add_gnome_test(ShortcutsGnomeTest --portals --media-keys)
 # One source, two sessions: with the tray extension, and without it.
@@ -31,6 +33,3 @@ quillet_add_gnome_test(ScrollGnomeTest --portals)
 target_compile_definitions(ScrollGnomeTest PRIVATE TEST_WINDOW="$<TARGET_FILE:test-window>")
 add_dependencies(ScrollGnomeTest test-window)
 
-# Two displays of different sizes, side by side.
-quillet_add_gnome_test(DisplaysGnomeTest --portals --tray --size 1280x800 --size 1024x768)
-target_compile_definitions(DisplaysGnomeTest PRIVATE GNOME_SUPPORT_DIR="${CMAKE_CURRENT_SOURCE_DIR}/support/gnome")
