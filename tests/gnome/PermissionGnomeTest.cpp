@@ -97,10 +97,12 @@ TEST_F(PermissionGnomeTest, AfterARefusalACaptureSaysHowToGetItBackAndItsButtonA
     ASSERT_NE(input, nullptr);
     const QImage desktop = belowTopBar();
 
-    // GNOME asks nothing after a refusal: the alert is Quillet's, and
-    // Escape dismisses it with nothing captured and the refusal kept.
+    // GNOME asks nothing after a refusal: the alert is Quillet's, a second
+    // capture adds no second one, and one Escape dismisses it with nothing
+    // captured and the refusal kept.
     ASSERT_EQ(GnomeQuillet::run({QStringLiteral("--capture"), QStringLiteral("fullscreen")}), 0);
     ASSERT_TRUE(TestSupport::waitUntil([&] { return belowTopBar() != desktop; })) << "no alert";
+    ASSERT_EQ(GnomeQuillet::run({QStringLiteral("--capture"), QStringLiteral("region")}), 0);
     ASSERT_TRUE(input->keys({Keysym::Escape}));
     EXPECT_TRUE(TestSupport::waitUntil([&] { return belowTopBar() == desktop; })) << "the alert stayed";
     EXPECT_EQ(storedAnswer(), QLatin1String("no"));

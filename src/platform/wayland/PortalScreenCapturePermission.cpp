@@ -95,7 +95,7 @@ bool PortalScreenCapturePermission::request()
 
 void PortalScreenCapturePermission::showRefusal()
 {
-    if (m_refusal) {
+    if (m_refusal && m_refusal->isVisible()) {
         m_refusal->raise();
         m_refusal->activateWindow();
         return;
