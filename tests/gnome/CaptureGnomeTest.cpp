@@ -1,9 +1,12 @@
 #include "gnome/GnomeQuillet.h"
 
+#include "platform/wayland/WaylandDesktop.h"
+
 #include <QDir>
 #include <QProcess>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -205,6 +208,28 @@ TEST_F(CaptureGnomeTest, FullscreenTakesThePrimaryDisplayWhereThePointerIsNotKno
         ASSERT_EQ(saved.size(), 1);
         EXPECT_EQ(pixels(QImage(saved.first())), now.copy(primary())) << "pointer at " << pointer.x();
     }
+}
+
+// In this process: GNOME says where the pointer is only while it is over a
+// window of ours.
+TEST_F(CaptureGnomeTest, ThePointersDisplayIsKnownOnlyOverAWindowOfOurs)
+{
+    WaylandKeyboardFocus focus(std::make_shared<WaylandOutputs>());
+    QScreen *screen = QGuiApplication::screens().value(1);
+    ASSERT_NE(screen, nullptr);
+    QWidget window;
+    window.setScreen(screen);
+    window.setGeometry(screen->geometry());
+    window.showFullScreen();
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return window.width() == screen->geometry().width(); }));
+    ASSERT_TRUE(s_input->moveTo(screen->geometry().center()));
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return focus.screenUnderPointer() == screen; }));
+    ASSERT_TRUE(s_input->moveTo(primary().center()));
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return focus.screenUnderPointer() == nullptr; })) << "a stale display";
+    ASSERT_TRUE(s_input->moveTo(screen->geometry().center()));
+    ASSERT_TRUE(TestSupport::waitUntil([&] { return focus.screenUnderPointer() == screen; }));
+    window.hide();
+    EXPECT_EQ(focus.screenUnderPointer(), nullptr) << "a window gone with the pointer on it";
 }
 
 // Run last: the session keeps the new primary display.
