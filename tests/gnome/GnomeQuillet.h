@@ -37,8 +37,8 @@ public:
     QStringList waitForFiles(int count) const;
     void removeFiles() const;
 
-    // The whole screen while nothing of quillet's shows. The top bar's clock
-    // may turn over between two pictures: taken until two agree.
+    // The whole screen once it is still: taken until two pictures agree, so
+    // that nothing caught halfway (a window closing) counts.
     static QImage stillScreen();
     // Waits until overlays cover every display (corners differ from
     // `before`) and the picture has settled.
