@@ -34,9 +34,10 @@ QScreen *find(const KeyboardFocus *focus)
                 return screen;
         }
     }
-    if (QScreen *screen = QGuiApplication::screenAt(QCursor::pos()))
-        return screen;
-    return QGuiApplication::primaryScreen();
+    QScreen *underPointer = focus ? focus->screenUnderPointer() : QGuiApplication::screenAt(QCursor::pos());
+    if (underPointer)
+        return underPointer;
+    return focus ? focus->mainScreen() : QGuiApplication::primaryScreen();
 }
 
 } // namespace MainScreen

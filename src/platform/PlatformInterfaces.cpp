@@ -7,6 +7,9 @@
 #include "platform/WindowActivator.h"
 #include "platform/WindowList.h"
 
+#include <QCursor>
+#include <QGuiApplication>
+
 // The interfaces' destructors live here so their vtables have one home.
 DisplayServer::~DisplayServer() = default;
 ScreenGrabber::~ScreenGrabber() = default;
@@ -16,3 +19,14 @@ WindowActivator::~WindowActivator() = default;
 LoginItems::~LoginItems() = default;
 ScrollWheel::~ScrollWheel() = default;
 ScreenCast::~ScreenCast() = default;
+
+// Where the display server reports the pointer wherever it is (X11).
+QScreen *KeyboardFocus::screenUnderPointer() const
+{
+    return QGuiApplication::screenAt(QCursor::pos());
+}
+
+QScreen *KeyboardFocus::mainScreen() const
+{
+    return QGuiApplication::primaryScreen();
+}

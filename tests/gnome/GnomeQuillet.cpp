@@ -4,7 +4,9 @@
 #include <QDBusConnectionInterface>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QJsonDocument>
+#include <QScreen>
 
 GnomeQuillet::GnomeQuillet()
 {
@@ -21,16 +23,19 @@ QString GnomeQuillet::shots()
     return GnomeTestSupport::sessionHome() + QStringLiteral("/shots");
 }
 
-bool GnomeQuillet::start(const QJsonObject &extra)
+bool GnomeQuillet::start(const QJsonObject &extra, const QProcessEnvironment &environment)
 {
     QDir().mkpath(shots());
     QJsonObject keys{{"hasCompletedOnboarding", true}, {"savePath", shots()}, {"playSound", false},
         {"showPreviewThumbnail", false}};
     for (auto it = extra.begin(); it != extra.end(); ++it)
         keys[it.key()] = it.value();
-    const QString config = GnomeTestSupport::sessionHome() + QStringLiteral("/.config/quillet");
+    const QString config = environment.value(QStringLiteral("XDG_CONFIG_HOME"),
+                               GnomeTestSupport::sessionHome() + QStringLiteral("/.config"))
+        + QStringLiteral("/quillet");
     QDir().mkpath(config);
     EXPECT_TRUE(TestSupport::writeFile(config + QStringLiteral("/defaults.json"), QJsonDocument(keys).toJson()));
+    m_process.setProcessEnvironment(environment);
     m_process.start(QStringLiteral(QUILLET_BINARY), {});
     m_process.waitForStarted();
     const bool ready = TestSupport::waitUntil([this] {
@@ -85,4 +90,35 @@ void GnomeQuillet::removeFiles() const
 {
     for (const QString &file : files())
         QFile::remove(file);
+}
+
+QImage GnomeQuillet::stillScreen()
+{
+    QImage last;
+    QImage found;
+    TestSupport::waitUntil([&] {
+        const QImage now = GnomeTestSupport::pixels(GnomeTestSupport::shellScreenshot());
+        if (!now.isNull() && now == last)
+            found = now;
+        last = now;
+        return !found.isNull();
+    });
+    return found;
+}
+
+bool GnomeQuillet::waitForOverlays(const QImage &before)
+{
+    QImage last;
+    return TestSupport::waitUntil([&] {
+        const QImage now = GnomeTestSupport::pixels(GnomeTestSupport::shellScreenshot());
+        bool covered = !now.isNull();
+        for (const QScreen *screen : QGuiApplication::screens()) {
+            const QRect g = screen->geometry();
+            for (const QPoint p : {g.topLeft() + QPoint(5, 40), g.bottomRight() - QPoint(5, 5)})
+                covered = covered && now.pixel(p) != before.pixel(p);
+        }
+        const bool settled = covered && now == last;
+        last = now;
+        return settled;
+    });
 }

@@ -149,3 +149,28 @@ TEST_F(ShortcutsGnomeTest, TheRecorderMovesTheBindingAndOnlyTheNewCombinationCap
     backend->freeze();
     KeyboardShortcuts::resetState({std::make_shared<DefaultsStore>(), nullptr, nullptr});
 }
+
+// dconf reads from the database under the process's own XDG_CONFIG_HOME
+// but writes into the session's: a Quillet started with another one reads
+// an empty list, and must not write it back over the user's.
+TEST_F(ShortcutsGnomeTest, StartedWithAnotherConfigFolderItLeavesTheUsersShortcutsAlone)
+{
+    const QString users = QStringLiteral("/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom1/");
+    ASSERT_TRUE(GnomeSettings::open(customSchema, users)->setString(QStringLiteral("binding"), QStringLiteral("<Super>y")));
+    const QStringList list = customPaths() + QStringList{users};
+    GnomeSettings::open(QStringLiteral("org.gnome.settings-daemon.plugins.media-keys"))
+        ->setStrings(QStringLiteral("custom-keybindings"), list);
+    GnomeSettings::sync();
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), sessionHome() + QStringLiteral("/elsewhere"));
+    ASSERT_TRUE(quillet.start({}, environment));
+    // It says why it leaves its shortcuts alone, and each fails to register.
+    EXPECT_TRUE(TestSupport::waitUntil([&] {
+        const QString output = QString::fromUtf8(quillet.output());
+        return output.contains(QStringLiteral("XDG_CONFIG_HOME")) && output.contains(QStringLiteral("Error registering hotkey"));
+    })) << quillet.output().constData();
+    quillet.stop();
+    EXPECT_EQ(customPaths().join(u' ').toStdString(), list.join(u' ').toStdString());
+    EXPECT_EQ(bindingAt(users).value(2), "<Super>y");
+}

@@ -15,8 +15,10 @@ endfunction()
 
 # With a tray, so that no window stands in for the icon over the dialog.
 quillet_add_gnome_test(PermissionGnomeTest --portals --no-seed --tray)
-# With a tray, so that no window stands in for the icon over the captures.
-quillet_add_gnome_test(CaptureGnomeTest --portals --tray)
+# With a tray, so that no window stands in for the icon over the captures;
+# two displays of different sizes.
+quillet_add_gnome_test(CaptureGnomeTest --portals --tray --size 1280x800 --size 1024x768)
+target_compile_definitions(CaptureGnomeTest PRIVATE GNOME_SUPPORT_DIR="${CMAKE_CURRENT_SOURCE_DIR}/support/gnome")
 # GNOME's key bindings (gsd-media-keys runs them), tray and notifications.
 quillet_add_gnome_test(ShortcutsGnomeTest --portals --media-keys)
 # One source, two sessions: with the tray extension, and without it.
@@ -30,3 +32,4 @@ quillet_add_test(NoTrayGnomeTest LABEL gnome SOURCES gnome/DesktopGnomeTest.cpp 
 quillet_add_gnome_test(ScrollGnomeTest --portals)
 target_compile_definitions(ScrollGnomeTest PRIVATE TEST_WINDOW="$<TARGET_FILE:test-window>")
 add_dependencies(ScrollGnomeTest test-window)
+

@@ -86,7 +86,7 @@ std::optional<QStringList> GnomeHotkeyBackend::acceleratorsInUse()
 {
     const std::optional<QStringList> paths = m_store->customPaths();
     if (!paths) {
-        complainOnce(QStringLiteral("GNOME's custom keyboard shortcuts cannot be read"));
+        complainUnreadable();
         return std::nullopt;
     }
     QStringList accelerators = m_store->systemAccelerators();
@@ -142,7 +142,7 @@ void GnomeHotkeyBackend::flush()
         return;
     const std::optional<QStringList> paths = m_store->customPaths();
     if (!paths) {
-        complainOnce(QStringLiteral("GNOME's custom keyboard shortcuts cannot be read"));
+        complainUnreadable();
         return;
     }
     const std::map<QString, GnomeKeybindingStore::Custom> bindings = wanted();
@@ -179,6 +179,12 @@ void GnomeHotkeyBackend::scheduleFlush()
         return;
     m_flushScheduled = true;
     QTimer::singleShot(0, this, &GnomeHotkeyBackend::flush);
+}
+
+void GnomeHotkeyBackend::complainUnreadable()
+{
+    const QString reason = m_store->unreadableReason();
+    complainOnce(reason.isEmpty() ? QStringLiteral("GNOME's custom keyboard shortcuts cannot be read") : reason);
 }
 
 void GnomeHotkeyBackend::complainOnce(const QString &message)

@@ -75,6 +75,7 @@ private:
     std::optional<QStringList> acceleratorsInUse();
     void scheduleFlush();
     void complainOnce(const QString &message);
+    void complainUnreadable();
 
     std::unique_ptr<GnomeKeybindingStore> m_store;
     Keysyms m_keysyms;

@@ -2,6 +2,8 @@
 
 #include "platform/wayland/GnomeSettings.h"
 
+#include <QRandomGenerator>
+
 #include <map>
 
 namespace {
@@ -9,6 +11,8 @@ namespace {
 const QString mediaKeys = QStringLiteral("org.gnome.settings-daemon.plugins.media-keys");
 const QString customSchema = QStringLiteral("org.gnome.settings-daemon.plugins.media-keys.custom-keybinding");
 const QString customList = QStringLiteral("custom-keybindings");
+// A path of Quillet's that is never in the list: GNOME does not look at it.
+const QString probePath = QStringLiteral("/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/quillet-probe/");
 
 // Where the desktop keeps its own bindings.
 const QStringList systemSchemas{
@@ -27,8 +31,16 @@ public:
     {
     }
 
-    std::optional<QStringList> customPaths() override { return m_mediaKeys->strings(customList); }
-    bool setCustomPaths(const QStringList &paths) override { return m_mediaKeys->setStrings(customList, paths); }
+    std::optional<QStringList> customPaths() override
+    {
+        if (!readsWhatItWrites())
+            return std::nullopt;
+        return m_mediaKeys->strings(customList);
+    }
+    bool setCustomPaths(const QStringList &paths) override
+    {
+        return readsWhatItWrites() && m_mediaKeys->setStrings(customList, paths);
+    }
 
     std::optional<Custom> custom(const QString &path) override
     {
@@ -74,7 +86,44 @@ public:
 
     void sync() override { GnomeSettings::sync(); }
 
+    QString unreadableReason() const override
+    {
+        return m_readsWhatItWrites == false
+            ? QStringLiteral("GNOME's settings service keeps its settings elsewhere than this process reads them "
+                             "(was Quillet started with another XDG_CONFIG_HOME than the desktop?), so the list "
+                             "of custom keyboard shortcuts read here may not be yours and is not rewritten")
+            : QString();
+    }
+
 private:
+    // dconf reads from the database under this process's XDG_CONFIG_HOME
+    // but writes through the session's service into the service's own.
+    // Where the two differ, the list read here is not the user's, and
+    // writing it back would wipe theirs. A value of Quillet's own written,
+    // confirmed and read back tells; asked once.
+    bool readsWhatItWrites()
+    {
+        if (!m_readsWhatItWrites)
+            m_readsWhatItWrites = probe();
+        return *m_readsWhatItWrites;
+    }
+
+    bool probe()
+    {
+        GnomeSettings *settings = at(probePath);
+        const QString name = QStringLiteral("name");
+        const QString token = QString::number(QRandomGenerator::global()->generate64(), 36);
+        if (!settings || !settings->setString(name, token))
+            return false;
+        // Returns once the service has confirmed the write; reads then come
+        // from the database again, not from the writes on their way.
+        GnomeSettings::sync();
+        const bool same = settings->strings(name).value_or(QStringList{}).value(0) == token;
+        settings->reset(name);
+        GnomeSettings::sync();
+        return same;
+    }
+
     GnomeSettings *at(const QString &path)
     {
         auto found = m_custom.find(path);
@@ -85,6 +134,7 @@ private:
 
     std::unique_ptr<GnomeSettings> m_mediaKeys;
     std::map<QString, std::unique_ptr<GnomeSettings>> m_custom;
+    std::optional<bool> m_readsWhatItWrites;
 };
 
 } // namespace

@@ -33,6 +33,8 @@ public:
     virtual QStringList systemAccelerators() = 0;
     // Hands the writes to the settings service before the process ends.
     virtual void sync() {}
+    // Why customPaths() has nothing, in a sentence; empty when unknown.
+    virtual QString unreadableReason() const { return {}; }
 };
 
 // The store in the user's GSettings; none without GNOME's schemas or where

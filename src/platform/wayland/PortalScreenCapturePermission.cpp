@@ -7,6 +7,8 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 namespace {
@@ -71,6 +73,12 @@ bool PortalScreenCapturePermission::request()
         return true;
     if (m_pending)
         return false;
+    // After a refusal the portal answers at once and GNOME asks nothing:
+    // without a word from us a capture would simply do nothing.
+    if (readStore() == Stored::refused) {
+        showRefusal();
+        return false;
+    }
     auto *request = new PortalRequest(QStringLiteral("org.freedesktop.portal.Screenshot"),
         QStringLiteral("Screenshot"), {QString()}, {{QStringLiteral("interactive"), false}}, this);
     m_pending = request;
@@ -83,6 +91,40 @@ bool PortalScreenCapturePermission::request()
         request->deleteLater();
     });
     return false;
+}
+
+void PortalScreenCapturePermission::showRefusal()
+{
+    if (m_refusal && m_refusal->isVisible()) {
+        m_refusal->raise();
+        m_refusal->activateWindow();
+        return;
+    }
+    auto *alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Quillet"), refusalText());
+    alert->setInformativeText(refusalHint());
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton *grant = alert->addButton(QStringLiteral("Grant Access…"), QMessageBox::AcceptRole);
+    alert->addButton(QMessageBox::Cancel);
+    alert->setDefaultButton(grant);
+    connect(alert, &QMessageBox::finished, this, [this, alert, grant] {
+        if (alert->clickedButton() == grant)
+            openSystemSettings();
+    });
+    m_refusal = alert;
+    // Never modal: the capture flow that asked does not wait for the user.
+    alert->open();
+}
+
+QString PortalScreenCapturePermission::refusalText()
+{
+    return QStringLiteral("Screen Recording permission is required.");
+}
+
+QString PortalScreenCapturePermission::refusalHint()
+{
+    return QStringLiteral("GNOME was told not to let Quillet take screenshots, and does not ask again by itself. "
+                          "Choose \u201cGrant Access\u2026\u201d here or in Quillet\u2019s settings, then "
+                          "\u201cAllow\u201d in GNOME\u2019s question.");
 }
 
 void PortalScreenCapturePermission::openSystemSettings()

@@ -2,6 +2,7 @@
 
 #include "platform/Error.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QWindow>
 
@@ -13,6 +14,33 @@ void WaylandWindowActivator::activate(WId window)
             return;
         }
     }
+}
+
+WaylandKeyboardFocus::WaylandKeyboardFocus(std::shared_ptr<const WaylandOutputs> outputs)
+    : m_outputs(std::move(outputs))
+{
+    if (qGuiApp)
+        qGuiApp->installEventFilter(this);
+}
+
+QScreen *WaylandKeyboardFocus::screenUnderPointer() const
+{
+    // A window that went away with the pointer on it never saw it leave.
+    if (!m_underPointer || !m_underPointer->isVisible())
+        return nullptr;
+    return m_underPointer->screen();
+}
+
+bool WaylandKeyboardFocus::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched->isWindowType()) {
+        auto *window = static_cast<QWindow *>(watched);
+        if (event->type() == QEvent::Enter)
+            m_underPointer = window;
+        else if (event->type() == QEvent::Leave && m_underPointer == window)
+            m_underPointer = nullptr;
+    }
+    return false;
 }
 
 std::optional<QList<WindowInfo>> WaylandWindowList::frontToBack()

@@ -26,9 +26,11 @@ void WaylandDisplayServer::sync() const
     // Qt's wayland platform does a roundtrip for a sync: the compositor has
     // then seen every request, a window's unmapping included.
     QGuiApplication::sync();
-    // GNOME Shell still draws a closed window while its closing animation
-    // runs (150 ms in GNOME 43), and a screenshot taken meanwhile shows it:
-    // the countdown badge came out in delayed captures. Nothing of ours is
-    // on the screen by now, so waiting here is not seen.
+    // GNOME Shell takes an unmapped window off its stage only when it next
+    // draws a frame, and then lets it fade out (150 ms in GNOME 43); a
+    // screenshot meanwhile still shows it, and no client hears when either
+    // is over. The countdown badge was in delayed captures without this
+    // wait even with animations off. Nothing of ours is on the screen by
+    // now, so waiting here is not seen.
     QThread::msleep(ClosingAnimationMs);
 }

@@ -17,7 +17,7 @@ public:
     // for a closed window's animation to have left the screen.
     void sync() const override;
 
-    // A margin over GNOME's window-closing animation.
+    // A margin over GNOME's next frame and its window-closing animation.
     static constexpr unsigned long ClosingAnimationMs = 250;
 
 private:

@@ -56,6 +56,11 @@ void WaylandOutputs::refresh()
             if (screen == QGuiApplication::primaryScreen())
                 primary = id;
         }
+        // The desktop's word over Qt's, which is only the first output.
+        for (const WaylandOutput &output : outputs) {
+            if (!m_primaryName.isEmpty() && output.name == m_primaryName)
+                primary = output.displayID;
+        }
     }
     if (!primary && !outputs.isEmpty())
         primary = outputs.front().displayID;
@@ -82,4 +87,20 @@ std::optional<quint32> WaylandOutputs::primaryID() const
 {
     QMutexLocker lock(&m_mutex);
     return m_primary;
+}
+
+void WaylandOutputs::setPrimaryName(const QString &name)
+{
+    m_primaryName = name;
+    refresh();
+}
+
+QScreen *WaylandOutputs::primaryScreen() const
+{
+    const std::optional<quint32> primary = primaryID();
+    for (QScreen *screen : QGuiApplication::screens()) {
+        if (primary && identifierForName(screen->name()) == *primary)
+            return screen;
+    }
+    return QGuiApplication::primaryScreen();
 }

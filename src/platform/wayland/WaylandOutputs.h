@@ -39,6 +39,11 @@ public:
     QList<WaylandOutput> outputs() const;
     QList<ShareableDisplay> displays() const;
     std::optional<quint32> primaryID() const;
+    // The primary output by its name, when the desktop says which it is;
+    // otherwise Qt's primary screen is.
+    void setPrimaryName(const QString &name);
+    // The screen of primaryID(), main thread.
+    QScreen *primaryScreen() const;
 
 private:
     void refresh();
@@ -47,4 +52,5 @@ private:
     mutable QMutex m_mutex;
     QList<WaylandOutput> m_outputs;
     std::optional<quint32> m_primary;
+    QString m_primaryName; // main thread
 };

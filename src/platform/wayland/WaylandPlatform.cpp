@@ -6,6 +6,7 @@
 #include "platform/wayland/PortalScreenCast.h"
 #include "platform/wayland/WaylandDesktop.h"
 #include "platform/wayland/GnomeDesktop.h"
+#include "platform/wayland/GnomePrimaryMonitor.h"
 #include "platform/wayland/WaylandDisplayServer.h"
 #include "platform/wayland/WaylandKeyboard.h"
 #include "platform/wayland/WaylandScreenGrabber.h"
@@ -13,6 +14,9 @@
 Platform makeWaylandPlatform()
 {
     const auto outputs = std::make_shared<WaylandOutputs>();
+    // Goes with the outputs, whose primary it names.
+    new GnomePrimaryMonitor([raw = outputs.get()](const QString &connector) { raw->setPrimaryName(connector); },
+        outputs.get());
     Platform platform;
     platform.displays = std::make_shared<WaylandDisplayServer>(outputs);
     platform.grabber = std::make_shared<WaylandScreenGrabber>(outputs);
@@ -22,7 +26,7 @@ Platform makeWaylandPlatform()
     platform.keyboardLayout = std::make_shared<WaylandKeyboardLayout>();
     platform.compositing = std::make_shared<WaylandCompositingManager>();
     platform.permission = std::make_shared<PortalScreenCapturePermission>();
-    platform.focus = std::make_shared<WaylandKeyboardFocus>();
+    platform.focus = std::make_shared<WaylandKeyboardFocus>(outputs);
     platform.activator = std::make_shared<WaylandWindowActivator>();
     platform.loginItems = std::make_shared<XdgAutostartLoginItems>();
     addGnomeDesktop(platform);

@@ -2,6 +2,7 @@
 # or GLib headers.
 target_sources(quillet_core PRIVATE
     platform/wayland/WaylandOutputs.cpp platform/wayland/WaylandOutputs.h
+    platform/wayland/GnomePrimaryMonitor.cpp platform/wayland/GnomePrimaryMonitor.h
     platform/wayland/PortalRequest.cpp platform/wayland/PortalRequest.h
     platform/wayland/WaylandScreenGrabber.cpp platform/wayland/WaylandScreenGrabber.h
     platform/wayland/WaylandDisplayServer.cpp platform/wayland/WaylandDisplayServer.h
