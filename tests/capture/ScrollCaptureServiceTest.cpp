@@ -363,7 +363,11 @@ TEST_F(ScrollCaptureServiceTest, TheWheelIsReadWithEveryGrabAndHandedToTheStitch
         // The file is written after the stitcher returned.
         ASSERT_TRUE(waitUntil([&] { return savedFiles().size() == (available ? 1 : 2); }));
         EXPECT_EQ(stitched, 3);
-        EXPECT_EQ(stitchedWheelSteps, available ? QList<double>({0, 2, 4.5}) : QList<double>());
+        // Not compared as lists when empty: Qt 6.4 hands memcmp a null pointer then.
+        if (available)
+            EXPECT_EQ(stitchedWheelSteps, QList<double>({0, 2, 4.5}));
+        else
+            EXPECT_TRUE(stitchedWheelSteps.isEmpty());
     }
 }
 

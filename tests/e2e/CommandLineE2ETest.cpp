@@ -235,7 +235,11 @@ TEST_F(QuilletE2E, ABurstOfBusRequestsIsAnsweredAtOnceWithoutPilingUpImages)
     EXPECT_GE(taken, 1);
     // The countdown of the last delayed request taken ends in one more file.
     EXPECT_GE(waitForFiles(3).size(), 3);
+#if !defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer holds freed blocks back in its quarantine, so its
+    // peak says nothing of the images the program keeps.
     const qint64 screenImage = qint64(ScreenSize.width()) * ScreenSize.height() * 4;
     EXPECT_LE(memoryOf(pid, "VmHWM:") - idle, 4 * screenImage)
         << "idle " << idle << ", peak " << memoryOf(pid, "VmHWM:");
+#endif
 }
