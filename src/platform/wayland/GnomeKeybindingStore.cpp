@@ -2,7 +2,9 @@
 
 #include "platform/wayland/GnomeSettings.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QThread>
 
 #include <map>
 
@@ -11,6 +13,9 @@ namespace {
 const QString mediaKeys = QStringLiteral("org.gnome.settings-daemon.plugins.media-keys");
 const QString customSchema = QStringLiteral("org.gnome.settings-daemon.plugins.media-keys.custom-keybinding");
 const QString customList = QStringLiteral("custom-keybindings");
+// How long a confirmed write may take to reach the database file.
+constexpr int ProbeWaitMs = 3000;
+
 // A path of Quillet's that is never in the list: GNOME does not look at it.
 const QString probePath = QStringLiteral("/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/quillet-probe/");
 
@@ -116,9 +121,17 @@ private:
         if (!settings || !settings->setString(name, token))
             return false;
         // Returns once the service has confirmed the write; reads then come
-        // from the database again, not from the writes on their way.
+        // from the database again, not from the writes on their way. The
+        // service puts a confirmed write into the database file in its own
+        // time (on a busy machine, well after): only a value that never
+        // arrives tells of another database.
         GnomeSettings::sync();
-        const bool same = settings->strings(name).value_or(QStringList{}).value(0) == token;
+        QElapsedTimer waited;
+        waited.start();
+        bool same = false;
+        while (!(same = settings->strings(name).value_or(QStringList{}).value(0) == token)
+            && waited.elapsed() < ProbeWaitMs)
+            QThread::msleep(20);
         settings->reset(name);
         GnomeSettings::sync();
         return same;
