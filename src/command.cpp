@@ -31,9 +31,7 @@ QString ownPath()
 int main(int argc, char **argv)
 {
     const CommandLine line = CommandLine::parse(Forwarding::argumentsOf(argc, argv));
-    if (const std::optional<int> status = Forwarding::answerWithoutRunning(line))
-        return *status;
-    if (const std::optional<int> status = Forwarding::handToRunningQuillet(line))
+    if (const std::optional<int> status = Forwarding::settle(line))
         return *status;
 
     const QString command = ownPath();

@@ -82,9 +82,7 @@ int runQuillet(int argc, char **argv, const CommandLine &line)
 int main(int argc, char **argv)
 {
     const CommandLine line = CommandLine::parse(Forwarding::argumentsOf(argc, argv));
-    if (const std::optional<int> status = Forwarding::answerWithoutRunning(line))
-        return *status;
-    if (const std::optional<int> status = Forwarding::handToRunningQuillet(line))
+    if (const std::optional<int> status = Forwarding::settle(line))
         return *status;
     return runQuillet(argc, argv, line);
 }

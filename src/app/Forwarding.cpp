@@ -102,4 +102,11 @@ std::optional<int> handToRunningQuillet(const CommandLine &line)
     return 1;
 }
 
+std::optional<int> settle(const CommandLine &line)
+{
+    if (const std::optional<int> status = answerWithoutRunning(line))
+        return status;
+    return handToRunningQuillet(line);
+}
+
 } // namespace Forwarding

@@ -15,34 +15,16 @@ using namespace GnomeTestSupport;
 // Captures on GNOME Wayland through the Screenshot portal, one session for
 // every case, on two displays of different sizes side by side: what quillet
 // saves equals the compositor's own picture.
-class CaptureGnomeTest : public ::testing::Test
+class CaptureGnomeTest : public GnomeSessionTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_quillet = new GnomeQuillet;
-        ASSERT_TRUE(s_quillet->start());
-        s_input = RemoteInput::open().release();
-        ASSERT_NE(s_input, nullptr);
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_input;
-        delete s_quillet;
-    }
     void SetUp() override
     {
-        s_quillet->removeFiles();
+        GnomeSessionTest::SetUp();
         // The pointer rests on the empty desktop: over the top bar it would
         // light up what it hovers, in one picture and not the next.
         ASSERT_TRUE(s_input->moveTo(QGuiApplication::primaryScreen()->geometry().center()));
     }
-    void TearDown() override
-    {
-        if (HasFailure())
-            std::cerr << "quillet's output:\n" << s_quillet->output().constData() << std::endl;
-    }
-
     // The portal writes its picture into the user's folders; quillet must
     // have taken every one away.
     static QStringList portalLeftovers()
@@ -75,8 +57,6 @@ protected:
             == 0;
     }
 
-    static inline GnomeQuillet *s_quillet = nullptr;
-    static inline RemoteInput *s_input = nullptr;
 };
 
 TEST_F(CaptureGnomeTest, FullscreenCommandSavesTheWholeScreenAsTheCompositorShowsIt)

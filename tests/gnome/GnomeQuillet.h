@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 // The real quillet program in the GNOME test session, with the session's
 // HOME (GSettings reads under it) and its captures saved to shots().
 class GnomeQuillet
@@ -47,4 +49,33 @@ public:
 private:
     QProcess m_process;
     QByteArray m_output;
+};
+
+// A suite whose cases share one running quillet and one remote input for
+// the session; each case starts with an empty shots folder and prints
+// quillet's output when it fails.
+class GnomeSessionTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_quillet = new GnomeQuillet;
+        ASSERT_TRUE(s_quillet->start());
+        s_input = GnomeTestSupport::RemoteInput::open().release();
+        ASSERT_NE(s_input, nullptr);
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_input;
+        delete s_quillet;
+    }
+    void SetUp() override { s_quillet->removeFiles(); }
+    void TearDown() override
+    {
+        if (HasFailure())
+            std::cerr << "quillet's output:\n" << s_quillet->output().constData() << std::endl;
+    }
+
+    static inline GnomeQuillet *s_quillet = nullptr;
+    static inline GnomeTestSupport::RemoteInput *s_input = nullptr;
 };

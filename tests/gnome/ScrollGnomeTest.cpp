@@ -68,27 +68,13 @@ QList<QRect> controlsOf(const QImage &screen, const QRect &panel)
     return controls;
 }
 
-class ScrollGnomeTest : public ::testing::Test
+class ScrollGnomeTest : public GnomeSessionTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_quillet = new GnomeQuillet;
-        ASSERT_TRUE(s_quillet->start());
-        s_input = RemoteInput::open().release();
-        ASSERT_NE(s_input, nullptr);
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_input;
-        delete s_quillet;
-    }
-    void SetUp() override { s_quillet->removeFiles(); }
     void TearDown() override
     {
         closePage();
-        if (HasFailure())
-            std::cerr << "quillet's output:\n" << s_quillet->output().constData() << std::endl;
+        GnomeSessionTest::TearDown();
     }
 
     static QImage screen() { return pixels(shellScreenshot()); }
@@ -196,8 +182,6 @@ protected:
 
     QImage m_content = TestWindowContent::scrollPage(WindowSize.width(), PageHeight);
     QProcess m_page;
-    static inline GnomeQuillet *s_quillet = nullptr;
-    static inline RemoteInput *s_input = nullptr;
 };
 
 // The user's first scrolling capture asks which screen to share; the answer
