@@ -1,6 +1,7 @@
 #include "output/JpegWriter.h"
 
 #include "output/JpegBand.h"
+#include "platform/Allocator.h"
 
 #include <QColorSpace>
 #include <QIODevice>
@@ -67,6 +68,7 @@ JpegWriter::JpegWriter(Options options)
     , m_pool(std::make_unique<QThreadPool>())
 {
     m_pool->setMaxThreadCount(options.threads > 0 ? options.threads : QThread::idealThreadCount());
+    m_pool->setExpiryTimeout(Allocator::idleWorkerMs);
 }
 
 JpegWriter::~JpegWriter() = default;
