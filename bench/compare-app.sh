@@ -67,6 +67,9 @@ rss_kb() { nap 2; awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
 # The part of it that is the program's own data rather than mapped files
 # (libraries' code, fonts), which the kernel can take back and re-read.
 anon_kb() { awk '/^Anonymous:/ { print $2 }' "/proc/$1/smaps_rollup"; }
+# Its proportional share: pages mapped by several processes (libraries' code,
+# fonts) count divided among them.
+pss_kb() { awk '/^Pss:/ { print $2 }' "/proc/$1/smaps_rollup"; }
 
 # capture_ms <shots folder>: one capture from the key's release to its file.
 # The clock starts before xdotool does, so the figure includes xdotool's own
@@ -143,6 +146,8 @@ nap 15
 mixed_kb=$(rss_kb "$quillet")
 mixed_anon_kb=$(anon_kb "$quillet")
 floor_anon_kb=$(anon_kb "${pids[1]}")
+mixed_pss_kb=$(pss_kb "$quillet")
+floor_pss_kb=$(pss_kb "${pids[1]}")
 echo other | xclip -quiet -selection clipboard >/dev/null 2>&1 &
 pids+=($!)
 mixed_no_clip_kb=$(rss_kb "$quillet")
@@ -170,4 +175,5 @@ printf '%-52s %8s kB %10s %6s\n' "quillet idle after $((2 * runs + 1)) captures"
 printf '%-52s %8s kB %10s %6s\n' "minimal Qt tray program, after the session" "$floor_again_kb" "" ""
 printf '%-52s %8s kB %10s %6s\n' "quillet after a mixed session and 15 s of quiet" "$mixed_kb" "$(ratio "$mixed_kb" "$floor_again_kb")" "1.2"
 printf '%-52s %8s kB %10s %6s\n' "  of which anonymous (tray program: $floor_anon_kb kB)" "$mixed_anon_kb" "$(ratio "$mixed_anon_kb" "$floor_anon_kb")" ""
+printf '%-52s %8s kB %10s %6s\n' "  its proportional share (tray program: $floor_pss_kb kB)" "$mixed_pss_kb" "$(ratio "$mixed_pss_kb" "$floor_pss_kb")" ""
 printf '%-52s %8s kB %10s %6s\n' "  the same once another program owns the clipboard" "$mixed_no_clip_kb" "$(ratio "$mixed_no_clip_kb" "$floor_again_kb")" ""
