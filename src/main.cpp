@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QLoggingCategory>
-#include <QThreadPool>
 #include <QTimer>
 
 #include <cstdlib>
@@ -48,8 +47,6 @@ int runQuillet(int argc, char **argv, const CommandLine &line)
         return 1;
     }
     Allocator::mapLargeBlocksSeparately();
-    // Qt's own workers (image conversions, for one) end as soon as ours.
-    QThreadPool::globalInstance()->setExpiryTimeout(Allocator::idleWorkerMs);
     // Qt ends the process when no platform plugin starts; the offscreen one
     // always starts, so that a display that cannot be reached is reported
     // in one line of ours, like a missing one.

@@ -2,7 +2,6 @@
 
 #include "capture/CaptureError.h"
 #include "capture/DisplayLookup.h"
-#include "platform/Allocator.h"
 #include "platform/DisplayServer.h"
 #include "platform/ScreenGrabber.h"
 #include "platform/WindowList.h"
@@ -109,7 +108,6 @@ CaptureService::CaptureService(
     , m_grabber(grabber)
     , m_windows(windows)
 {
-    m_pool.setExpiryTimeout(Allocator::idleWorkerMs);
     installDisplayIdentifiers(m_displays, this);
 }
 

@@ -5,9 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-// The threads end first, so that their free pages are among those returned.
-static_assert(Allocator::idleWorkerMs < StandardImageEncoder::ReleaseBuffersAfterMs);
-
 StandardImageEncoder::StandardImageEncoder()
 {
     m_releaseBuffers.setSingleShot(true);

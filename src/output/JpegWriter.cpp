@@ -1,7 +1,6 @@
 #include "output/JpegWriter.h"
 
 #include "output/JpegBand.h"
-#include "platform/Allocator.h"
 
 #include <QColorSpace>
 #include <QIODevice>
@@ -68,7 +67,6 @@ JpegWriter::JpegWriter(Options options)
     , m_pool(std::make_unique<QThreadPool>())
 {
     m_pool->setMaxThreadCount(options.threads > 0 ? options.threads : QThread::idealThreadCount());
-    m_pool->setExpiryTimeout(Allocator::idleWorkerMs);
 }
 
 JpegWriter::~JpegWriter() = default;

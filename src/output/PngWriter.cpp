@@ -2,7 +2,6 @@
 
 #include "output/PngChunks.h"
 #include "output/PngStrip.h"
-#include "platform/Allocator.h"
 
 #include <QIODevice>
 #include <QThread>
@@ -44,7 +43,6 @@ PngWriter::PngWriter(Options options)
     , m_pool(std::make_unique<QThreadPool>())
 {
     m_pool->setMaxThreadCount(options.threads > 0 ? options.threads : QThread::idealThreadCount());
-    m_pool->setExpiryTimeout(Allocator::idleWorkerMs);
 }
 
 PngWriter::~PngWriter()

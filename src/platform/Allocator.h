@@ -14,11 +14,4 @@ void mapLargeBlocksSeparately();
 // is over.
 void returnFreePages();
 
-// How long a worker thread waits idle for more work before it ends, handing
-// back its stack: a burst of captures reuses it, a tray program waiting for
-// the next shortcut does not keep it. Shorter than the quiet after which
-// the encoder returns the heap's free pages, so that those of the ended
-// threads go too.
-inline constexpr int idleWorkerMs = 1500;
-
 } // namespace Allocator
