@@ -17,6 +17,11 @@ QString programFor(const QString &commandPath)
     return {};
 }
 
+QString waylandModuleBeside(const QString &programPath)
+{
+    return QFileInfo(programPath).absoluteDir().filePath(QLatin1String(waylandModuleName));
+}
+
 QString command()
 {
     static const QString path = [] {

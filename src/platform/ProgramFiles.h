@@ -18,6 +18,11 @@ inline constexpr char commandVariable[] = "QUILLET_COMMAND";
 // an AppImage, which is one file.
 QString programFor(const QString &commandPath);
 
+// The module that holds the Wayland backends, which the program loads only
+// in a Wayland session; it lies beside the program.
+inline constexpr char waylandModuleName[] = "quillet-wayland.so";
+QString waylandModuleBeside(const QString &programPath);
+
 // The command to name wherever this running program must be started again:
 // the launcher entry, login items, desktop shortcuts. Taken once from what
 // the command passed (and removed, so the programs Quillet opens do not

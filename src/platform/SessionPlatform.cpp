@@ -1,9 +1,11 @@
 #include "platform/SessionPlatform.h"
 
+#include "platform/ProgramFiles.h"
 #include "platform/wayland/WaylandPlatform.h"
 #include "platform/x11/X11Platform.h"
 
 #include <QGuiApplication>
+#include <QLibrary>
 
 #include <iostream>
 
@@ -17,6 +19,24 @@ constexpr char fallback[] = "offscreen";
 QByteArray askedFor()
 {
     return qgetenv("QT_QPA_PLATFORM").split(';').value(0);
+}
+
+// The Wayland backends from their module, loaded for good.
+std::optional<Platform> loadWaylandPlatform()
+{
+    QLibrary module(ProgramFiles::waylandModuleBeside(QCoreApplication::applicationFilePath()));
+    // Bound at once, so that a module that does not fit this program fails
+    // here, in one line, rather than at its first call.
+    module.setLoadHints(QLibrary::ResolveAllSymbolsHint);
+    const auto entry = reinterpret_cast<WaylandPlatformEntry>(module.resolve(waylandPlatformEntry));
+    if (!entry) {
+        std::cerr << "quillet: cannot load the Wayland backends: " << module.errorString().toStdString()
+                  << "; reinstall Quillet" << std::endl;
+        return std::nullopt;
+    }
+    Platform platform;
+    entry(platform);
+    return platform;
 }
 
 } // namespace
@@ -59,7 +79,7 @@ std::optional<Platform> make()
     if (name == QLatin1String("xcb"))
         return makeX11Platform();
     if (name == QLatin1String("wayland"))
-        return makeWaylandPlatform();
+        return loadWaylandPlatform();
     isSupported();
     return std::nullopt;
 }

@@ -263,9 +263,13 @@ QList<MoveToApplications::Item> MoveToApplications::items() const
     };
     const QString program = installedProgram();
     QList<Item> items;
-    // The program first, so that the command never stands without it.
-    if (const QString started = ProgramFiles::programFor(m_bundlePath); !started.isEmpty())
+    // The program first (and the module it loads before it), so that the
+    // command never stands without them.
+    if (const QString started = ProgramFiles::programFor(m_bundlePath); !started.isEmpty()) {
+        if (const QString module = ProgramFiles::waylandModuleBeside(started); QFileInfo(module).isFile())
+            items.append({m_places.programs + u'/' + QLatin1String(ProgramFiles::waylandModuleName), copyOf(module)});
         items.append({m_places.programs + QStringLiteral("/quillet"), copyOf(started)});
+    }
     items += QList<Item>{
         {program, copyOf(m_bundlePath)},
         {m_places.applications + u'/' + appId + QStringLiteral(".desktop"),

@@ -28,18 +28,21 @@ struct Home
     InstallPlaces places() const { return InstallPlaces::forUser(dir.path(), path("data")); }
     QString build() const { return path("src/quillet/build/quillet"); }
     QString builtProgram() const { return path("src/quillet/build/libexec/quillet/quillet"); }
+    QString builtModule() const { return path("src/quillet/build/libexec/quillet/quillet-wayland.so"); }
     QString marker() const { return path("started"); }
     QString program() const { return path(".local/bin/quillet"); }
     QString installedProgram() const { return path(".local/libexec/quillet/quillet"); }
+    QString installedModule() const { return path(".local/libexec/quillet/quillet-wayland.so"); }
     QString entry() const { return path("data/applications/io.quillet.Quillet.desktop"); }
     QString icon() const { return path("data/icons/hicolor/scalable/apps/io.quillet.Quillet.svg"); }
-    QStringList installed() const { return {installedProgram(), program(), entry(), icon()}; }
+    QStringList installed() const { return {installedModule(), installedProgram(), program(), entry(), icon()}; }
 
     void makeBuild() const
     {
         // Where the command looks for its program once installed.
         ASSERT_TRUE(writeFile(build(), "#!/bin/sh\nexec \"$(dirname \"$0\")/../libexec/quillet/quillet\"\n"));
         ASSERT_TRUE(writeFile(builtProgram(), "#!/bin/sh\ntouch '" + QFile::encodeName(marker()) + "'\n"));
+        ASSERT_TRUE(writeFile(builtModule(), "the Wayland backends"));
         for (const QString &file : {build(), builtProgram()})
             ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
@@ -85,7 +88,7 @@ TEST(MoveToApplicationsTest, AProgramInstalledByTheSystemOrInLocalBinIsInPlace)
     EXPECT_FALSE(QFile::exists(home.path("data"))); // nothing installed
 }
 
-// The command, its program, its launcher entry and its icon land where the
+// The command, its program and the module it loads, its launcher entry and its icon land where the
 // desktop looks; the entry passes the validator and GLib starts the
 // installed copy from it, which finds its program.
 // Older copies (files or links, even dangling) are replaced, leftover
@@ -116,6 +119,7 @@ TEST(MoveToApplicationsTest, InstallsForThisUserAndStartsTheCopy)
         EXPECT_EQ(launched, QStringList{home.program()});
         EXPECT_EQ(readFile(home.program()), readFile(home.build()));
         EXPECT_EQ(readFile(home.installedProgram()), readFile(home.builtProgram()));
+        EXPECT_EQ(readFile(home.installedModule()), readFile(home.builtModule()));
         EXPECT_TRUE(QFileInfo(home.program()).isExecutable());
         EXPECT_TRUE(readFile(home.icon()).contains("<svg"));
         EXPECT_FALSE(QFileInfo(home.icon()).isSymLink());

@@ -33,3 +33,8 @@ Platform makeWaylandPlatform()
     platform.screenCast = std::make_shared<PortalScreenCast>();
     return platform;
 }
+
+extern "C" Q_DECL_EXPORT void quilletMakeWaylandPlatform(Platform &platform)
+{
+    platform = makeWaylandPlatform();
+}
