@@ -131,7 +131,21 @@ void QuilletApp::trayGraceTick()
     // A first run's onboarding has opened by now, and stands in already.
     if (!m_settings->hasCompletedOnboarding() && m_appDelegate->onboardingWindow)
         return;
+    // A capture asked for as Quillet started (a first launch from a key
+    // binding) is on screen: a window opened over it would cover what the
+    // user selects or records and take the pointer and keyboard from it.
+    if (captureOnScreen()) {
+        m_trayGrace.start();
+        return;
+    }
     present();
+}
+
+bool QuilletApp::captureOnScreen() const
+{
+    const QWidget *badge = CountdownOverlay::shared().panel();
+    return !m_overlayService->overlayViews().empty() || m_scrollCaptureService->controlPanel()
+        || (badge && badge->isVisible());
 }
 
 // Windows go first, while the services they watch still exist: closing

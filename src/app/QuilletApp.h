@@ -54,12 +54,15 @@ public:
     // How long a missing tray is waited for before a window stands in for
     // the icon: at login Quillet may start before the panel that holds the tray.
     static constexpr int TrayGraceMs = 2000;
-    // Runs once TrayGraceMs after start while there is no tray; what the timer does.
+    // Runs TrayGraceMs after start while there is no tray, and again each
+    // TrayGraceMs while a capture is on screen; what the timer does.
     void trayGraceTick();
     QTimer &trayGraceTimer() { return m_trayGrace; }
 
 private:
     void followTray();
+    // The overlay, a countdown or a scrolling capture's panel is up.
+    bool captureOnScreen() const;
 
     Platform m_platform;
     std::shared_ptr<DefaultsStore> m_store;

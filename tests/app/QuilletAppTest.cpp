@@ -20,6 +20,7 @@
 #include "fakes/FakeWindowList.h"
 #include "platform/DefaultsStore.h"
 #include "platform/XdgAutostartLoginItems.h"
+#include "capture/OverlayService.h"
 #include "setup/NoTrayNotice.h"
 #include "support/TestSupport.h"
 
@@ -34,7 +35,9 @@ namespace {
 // the permission page polls while it is shown).
 Platform fakePlatform(std::shared_ptr<TrayAvailability> tray = nullptr)
 {
-    return {std::make_shared<FakeDisplayServer>(), std::make_shared<FakeScreenGrabber>(),
+    auto displays = std::make_shared<FakeDisplayServer>();
+    displays->ids[QGuiApplication::primaryScreen()->name()] = 1;
+    return {std::move(displays), std::make_shared<FakeScreenGrabber>(),
         std::make_shared<FakeWindowList>(), std::make_shared<FakeSoundPlayer>(),
         std::make_shared<FakeHotkeyBackend>(), std::make_shared<FakeKeyboardLayout>(),
         std::make_shared<FakeCompositingManager>(), std::make_shared<FakeScreenCapturePermission>(),
@@ -164,6 +167,26 @@ TEST(NoTrayWiringTest, ATrayThatComesWithinTheGracePeriodOpensNoWindow)
     QCoreApplication::processEvents();
     EXPECT_TRUE(app.menuBarView().trayIcon());
     EXPECT_FALSE(app.settingsView());
+}
+
+// A capture asked for as Quillet starts (a first launch from a key binding)
+// may still be on screen when the grace period ends: the window that stands
+// in waits until it is done, instead of opening over the selection.
+TEST(NoTrayWiringTest, TheStandInWaitsForACaptureOnScreen)
+{
+    DefaultsStore().setValue(QStringLiteral("hasCompletedOnboarding"), true);
+    QuilletApp app(fakePlatform(std::make_shared<FakeTrayAvailability>(false)));
+    QCoreApplication::processEvents();
+    app.overlayService().showOverlays();
+    ASSERT_FALSE(app.overlayService().overlayViews().empty());
+    app.trayGraceTick();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(app.settingsView());
+    EXPECT_TRUE(app.trayGraceTimer().isActive()) << "nothing would ever stand in";
+
+    app.overlayService().dismissOverlays();
+    app.trayGraceTick();
+    EXPECT_TRUE(TestSupport::waitUntil([&] { return app.settingsView() && app.settingsView()->isVisible(); }));
 }
 
 } // namespace
