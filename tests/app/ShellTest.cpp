@@ -293,14 +293,14 @@ TEST_F(ShellTest, EachFailureEndsInOneCaptureFailedAlert)
     }
 }
 
-// The menu is built afresh from the current state each time it opens.
+// The menu is built afresh from the current state each time it opens. (The
+// first launch's menu, shortcut column and all: MenuE2ETest, by its pixels.)
 TEST_F(ShellTest, TheMenuFollowsTheShortcutsTheSaveFolderAndThePermission)
 {
     const QString captures
         = Region + QStringLiteral("|Capture Scroll\tShift+Alt+Super+5|") + Fullscreen + "|Capture Window";
     const QString folder = "|Capture with Delay|-|Open Save Folder|", end = "-|Settings…|-|Quit Quillet";
     const std::tuple<const char *, std::function<void()>, QString> states[] = {
-        {"first launch", [] {}, captures + "\tShift+Alt+Super+6" + folder + end},
         {"window shortcut cleared, a screenshot saved, permission missing",
             [&] {
                 CaptureShortcuts::name(CaptureMode::window).setShortcut(std::nullopt);
@@ -321,8 +321,6 @@ TEST_F(ShellTest, TheMenuFollowsTheShortcutsTheSaveFolderAndThePermission)
     EXPECT_EQ(titles(item(view.menu(), QStringLiteral("Capture with Delay"))->menu()),
         QStringLiteral("3 seconds → Region|5 seconds → Region|-|3 seconds → Fullscreen|"
                        "5 seconds → Fullscreen|-|3 seconds → Window|5 seconds → Window"));
-    EXPECT_EQ(
-        item(view.menu(), QStringLiteral("Quit Quillet"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 
 // No picture of the screen may show the menu: a capture chosen there starts
@@ -369,7 +367,7 @@ TEST_F(ShellTest, MenuItemsDoTheirWorkAndCapturesWaitUntilTheMenuHasGone)
 // A bus request is answered at once. A burst may not pile up screen images:
 // a request the same as one still waiting to start joins it, and beyond two
 // captures waiting or running the bus says it is busy. Delays are those the
-// command line accepts.
+// command line accepts (the largest integer: ABurstOfBusRequests, end to end).
 TEST_F(ShellTest, TheBusJoinsWaitingRequestsAndRefusesBeyondTwoCaptures)
 {
     CaptureBusAdaptor bus;
@@ -380,7 +378,6 @@ TEST_F(ShellTest, TheBusJoinsWaitingRequestsAndRefusesBeyondTwoCaptures)
     const std::tuple<CaptureMode, int, QString> burst[] = {
         {CaptureMode::fullscreen, -1, invalid},
         {CaptureMode::fullscreen, 61, invalid},
-        {CaptureMode::fullscreen, 2147483647, invalid},
         {CaptureMode::fullscreen, 0, "taken"},
         {CaptureMode::fullscreen, 0, "taken"}, // joins the one above
         {CaptureMode::window, 0, "taken"},
