@@ -367,7 +367,7 @@ TEST_F(ShellTest, MenuItemsDoTheirWorkAndCapturesWaitUntilTheMenuHasGone)
 // A bus request is answered at once. A burst may not pile up screen images:
 // a request the same as one still waiting to start joins it, and beyond two
 // captures waiting or running the bus says it is busy. Delays are those the
-// command line accepts (the largest integer: ABurstOfBusRequests, end to end).
+// command line accepts (the largest integer, end to end: CommandLineE2ETest).
 TEST_F(ShellTest, TheBusJoinsWaitingRequestsAndRefusesBeyondTwoCaptures)
 {
     CaptureBusAdaptor bus;
