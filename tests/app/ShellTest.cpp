@@ -155,12 +155,14 @@ TEST_F(ShellTest, DelayedCapturesGuardTwiceAndTheNewestCountdownWins)
 
 // Released, not pressed, a default combination starts its flow; a handler
 // whose coordinator is gone does nothing. (CaptureE2ETest presses the
-// region, fullscreen and window defaults in the real program.)
+// region and fullscreen defaults in the real program.)
 TEST_F(ShellTest, EachShortcutHasItsDefaultAndStartsItsFlowOnRelease)
 {
     const std::tuple<KeyboardShortcuts::Name, int, std::function<bool()>> shortcuts[] = {
         {CaptureShortcuts::name(CaptureMode::scroll), 5, [&] { return !overlays.overlayViews().empty(); }},
         {CaptureShortcuts::name(CaptureMode::fullscreen), 3, [&] { return savedFiles().size() == 1; }},
+        // No window to capture: its flow ends in an alert.
+        {CaptureShortcuts::name(CaptureMode::window), 6, [&] { return outputs.alerts.size() == 1; }},
     };
     {
         HotkeyService gone(
