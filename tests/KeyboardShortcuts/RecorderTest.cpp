@@ -144,21 +144,20 @@ TEST_F(RecorderTest, AMenuItemsCombinationIsRefusedAtAnyDepth)
     EXPECT_EQ(answerer.shown, 1);
 }
 
+// Answered "OK", the old shortcut stays and recording goes on:
+// RecorderOnX11, with a combination the window manager holds.
 TEST_F(RecorderTest, ACombinationAnotherProgramHoldsNeedsConsent)
 {
     backend->takenByOthers = {{37, {true, false, false, true}}, {88, {}}};
-    for (const bool useAnyway : {false, true}) {
-        SCOPED_TRACE(useAnyway ? "use it anyway" : "ok");
-        writeShortcut(region, name);
-        AlertAnswerer answerer(useAnyway ? QStringLiteral("Use It Anyway") : QStringLiteral("OK"));
+    {
+        AlertAnswerer answerer(QStringLiteral("Use It Anyway"));
         startRecording();
         press(Qt::Key_K, 37, shiftSuper);
         EXPECT_EQ(answerer.shown, 1);
-        EXPECT_EQ(readShortcut(name), useAnyway ? Shortcut::fromCarbon(40, 0x300) : region);
-        EXPECT_EQ(
-            TestSupport::waitUntil([&] { return field()->isRecording(); }, std::chrono::milliseconds(500)),
-            !useAnyway);
-        QTest::mouseClick(farLabel, Qt::LeftButton);
+        EXPECT_EQ(readShortcut(name), Shortcut::fromCarbon(40, 0x300));
+        QCoreApplication::processEvents(); // a focus the alert gave back arrives
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(field()->isRecording());
     }
     // F12 alone is always taken, whoever else holds it.
     AlertAnswerer answerer(QStringLiteral("OK"));

@@ -16,7 +16,6 @@
 #include "fakes/FakeScreenGrabber.h"
 #include "fakes/FakeSoundPlayer.h"
 #include "fakes/FakeTrayAvailability.h"
-#include "fakes/FakeWindowActivator.h"
 #include "fakes/FakeWindowList.h"
 #include "platform/DefaultsStore.h"
 #include "platform/XdgAutostartLoginItems.h"
@@ -41,7 +40,7 @@ Platform fakePlatform(std::shared_ptr<TrayAvailability> tray = nullptr)
         std::make_shared<FakeWindowList>(), std::make_shared<FakeSoundPlayer>(),
         std::make_shared<FakeHotkeyBackend>(), std::make_shared<FakeKeyboardLayout>(),
         std::make_shared<FakeCompositingManager>(), std::make_shared<FakeScreenCapturePermission>(),
-        std::make_shared<FakeKeyboardFocus>(), std::make_shared<FakeWindowActivator>(),
+        std::make_shared<FakeKeyboardFocus>(), nullptr,
         std::make_shared<XdgAutostartLoginItems>(QStringLiteral("/opt/My Apps/quillet")), std::move(tray)};
 }
 
@@ -111,46 +110,41 @@ TEST(QuilletAppTest, PresentShowsOneWindowTheOnboardingUntilCompletedThenTheSett
             "Fullscreen Capture Shift+Alt+Super+3", "Window Capture Shift+Alt+Super+6"}));
 }
 
-// Without a tray, the window that stands in for the icon opens at start
-// with the no-tray line: the settings, or the onboarding (whose last page
-// then says where Quillet is) while it is not completed. A tray that
-// appears later gets the icon and the line goes. (Its quit button and the
-// window's room for it: NoTrayE2ETest.)
-TEST(NoTrayWiringTest, AWindowStandsInForTheIconUntilATrayAppears)
+// Without a tray, on a first run the onboarding stands in for the icon,
+// alone, with the no-tray line, and its last page says where Quillet is. A
+// tray that appears later gets the icon and the line goes. (The settings
+// window standing in once the onboarding is completed, its quit button and
+// its room for the line: NoTrayE2ETest.)
+TEST(NoTrayWiringTest, TheOnboardingStandsInForTheIconUntilATrayAppears)
 {
-    for (const bool onboarded : {true, false}) {
-        SCOPED_TRACE(onboarded ? "onboarding completed" : "first run");
-        DefaultsStore().setValue(QStringLiteral("hasCompletedOnboarding"), onboarded);
-        const auto tray = std::make_shared<FakeTrayAvailability>(false);
-        QuilletApp app(fakePlatform(tray));
-        const auto standIn = [&]() -> QWidget * {
-            if (onboarded)
-                return app.settingsView();
-            return app.appDelegate().onboardingWindow.data();
-        };
-        // The tray's grace period, over at once.
-        QCoreApplication::processEvents();
-        app.trayGraceTick();
-        ASSERT_TRUE(TestSupport::waitUntil([&] { return standIn() && standIn()->isVisible(); }));
-        EXPECT_EQ(app.settingsView() != nullptr, onboarded) << "two windows stood in";
-        EXPECT_FALSE(app.menuBarView().trayIcon());
-        NoTrayNotice *notice = standIn()->findChild<NoTrayNotice *>();
-        ASSERT_TRUE(notice);
-        EXPECT_TRUE(notice->isVisibleTo(standIn()));
-        const auto noTrayPageText = [&] {
-            for (const QLabel *label : standIn()->findChildren<QLabel *>()) {
-                if (label->text().startsWith(QStringLiteral("There is no system tray")))
-                    return !label->isHidden(); // on the last page, which is not shown
-            }
-            return false;
-        };
-        EXPECT_EQ(noTrayPageText(), !onboarded);
-
-        tray->setAvailable(true);
-        EXPECT_TRUE(app.menuBarView().trayIcon());
-        EXPECT_FALSE(notice->isVisibleTo(standIn()));
-        EXPECT_FALSE(noTrayPageText());
-    }
+    DefaultsStore().setValue(QStringLiteral("hasCompletedOnboarding"), false);
+    const auto tray = std::make_shared<FakeTrayAvailability>(false);
+    QuilletApp app(fakePlatform(tray));
+    // The tray's grace period, over at once.
+    QCoreApplication::processEvents();
+    app.trayGraceTick();
+    QWidget *onboarding = nullptr;
+    ASSERT_TRUE(TestSupport::waitUntil([&] {
+        onboarding = app.appDelegate().onboardingWindow.data();
+        return onboarding && onboarding->isVisible();
+    }));
+    EXPECT_FALSE(app.settingsView()) << "two windows stood in";
+    EXPECT_FALSE(app.menuBarView().trayIcon());
+    NoTrayNotice *notice = onboarding->findChild<NoTrayNotice *>();
+    ASSERT_TRUE(notice);
+    EXPECT_TRUE(notice->isVisibleTo(onboarding));
+    const auto noTrayPageText = [&] {
+        for (const QLabel *label : onboarding->findChildren<QLabel *>()) {
+            if (label->text().startsWith(QStringLiteral("There is no system tray")))
+                return !label->isHidden(); // on the last page, which is not shown
+        }
+        return false;
+    };
+    EXPECT_TRUE(noTrayPageText());
+    tray->setAvailable(true);
+    EXPECT_TRUE(app.menuBarView().trayIcon());
+    EXPECT_FALSE(notice->isVisibleTo(onboarding));
+    EXPECT_FALSE(noTrayPageText());
 }
 
 // At login Quillet may start just before the panel that holds the tray: a

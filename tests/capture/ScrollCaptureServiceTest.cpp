@@ -217,8 +217,7 @@ TEST_F(ScrollCaptureServiceTest, AFullMemoryBudgetStopsTheFramesAndDoneStillSave
         return places;
     };
     const QList<QRect> armed = buttonPlaces();
-    view()->startTapped();
-    EXPECT_EQ(buttonPlaces(), armed) << "Start moved the buttons";
+    view()->startTapped(); // (that Start moves no button: ScrollCaptureX11Test)
     recordFrame(frame(qRgb(255, 0, 0)));
     recordFrame(frame(qRgb(0, 255, 0)));
     EXPECT_FALSE(service.isMemoryFull());

@@ -123,7 +123,6 @@ TEST_F(QuilletE2E, CaptureCommandRefusesBadArgumentsAndUnreachableBuses)
         {{}, silentAddress, 1, "does not answer"},
         // Nobody to forward to, and no display to become the running Quillet on.
         {{"--capture", "region"}, {}, 1, "no display", noDisplay},
-        {{"--settings"}, {}, 1, "no display", noDisplay},
         {{"--settings"}, {}, 1, "cannot open the X11 display \":9999\"", {"DISPLAY=:9999"}},
     };
     for (const auto &c : cases) {

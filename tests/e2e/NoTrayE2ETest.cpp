@@ -56,7 +56,7 @@ private:
 // and the shortcuts capture. A tray started later gets the icon and the
 // line goes; when the tray goes again the line comes back, and its "Quit
 // Quillet" ends the program, the way out the tray menu would give. (The
-// onboarding standing in on a first run: SettingsViewTest.)
+// onboarding standing in on a first run: QuilletAppTest.)
 TEST_F(NoTrayE2E, TheSettingsWindowStandsInForTheIconWhileThereIsNoTray)
 {
     ASSERT_TRUE(launch());

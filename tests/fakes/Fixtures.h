@@ -52,10 +52,9 @@ inline void drag(QWidget *view, QPointF from, QPointF to, bool hold = false)
 
 // Panels on the primary screen (or on none), with or without a compositing
 // manager.
-inline PanelContext panelContext(
-    bool composited, bool hasScreen = true, std::shared_ptr<WindowActivator> activator = nullptr)
+inline PanelContext panelContext(bool composited, bool hasScreen = true)
 {
-    return {nullptr, std::make_shared<FakeCompositingManager>(composited), std::move(activator),
+    return {nullptr, std::make_shared<FakeCompositingManager>(composited), nullptr,
         [hasScreen] { return hasScreen ? QGuiApplication::primaryScreen() : nullptr; }};
 }
 
