@@ -29,7 +29,8 @@ quillet_add_test(NoTrayGnomeTest LABEL gnome SOURCES gnome/DesktopGnomeTest.cpp 
 
 # Scrolling capture from the portal's screen cast: a page in a window of
 # another process (test-window), scrolled by the compositor's own wheel.
-quillet_add_gnome_test(ScrollGnomeTest --portals)
+# With a tray, so that no window stands in for the icon between captures.
+quillet_add_gnome_test(ScrollGnomeTest --portals --tray)
 target_compile_definitions(ScrollGnomeTest PRIVATE TEST_WINDOW="$<TARGET_FILE:test-window>")
 add_dependencies(ScrollGnomeTest test-window)
 
