@@ -213,7 +213,7 @@ protected:
     // A real click, so that the window manager and the X server see it too.
     void clickField()
     {
-        const QPoint at = field->mapToGlobal(field->rect().center());
+        const QPoint at = X11TestSupport::onScreen(field, field->rect().center());
         xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
         ASSERT_TRUE(waitUntil([&] { return field->isRecording(); })) << "recording did not start";
     }

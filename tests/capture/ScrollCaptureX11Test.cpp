@@ -95,7 +95,7 @@ protected:
     void click(QPushButton *button)
     {
         ASSERT_TRUE(waitUntil([&] { return button->window()->windowHandle()->isExposed(); }));
-        ASSERT_TRUE(xdotool(at(button->mapToGlobal(button->rect().center())) + QStringList{"click", "1"}));
+        ASSERT_TRUE(xdotool(at(X11TestSupport::onScreen(button, button->rect().center())) + QStringList{"click", "1"}));
     }
     ScrollCaptureControlView *panelView() const
     {

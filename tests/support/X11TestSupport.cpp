@@ -111,6 +111,15 @@ QRect geometryOf(quint32 window)
         number("Absolute upper-left X"), number("Absolute upper-left Y"), number("Width"), number("Height")};
 }
 
+QPoint onScreen(const QWidget *widget, QPoint local)
+{
+    const QWidget *window = widget->window();
+    const QRect placed = geometryOf(quint32(window->winId()));
+    if (!placed.isValid())
+        return widget->mapToGlobal(local);
+    return placed.topLeft() + widget->mapTo(window, local);
+}
+
 QList<int> frameExtents(quint32 window)
 {
     const QString out = QString::fromLocal8Bit(

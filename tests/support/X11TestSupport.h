@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRect>
+#include <QWidget>
 
 #include <functional>
 
@@ -50,6 +51,12 @@ QByteArray clipboard(const QString &type);
 
 // Where a window's content is on the screen; empty if xwininfo cannot tell.
 QRect geometryOf(quint32 window);
+
+// Where the screen shows `local` of one of our widgets. The server is asked:
+// Qt's idea of where the window manager put a window can be left stale (a
+// panel Qt placed at 0,0 that openbox showed elsewhere), and a click there
+// would miss.
+QPoint onScreen(const QWidget *widget, QPoint local);
 
 // The widths of the frame the window manager drew around a window: left,
 // right, top and bottom; empty while it has drawn none.
