@@ -73,10 +73,11 @@ TEST_F(QuilletE2E, TheTrayMenuOffersEveryCaptureAndItsSettingsWindowRecordsAShor
     const auto icon = trayIcon();
     ASSERT_TRUE(icon);
     const QPoint iconCentre = geometryOf(*icon).center();
-    xdotool({"mousemove", QString::number(iconCentre.x()), QString::number(iconCentre.y())});
+    // Taken before the pointer rests on the icon, whose tooltip shows after
+    // a moment: a slow picture would have it.
     const QImage screen = grabScreenWithImageMagick();
     const auto openMenu = [&] {
-        xdotool({"click", "1"});
+        xdotool({"mousemove", QString::number(iconCentre.x()), QString::number(iconCentre.y()), "click", "1"});
         return waitFor([&]() -> std::optional<quint32> {
             const QList<quint32> shown = visibleWindows();
             return shown.size() == 2 ? std::optional(shown[0] == *icon ? shown[1] : shown[0]) : std::nullopt;
