@@ -96,8 +96,13 @@ void CountdownOverlay::showBadge(const QRect &screenGeometry)
 {
     const bool composited = m_context.isComposited();
     auto *badge = new CountdownBadge(composited);
-    badge->setWindowFlags(
-        Qt::Tool | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    // Out of the window manager's hands on X11: a managed window sits in a
+    // frame of the manager's, which goes only once the manager has seen the
+    // window go, and until then the screen still shows the badge there. The
+    // capture right after the countdown then had it. (Elsewhere the hint
+    // means nothing.)
+    badge->setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint
+        | Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint);
     badge->setAttribute(Qt::WA_ShowWithoutActivating);
     badge->setAttribute(Qt::WA_DeleteOnClose);
     if (composited)

@@ -1,13 +1,21 @@
 #include "capture/CaptureError.h"
+#include "capture/CountdownOverlay.h"
+#include "fakes/Fixtures.h"
 #include "support/TestSupport.h"
 #include "support/TestWindowContent.h"
 #include "support/X11TestSupport.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QProcess>
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <optional>
 
 // Windows under openbox, run with and without a compositing manager.
 namespace {
@@ -131,6 +139,51 @@ TEST_F(CaptureX11WindowTest, WindowTheCompositingManagerLeftUnredirectedIsStillR
     expectFramedPattern(capture.captureWindow().result().image, {200, 150}, e);
     compositor.kill();
     compositor.waitForFinished();
+}
+
+} // namespace
+
+namespace {
+
+// The openbox of this test's display (other tests run their own).
+std::optional<pid_t> windowManagerPid()
+{
+    const QByteArray display = "DISPLAY=" + qgetenv("DISPLAY");
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(entry)), environ(QStringLiteral("/proc/%1/environ").arg(entry));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "openbox"
+            && environ.open(QIODevice::ReadOnly) && environ.readAll().split('\0').contains(display))
+            return pid_t(entry.toInt());
+    }
+    return std::nullopt;
+}
+
+// The picture a countdown ends in has no badge, even while the window
+// manager is too busy to act: a managed badge sat in a frame of openbox's,
+// which kept showing the badge until openbox had caught up.
+TEST_F(CaptureX11WindowTest, TheCountdownsPictureHasNoBadgeWhileTheWindowManagerLags)
+{
+    if (compositing.isRunning())
+        GTEST_SKIP() << "a compositing manager repaints the screen in its own time";
+    const QRect root = QGuiApplication::primaryScreen()->geometry();
+    ASSERT_TRUE(X11TestSupport::paintRootPattern(root.size()));
+    const int size = CountdownOverlay::BadgeSize;
+    const QRect badge(root.x() + (root.width() - size) / 2, root.y() + (root.height() - size) / 2, size, size);
+    CountdownOverlay countdown(panelContext(false));
+    QImage shot;
+    countdown.start(1, [&] {
+        displays.sync();
+        shot = X11TestSupport::grabScreen(badge);
+    });
+    ASSERT_TRUE(X11TestSupport::waitUntilScreenShows(
+        badge, [](const QImage &s) { return s.pixel(15, s.height() / 2) == qRgb(0, 0, 0); }))
+        << "the badge never showed";
+    const std::optional<pid_t> openbox = windowManagerPid();
+    ASSERT_TRUE(openbox);
+    ::kill(*openbox, SIGSTOP);
+    countdown.tick();
+    ::kill(*openbox, SIGCONT);
+    EXPECT_EQ(X11TestSupport::patternMismatches(shot, badge), 0) << "the badge is in the picture";
 }
 
 } // namespace

@@ -30,7 +30,7 @@ target_link_libraries(idle-compositor PRIVATE PkgConfig::XCB quillet_warnings)
 
 # Under openbox, without and with a compositing manager.
 quillet_add_test(CaptureX11WindowTest LABEL x11
-    SOURCES capture/CaptureX11WindowTest.cpp X11_OPTIONS --wm)
+    SOURCES capture/CaptureX11WindowTest.cpp LIBS quillet_fakes X11_OPTIONS --wm)
 target_compile_definitions(CaptureX11WindowTest PRIVATE IDLE_COMPOSITOR="$<TARGET_FILE:idle-compositor>")
 add_test(NAME CaptureX11WindowTest_composited
     COMMAND ${QUILLET_WITH_X11} --wm --compositor -- $<TARGET_FILE:CaptureX11WindowTest>)
