@@ -121,7 +121,15 @@ TEST_F(ShortcutsGnomeTest, TheRecorderMovesTheBindingAndOnlyTheNewCombinationCap
     ASSERT_TRUE(quillet.start());
     ASSERT_TRUE(TestSupport::waitUntil([] { return bindingAt(pathOf("fullscreen")).value(2) == "<Shift><Alt><Super>3"; }));
     const auto layout = GnomeKeyboardLayout::create();
-    const auto backend = std::make_shared<GnomeHotkeyBackend>(makeGSettingsKeybindingStore(),
+    // The store checks once that dconf's file shows a write of its own
+    // within 3 s; on a busy machine the file came later and the store
+    // refused the settings for good. A fresh store until one finds it.
+    std::unique_ptr<GnomeKeybindingStore> store;
+    ASSERT_TRUE(TestSupport::waitUntil([&] {
+        store = makeGSettingsKeybindingStore();
+        return store && store->customPaths();
+    }, std::chrono::seconds(60))) << "dconf never showed a write of this process";
+    const auto backend = std::make_shared<GnomeHotkeyBackend>(std::move(store),
         GnomeHotkeyBackend::Keysyms{[layout](int key) { return layout->keysymNameForKey(key); },
                                     [layout](const QString &name) { return layout->keysForKeysymName(name); }},
         program());
