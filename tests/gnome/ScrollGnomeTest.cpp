@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <optional>
 
 using namespace GnomeTestSupport;
@@ -176,8 +178,31 @@ protected:
         const QImage image = pixels(QImage(saved.first()));
         const QImage expected = m_content.copy(area.x(), area.y(), area.width(), area.height() + notches * Step);
         ASSERT_EQ(image.size(), expected.size());
-        EXPECT_TRUE(image == expected) << "the saved image is not the page";
+        EXPECT_TRUE(image == expected) << "the saved image is not the page: " << rowsDiffering(image, expected);
         EXPECT_EQ(PanelMarker::find(image), std::nullopt) << "the panel is in the image";
+    }
+
+    // Where a saved page differs from the true one, for a failure read from
+    // a log alone: which rows, and the page row the first of them shows.
+    static std::string rowsDiffering(const QImage &image, const QImage &expected)
+    {
+        const auto same = [&](int row, int pageRow) {
+            return std::memcmp(image.constScanLine(row), expected.constScanLine(pageRow), size_t(image.bytesPerLine())) == 0;
+        };
+        QList<int> rows;
+        for (int y = 0; y < image.height(); ++y) {
+            if (!same(y, y))
+                rows.append(y);
+        }
+        if (rows.isEmpty())
+            return "no row differs";
+        int shows = -1;
+        for (int y = 0; y < expected.height() && shows < 0; ++y) {
+            if (same(rows.first(), y))
+                shows = y;
+        }
+        return QStringLiteral("%1 of %2 rows differ, from %3 to %4; row %3 is page row %5")
+            .arg(rows.size()).arg(image.height()).arg(rows.first()).arg(rows.last()).arg(shows).toStdString();
     }
 
     QImage m_content = TestWindowContent::scrollPage(WindowSize.width(), PageHeight);
